@@ -1,0 +1,28 @@
+#include "app/startup.h"
+
+#include "lang/languages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kvn {
+
+QString ProgramFolderPath()
+{
+    QString folder = QDir::fromNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+bool CheckDecrypterPresent(const QString &ProgramFolder, const TLanguageTexts &Texts, const TShowError &ShowError)
+{
+    const QFileInfo decrypter(QDir(ProgramFolder).filePath(kDecrypterFileName));
+    if (decrypter.isFile())
+        return true;
+    ShowError(Texts.Format(TLangText::MsgDecrypterNotFound, {kDecrypterFileName}), Texts.Text(TLangText::CaptionError));
+    return false;
+}
+
+} // namespace kvn

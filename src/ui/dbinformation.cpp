@@ -1,0 +1,55 @@
+#include "ui/dbinformation.h"
+
+#include "lang/languages.h"
+#include "ui/messagedialogue.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace kvn {
+
+namespace {
+
+// The long time format of some locales names the time zone; the catalogue time has none.
+QString LongTimeFormatWithoutZone(const QLocale &Locale)
+{
+    QString format = Locale.timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*\\(?t+\\)?"));
+    format.remove(zone);
+    return format.trimmed();
+}
+
+} // namespace
+
+QString FormatCatalogueDateTime(std::int64_t Seconds, const QLocale &Locale)
+{
+    const QDateTime value = QDateTime::fromSecsSinceEpoch(Seconds, Qt::UTC);
+    QString text = Locale.toString(value.date(), QLocale::ShortFormat);
+    if (value.time() != QTime(0, 0))
+        text += u' ' + Locale.toString(value.time(), LongTimeFormatWithoutZone(Locale));
+    return text;
+}
+
+QStringList DatabaseInformationArgs(const TDatabaseInfo &Info, const QLocale &Locale)
+{
+    return {
+        FormatCatalogueDateTime(Info.LastUpdated, Locale),
+        QString::number(Info.TrailerLineCount),
+        QString::number(Info.CargoLineCount),
+        Locale.toString(qlonglong(Info.DistanceLineCount)) + QStringLiteral(" (") +
+            Locale.toString(qlonglong(Info.DistanceKmTotal)) + QStringLiteral(" km)"),
+        kCoveredAddOns,
+    };
+}
+
+void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent)
+{
+    QVariantList args;
+    for (const QString &arg : DatabaseInformationArgs(Info, QLocale()))
+        args << arg;
+    MessageDialogueSimple(Texts, Texts.Format(TLangText::MsgDbInformation, args),
+                          Texts.Text(TLangText::CaptionInformation), TMsgDlgType::mtInformation, mbOK, mbOK,
+                          QColor(Qt::black), 0, Parent);
+}
+
+} // namespace kvn

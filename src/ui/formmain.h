@@ -1,0 +1,168 @@
+// TFormMain, the program's only window. This file assembles the window; the loading sequence
+// and the closing rules live in formmainload.cpp.
+#pragma once
+
+#include <QFuture>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTreeView;
+
+namespace kvn {
+
+class TClickImage;
+class TLoadSteps;
+class TTextFader;
+struct TProgramState;
+
+class TFormMain : public QWidget {
+    Q_OBJECT
+public:
+    // The window's designed width and the part that stays hidden until the options are shown.
+    static constexpr int kDesignedWidth = 1305;
+    static constexpr int kDesignedHeight = 698;
+    static constexpr int kOptionsStripWidth = 345;
+
+    TFormMain(TProgramState &State, TLoadSteps &LoadSteps, QWidget *Parent = nullptr);
+    ~TFormMain() override;
+
+    // Writes the texts of the language (section "main") into the widgets.
+    void ApplyInterfaceTexts();
+
+    // Shows a status text in the status line; with DoAnimate it blinks in.
+    void SetTextFader(const QString &Text, bool DoAnimate);
+
+    // Starts the loading sequence on the thread pool and returns at once.
+    void LoadCode(bool ProfilesOnly);
+
+    bool FormInitialised() const { return FFormInitialised; }
+    bool LoadingData() const { return FLoadingData; }
+    bool GeneratingRandomCargo() const { return FGeneratingRandomCargo; }
+    bool WantClose() const { return FWantClose; }
+    int CollapsedWidth() const { return FCollapsedWidth; }
+    // How many loading sequences have been started; tests see that a repaint starts none.
+    int LoadCodeRuns() const { return FLoadCodeRuns; }
+
+    // The database information message (Image101).
+    void ShowDatabaseInformation();
+
+    // Step 1: profile.
+    QGroupBox *GroupBox1 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    TClickImage *Image10 = nullptr;
+    QPushButton *Button4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label3 = nullptr;
+    // Step 2: departure and destination.
+    QGroupBox *GroupBox3 = nullptr;
+    QLabel *Label7 = nullptr, *Label8 = nullptr, *Label9 = nullptr;
+    QComboBox *ComboBox5 = nullptr, *ComboBox6 = nullptr, *ComboBox7 = nullptr;
+    TClickImage *Image1 = nullptr, *Image2 = nullptr, *Image3 = nullptr;
+    QLabel *Label4 = nullptr, *Label5 = nullptr, *Label10 = nullptr;
+    QComboBox *ComboBox2 = nullptr, *ComboBox3 = nullptr, *ComboBox4 = nullptr;
+    TClickImage *Image4 = nullptr, *Image5 = nullptr, *Image6 = nullptr;
+    // Step 3: cargo, trailer, urgency, amount, preview.
+    QGroupBox *GroupBox5 = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *ComboBox8 = nullptr;
+    TClickImage *Image7 = nullptr;
+    QComboBox *ComboBox9 = nullptr;
+    TClickImage *Image8 = nullptr;
+    QLabel *Label12 = nullptr;
+    QComboBox *ComboBox10 = nullptr;
+    TClickImage *Image9 = nullptr;
+    QLabel *Label11 = nullptr;
+    TClickImage *Image11 = nullptr;
+    QSlider *TrackBar1 = nullptr;
+    TClickImage *Image12 = nullptr;
+    QLabel *JvHTLabel1 = nullptr, *JvHTLabel2 = nullptr, *JvHTLabel3 = nullptr, *JvHTLabel4 = nullptr,
+           *JvHTLabel5 = nullptr;
+    QPushButton *Button8 = nullptr;
+    QPushButton *Button3 = nullptr;
+    // Job list.
+    QGroupBox *GroupBox6 = nullptr;
+    QTreeView *VST = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label6 = nullptr;
+    QPushButton *Button5 = nullptr, *Button6 = nullptr, *Button2 = nullptr;
+    // Options of the random generator.
+    QGroupBox *GroupBox7 = nullptr;
+    QLabel *Label14 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox4 = nullptr, *CheckBox2 = nullptr, *CheckBox5 = nullptr,
+              *CheckBox6 = nullptr, *CheckBox7 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr;
+    QSpinBox *SpinEdit1 = nullptr;
+    // Job history.
+    QGroupBox *GroupBox4 = nullptr;
+    QTreeView *VSTJobHistory = nullptr;
+    QFrame *Panel2 = nullptr;
+    QLabel *Label13 = nullptr;
+    QPushButton *Button9 = nullptr;
+    // Bottom strip.
+    TTextFader *TextFader1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QComboBox *ComboBox11 = nullptr;
+    QPushButton *Button10 = nullptr;
+    TClickImage *Image101 = nullptr;
+    TClickImage *Image100 = nullptr;
+    // Closes the window once the work that refused a close has ended.
+    QTimer *Timer1 = nullptr;
+
+signals:
+    // Emitted by the last step of the loading sequence, after its status is shown.
+    void LoadingFinished();
+
+protected:
+    void paintEvent(QPaintEvent *Event) override;
+    void closeEvent(QCloseEvent *Event) override;
+
+private:
+    void FormCreate();
+    void CreateWidgets();
+    void ConfigureWidgets();
+    void SetUpOverlayPanels();
+    void FormPaint();
+    void FormDestroy();
+    void Timer1Timer();
+    void Image100Click();
+    void SetCustomWeightEnabled(bool Enabled);
+    void ClearPreviewLabels();
+
+    // The loading sequence (formmainload.cpp).
+    void RunLoadSequence(bool ProfilesOnly);
+    void RunOnMainThread(const std::function<void()> &Step);
+    void LoadStepBegin();
+    void LoadStepStatus(const QString &Key);
+    void LoadStepPreparing();
+    void LoadStepProfiles();
+    void LoadStepEnd(bool ProfilesFound);
+    void LoadSettings();
+    void SaveSettings();
+    void StopUnknownDistancesLearner();
+
+    QString MainText(const QString &Key) const;
+
+    TProgramState &FState;
+    TLoadSteps &FLoadSteps;
+    QFuture<void> FLoadTask;
+    int FCollapsedWidth = 0;
+    int FLoadCodeRuns = 0;
+    bool FFormInitialised = false;
+    bool FLoadingData = false;
+    bool FGeneratingRandomCargo = false;
+    bool FCancelGenerateRandomCargo = false;
+    bool FWantClose = false;
+};
+
+} // namespace kvn

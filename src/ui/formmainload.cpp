@@ -1,0 +1,157 @@
+// TFormMain: the loading sequence that fills the catalogue and the profile list after the
+// window is first shown, and the rules for closing the window while work is running.
+#include "lang/textformat.h"
+#include "ui/formmain.h"
+#include "ui/loadsteps.h"
+#include "ui/programstate.h"
+#include "ui/textfade.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace kvn {
+
+void TFormMain::LoadCode(bool ProfilesOnly)
+{
+    // One sequence at a time: a second one would rebuild the lists the first is filling.
+    if (FLoadTask.isRunning())
+        return;
+    // Loading counts from here, not from the first step, so that a close arriving before the
+    // task has reached the main thread is refused as well.
+    FLoadingData = true;
+    ++FLoadCodeRuns;
+    FLoadTask =
+        QtConcurrent::run(QThreadPool::globalInstance(), [this, ProfilesOnly] { RunLoadSequence(ProfilesOnly); });
+}
+
+void TFormMain::RunOnMainThread(const std::function<void()> &Step)
+{
+    QMetaObject::invokeMethod(
+        this, [&Step] { Step(); }, Qt::BlockingQueuedConnection);
+}
+
+void TFormMain::RunLoadSequence(bool ProfilesOnly)
+{
+    RunOnMainThread([this] { LoadStepBegin(); }); // 1
+    if (!ProfilesOnly) {
+        RunOnMainThread([this] { LoadStepPreparing(); }); // 2
+        FLoadSteps.CreateCatalogueLists();                // 3
+        RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-city-data")); });
+        FLoadSteps.LoadDistances(); // 5
+        RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
+        FLoadSteps.LoadTrailerDefinitions(); // 7
+        RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-cargo-data")); });
+        FLoadSteps.LoadCargos(); // 9
+    }
+    RunOnMainThread([this] { LoadStepProfiles(); }); // 10
+    const bool profilesFound = FLoadSteps.ProfileCount() > 0;
+    RunOnMainThread([this, profilesFound] { LoadStepEnd(profilesFound); }); // 12
+}
+
+void TFormMain::LoadStepBegin()
+{
+    FLoadingData = true;
+    ComboBox1->setEnabled(false);
+    ComboBox1->clear();
+    ComboBox1->addItem(MainText(QStringLiteral("status-loading-user-profiles")));
+    ComboBox1->setCurrentIndex(0);
+    SetTextFader(MainText(QStringLiteral("status-loading-program-options")), true);
+    LoadSettings();
+}
+
+void TFormMain::LoadStepStatus(const QString &Key)
+{
+    SetTextFader(MainText(Key), true);
+}
+
+void TFormMain::LoadStepPreparing()
+{
+    SetTextFader(MainText(QStringLiteral("status-preparing")), true);
+    ProgressBar1->setRange(0, 0); // busy, no known end
+}
+
+void TFormMain::LoadStepProfiles()
+{
+    SetTextFader(MainText(QStringLiteral("status-loading-user-profiles")), true);
+    ComboBox1->clear();
+    const bool searched = FLoadSteps.ListProfiles();
+    const QStringList captions = FLoadSteps.ProfileCaptions();
+    ComboBox1->addItems(captions);
+    if (!captions.isEmpty()) {
+        ComboBox1->insertItem(0, MainText(QStringLiteral("label-select-a-profile")));
+        ComboBox1->setCurrentIndex(0);
+    }
+    if (!searched)
+        return; // without a profiles folder the count keeps its text
+    if (captions.isEmpty())
+        Label1->setText(MainText(QStringLiteral("label-no-profile-loaded")));
+    else if (captions.size() == 1)
+        Label1->setText(MainText(QStringLiteral("label-profile-found")));
+    else
+        Label1->setText(FormatText(MainText(QStringLiteral("label-profiles-found")), {captions.size()}));
+}
+
+void TFormMain::LoadStepEnd(bool ProfilesFound)
+{
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    QString status;
+    if (ProfilesFound)
+        status = QStringLiteral("status-profiles-and-meta-loaded");
+    else if (FLoadSteps.GameDocumentsFolderExists())
+        status = QStringLiteral("status-no-profiles-found");
+    else
+        status = QStringLiteral("status-no-game-directory-found");
+    SetTextFader(MainText(status), true);
+    FLoadingData = false;
+    if (FWantClose)
+        Timer1->start();
+    else
+        Timer1->stop();
+    ComboBox1->setEnabled(true);
+    emit LoadingFinished();
+}
+
+void TFormMain::LoadSettings()
+{
+    // The randomiser options are read here once their settings code exists.
+}
+
+void TFormMain::SaveSettings()
+{
+    // The randomiser options are written here once their settings code exists.
+}
+
+void TFormMain::StopUnknownDistancesLearner()
+{
+    // The distance learner thread is stopped here once it exists.
+}
+
+void TFormMain::closeEvent(QCloseEvent *Event)
+{
+    StopUnknownDistancesLearner();
+    FWantClose = FLoadingData || FGeneratingRandomCargo;
+    if (FGeneratingRandomCargo)
+        FCancelGenerateRandomCargo = true;
+    if (FWantClose)
+        Event->ignore();
+    else
+        Event->accept();
+}
+
+void TFormMain::Timer1Timer()
+{
+    Timer1->stop();
+    close();
+}
+
+void TFormMain::FormDestroy()
+{
+    SaveSettings();
+}
+
+} // namespace kvn

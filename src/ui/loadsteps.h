@@ -1,0 +1,33 @@
+// The work of the start-up loading sequence that is not window work. The window runs the
+// sequence (order, status texts, hand-over to the main thread); the program supplies the
+// steps, so the window needs to know nothing of how the catalogue or the profiles are read.
+#pragma once
+
+#include <QStringList>
+
+namespace kvn {
+
+class TLoadSteps {
+public:
+    virtual ~TLoadSteps() = default;
+
+    // Loading task: makes sure the trailer and cargo lists and the save's line list exist.
+    virtual void CreateCatalogueLists() = 0;
+    // Loading task: the road-distance table, compiled table first, then the learnt distances.
+    virtual void LoadDistances() = 0;
+    // Loading task.
+    virtual void LoadTrailerDefinitions() = 0;
+    // Loading task.
+    virtual void LoadCargos() = 0;
+    // Main thread: searches the game folder for profiles; false when there was no profiles
+    // folder to search.
+    virtual bool ListProfiles() = 0;
+    // The entries of the profile list, one "name - company" per profile found, in search order.
+    virtual QStringList ProfileCaptions() const = 0;
+    // Any thread once the search has ended.
+    virtual int ProfileCount() const = 0;
+    // Main thread: whether the game's folder in the user's documents exists.
+    virtual bool GameDocumentsFolderExists() const = 0;
+};
+
+} // namespace kvn

@@ -1,0 +1,267 @@
+// The main window built in this process with the program's own loading steps, in a home
+// folder without any game folder.
+#include "app/loadsequence.h"
+#include "catalogue/resources.h"
+#include "ui/clickimage.h"
+#include "ui/formmain.h"
+#include "ui/programstate.h"
+#include "ui/textfade.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kvn;
+
+namespace {
+
+// The program's steps, with a gate in the cargo step so that a test can act while the status
+// line names it.
+class TGatedLoadSequence : public TLoadSequence {
+public:
+    using TLoadSequence::TLoadSequence;
+    void LoadCargos() override
+    {
+        if (Gated) {
+            ReachedCargos.release();
+            Gate.acquire();
+        }
+        TLoadSequence::LoadCargos();
+    }
+    bool Gated = false;
+    QSemaphore ReachedCargos;
+    QSemaphore Gate;
+};
+
+struct TWindowFixture {
+    TWindowFixture(const QString &ProgramFolder) : Steps(State)
+    {
+        State.ProgramFolder = ProgramFolder;
+        State.LanguageCode = "en";
+        State.Texts.LoadMessageTexts(State.ProgramFolder, State.LanguageCode);
+        Form = std::make_unique<TFormMain>(State, Steps);
+        State.Texts.LoadInterfaceTexts(State.ProgramFolder, State.LanguageCode);
+        Form->ApplyInterfaceTexts();
+    }
+    ~TWindowFixture()
+    {
+        if (Steps.Gated)
+            Steps.Gate.release(100);
+    }
+    QString Status() const { return Form->TextFader1->Lines().value(Form->TextFader1->Lines().size() - 1); }
+    QString Main(const char *Key) const { return State.Texts.Text("main", Key); }
+
+    TProgramState State;
+    TGatedLoadSequence Steps;
+    std::unique_ptr<TFormMain> Form;
+};
+
+} // namespace
+
+class TestFormMain : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void windowFrame();
+    void widgetPlaces_data();
+    void widgetPlaces();
+    void everyWidgetNamed();
+    void interfaceTexts();
+    void loadsOnceWithoutGameFolder();
+    void closeDuringCargoLoadingWaitsForTheEnd();
+    void closesAtOnceWhenIdle();
+    void screenshots();
+
+private:
+    QTemporaryDir FHome;
+    QTemporaryDir FProgramFolder;
+};
+
+void TestFormMain::initTestCase()
+{
+    QVERIFY(FHome.isValid() && FProgramFolder.isValid());
+    // Everything the profile search may look at lives in an empty home folder.
+    qputenv("HOME", FHome.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (FHome.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (FHome.path() + "/.config").toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", (FHome.path() + "/Documents").toUtf8());
+}
+
+void TestFormMain::windowFrame()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QCOMPARE(form.size(), QSize(1305 - 345, 698));
+    QCOMPARE(form.minimumSize(), form.maximumSize()); // not resizable
+    QCOMPARE(form.CollapsedWidth(), 960);
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    const QString caption = form.windowTitle();
+    QVERIFY2(caption.startsWith("Kestrovan 26.12 Build 1 - by "), qPrintable(caption));
+    QVERIFY2(caption.endsWith("[ETS2 v" + CatalogueGameVersion() + "]"), qPrintable(caption));
+    QVERIFY(!CatalogueGameVersion().isEmpty());
+    QVERIFY(!form.FormInitialised());
+    QVERIFY(!form.LoadingData());
+}
+
+void TestFormMain::widgetPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("bounds");
+    const struct {
+        const char *Name;
+        QRect Bounds;
+    } places[] = {
+        {"GroupBox1", {8, 8, 573, 97}},     {"Button4", {428, 24, 137, 25}},     {"GroupBox3", {8, 111, 573, 130}},
+        {"ComboBox5", {16, 43, 137, 21}},   {"ComboBox7", {400, 43, 137, 21}},   {"Image3", {543, 43, 22, 21}},
+        {"ComboBox3", {216, 99, 137, 21}},  {"Image4", {159, 99, 22, 21}},       {"GroupBox5", {7, 247, 573, 386}},
+        {"ComboBox10", {16, 175, 194, 21}}, {"Image9", {216, 175, 22, 21}},      {"Image11", {306, 175, 16, 16}},
+        {"TrackBar1", {328, 170, 209, 25}}, {"Image12", {543, 175, 16, 16}},     {"Button8", {16, 347, 166, 25}},
+        {"Button3", {428, 347, 137, 25}},   {"GroupBox6", {586, 8, 360, 625}},   {"VST", {16, 24, 328, 556}},
+        {"Panel1", {16, 24, 328, 556}},     {"Button5", {16, 586, 113, 25}},     {"Button6", {160, 586, 99, 25}},
+        {"Button2", {265, 586, 81, 25}},    {"GroupBox7", {965, 8, 332, 209}},   {"GroupBox4", {962, 223, 332, 410}},
+        {"TextFader1", {8, 651, 573, 16}},  {"ComboBox11", {602, 669, 191, 21}}, {"ProgressBar1", {8, 669, 573, 21}},
+        {"Button10", {808, 667, 138, 23}},  {"Image101", {1192, 642, 48, 48}},   {"Image100", {1246, 642, 48, 48}},
+    };
+    for (const auto &place : places)
+        QTest::newRow(place.Name) << QString(place.Name) << place.Bounds;
+}
+
+void TestFormMain::widgetPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, bounds);
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    const auto *widget = fixture.Form->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), bounds);
+}
+
+void TestFormMain::everyWidgetNamed()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    QStringList names = {"VST",       "VSTJobHistory", "TextFader1", "ProgressBar1", "Panel1",    "Panel2",
+                         "SpinEdit1", "TrackBar1",     "Edit1",      "Edit2",        "GroupBox1", "GroupBox3",
+                         "GroupBox4", "GroupBox5",     "GroupBox6",  "GroupBox7",    "Image100",  "Image101"};
+    for (int i = 1; i <= 11; ++i)
+        names << QString("ComboBox%1").arg(i);
+    for (int i = 1; i <= 12; ++i)
+        names << QString("Image%1").arg(i);
+    for (int i : {2, 3, 4, 5, 6, 8, 9, 10})
+        names << QString("Button%1").arg(i);
+    for (int i = 1; i <= 5; ++i)
+        names << QString("JvHTLabel%1").arg(i);
+    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14})
+        names << QString("Label%1").arg(i);
+    for (int i : {1, 2, 4, 5, 6, 7})
+        names << QString("CheckBox%1").arg(i);
+    for (const QString &name : names)
+        QVERIFY2(fixture.Form->findChild<QWidget *>(name), qPrintable(name));
+    QVERIFY(fixture.Form->findChild<QTimer *>("Timer1"));
+    // Not yet usable before a profile is loaded.
+    for (const char *name : {"Button2", "Button3", "Button4", "Button5", "Button6", "Button8", "Button9", "ComboBox11"})
+        QVERIFY2(!fixture.Form->findChild<QWidget *>(name)->isEnabled(), name);
+}
+
+void TestFormMain::interfaceTexts()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QCOMPARE(form.GroupBox1->title(), QString("Step 1 - Choose a profile"));
+    QCOMPARE(form.Label11->text(), QString("Custom cargo weight"));
+    QCOMPARE(form.Label13->text(), QString("Curently there are no jobs in the history."));
+    QCOMPARE(form.Button8->text(), QString("Create random job"));
+    QCOMPARE(form.Button10->text(), QString("Show options / history"));
+    QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
+    QVERIFY(form.Image10->toolTip().startsWith("Reload the current profile"));
+    QVERIFY(form.Label1->text().isEmpty());
+}
+
+void TestFormMain::loadsOnceWithoutGameFolder()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    form.show();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(form.FormInitialised());
+    QVERIFY(!form.LoadingData());
+    QCOMPARE(fixture.Status(), fixture.Main("status-no-game-directory-found"));
+    QVERIFY(form.ComboBox1->isEnabled());
+    QCOMPARE(form.ComboBox1->count(), 0);
+    QCOMPARE(form.ProgressBar1->maximum(), 100); // back from busy
+    QCOMPARE(form.ComboBox10->itemText(2), QString("Urgent delivery"));
+    QCOMPARE(form.ComboBox10->currentIndex(), -1);
+    QCOMPARE(form.ComboBox11->count(), 2);
+    QCOMPARE(form.ComboBox11->itemText(1), QString("Delete all restore points ..."));
+    QCOMPARE(form.ComboBox11->currentIndex(), 0);
+    // The status blinks in and then stays.
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QCOMPARE(form.TextFader1->CurText(), fixture.Main("status-no-game-directory-found"));
+
+    form.repaint();
+    QTest::qWait(50);
+    QCOMPARE(form.LoadCodeRuns(), 1);
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    fixture.Steps.Gated = true;
+    form.show();
+    // The main thread must keep running the window steps while it waits.
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.Steps.ReachedCargos.available() == 1, 10000);
+    QCOMPARE(fixture.Status(), fixture.Main("status-loading-cargo-data"));
+    QVERIFY(form.ProgressBar1->maximum() == 0); // busy
+
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QVERIFY(form.WantClose());
+    QTest::qWait(50);
+    QVERIFY(form.isVisible());
+
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    fixture.Steps.Gate.release();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(!form.LoadingData());
+    QCOMPARE(fixture.Status(), fixture.Main("status-no-game-directory-found"));
+    QVERIFY(!form.Timer1->isActive());
+}
+
+void TestFormMain::closesAtOnceWhenIdle()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    form.show();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(form.close());
+    QVERIFY(!form.WantClose());
+}
+
+void TestFormMain::screenshots()
+{
+    // Only on request: pictures of the window, collapsed and open, for a look by eye.
+    const QString folder = qEnvironmentVariable("KVN_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("KVN_SCREENSHOT_DIR not set");
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    form.show();
+    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QVERIFY(form.grab().save(folder + "/kestrovan-collapsed.png"));
+    form.setFixedWidth(TFormMain::kDesignedWidth);
+    QVERIFY(form.grab().save(folder + "/kestrovan-open.png"));
+}
+
+QTEST_MAIN(TestFormMain)
+#include "test_formmain.moc"
