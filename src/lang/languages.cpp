@@ -1,0 +1,109 @@
+#include "lang/languages.h"
+
+#include <QDir>
+
+namespace kvn {
+
+QString GetSystemLanguageCode()
+{
+    return GetSystemLanguageCode(QLocale::system());
+}
+
+QString GetSystemLanguageCode(const QLocale &Locale)
+{
+    const QString Code = Locale.toLower(Locale.nativeLanguageName().left(2));
+    // The code becomes part of a file name; anything but two letters (the "C" locale, an empty
+    // name) would point at a file no translator ships.
+    if (Code.size() != 2 || !Code[0].isLetter() || !Code[1].isLetter())
+        return QStringLiteral("en");
+    return Code;
+}
+
+QString LanguageFileName(const QString &ProgramFolder, const QString &LanguageCode)
+{
+    return QDir(ProgramFolder).filePath(QStringLiteral("languages/") + LanguageCode + QStringLiteral(".lang"));
+}
+
+TLanguageTexts::TLanguageTexts()
+{
+    LoadSection(TLangSection::Msgbox, nullptr);
+    LoadSection(TLangSection::Main, nullptr);
+}
+
+TLanguageSource TLanguageTexts::LoadMessageTexts(const QString &ProgramFolder, const QString &LanguageCode)
+{
+    TLanguageFile File;
+    const bool Present = File.LoadFromFile(LanguageFileName(ProgramFolder, LanguageCode));
+    LoadSection(TLangSection::Msgbox, Present ? &File : nullptr);
+    return Present ? TLanguageSource::File : TLanguageSource::BuiltIn;
+}
+
+TLanguageSource TLanguageTexts::LoadInterfaceTexts(const QString &ProgramFolder, const QString &LanguageCode)
+{
+    TLanguageFile File;
+    const bool Present = File.LoadFromFile(LanguageFileName(ProgramFolder, LanguageCode));
+    LoadSection(TLangSection::Main, Present ? &File : nullptr);
+    return Present ? TLanguageSource::File : TLanguageSource::BuiltIn;
+}
+
+void TLanguageTexts::LoadSection(TLangSection Section, const TLanguageFile *File)
+{
+    const QString Name = SectionName(Section);
+    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
+        if (Info.Section != Section)
+            continue;
+        QString Value;
+        if (File)
+            Value = File->ReadLanguageValue(Name, QString::fromLatin1(Info.Key), KeyTakesBreaks(Info));
+        // A blank translation would leave a button without caption or a dialogue without words.
+        if (Value.trimmed().isEmpty())
+            Value = QString::fromUtf16(Info.Default);
+        FTexts[static_cast<int>(Info.Id)] = Value;
+    }
+}
+
+QString TLanguageTexts::Text(TLangText Id) const
+{
+    const int Index = static_cast<int>(Id);
+    if (Index < 0 || Index >= static_cast<int>(FTexts.size()))
+        return {};
+    return FTexts[Index];
+}
+
+QString TLanguageTexts::Text(const QString &Section, const QString &Key) const
+{
+    const QString WantedSection = Section.trimmed().toCaseFolded();
+    const QString WantedKey = Key.trimmed().toCaseFolded();
+    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
+        if (SectionName(Info.Section) == WantedSection && QLatin1String(Info.Key) == WantedKey)
+            return Text(Info.Id);
+    }
+    return {};
+}
+
+QString TLanguageTexts::Format(TLangText Id, const QVariantList &Args) const
+{
+    return FormatText(Text(Id), Args);
+}
+
+QList<TWidgetText> TLanguageTexts::WidgetTexts() const
+{
+    QList<TWidgetText> Result;
+    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
+        if (Info.Widget)
+            Result.append({QString::fromLatin1(Info.Widget), Info.WidgetKind, Text(Info.Id)});
+    }
+    Result.append({QStringLiteral("Button8"), TWidgetTextKind::Caption, Text(TLangText::ButtonCreateRandomJob)});
+    return Result;
+}
+
+QString TLanguageTexts::WidgetText(const QString &Widget) const
+{
+    for (const TWidgetText &Entry : WidgetTexts()) {
+        if (Entry.Widget == Widget)
+            return Entry.Text;
+    }
+    return {};
+}
+
+} // namespace kvn
