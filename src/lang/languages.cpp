@@ -102,13 +102,16 @@ QString TLanguageTexts::Text(TLangText Id) const
 
 QString TLanguageTexts::Text(const QString &Section, const QString &Key) const
 {
-    const QString WantedSection = Section.trimmed().toCaseFolded();
-    const QString WantedKey = Key.trimmed().toCaseFolded();
-    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
-        if (SectionName(Info.Section) == WantedSection && QLatin1String(Info.Key) == WantedKey)
-            return Text(Info.Id);
-    }
-    return {};
+    // Views look texts up by name while painting; build the index once.
+    static const QHash<QString, TLangText> Index = [] {
+        QHash<QString, TLangText> Result;
+        for (const TLangTextInfo &Info : BuiltInLanguageTexts())
+            Result.insert(SectionName(Info.Section) + QLatin1Char('\n') + QLatin1String(Info.Key), Info.Id);
+        return Result;
+    }();
+    const auto Found =
+        Index.constFind(Section.trimmed().toCaseFolded() + QLatin1Char('\n') + Key.trimmed().toCaseFolded());
+    return Found == Index.constEnd() ? QString() : Text(*Found);
 }
 
 QString TLanguageTexts::Format(TLangText Id, const QVariantList &Args) const
