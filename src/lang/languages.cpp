@@ -1,6 +1,7 @@
 #include "lang/languages.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace kvn {
 
@@ -9,9 +10,38 @@ QString GetSystemLanguageCode()
     return GetSystemLanguageCode(QLocale::system());
 }
 
+namespace {
+
+// The language's own name, whatever the region: the name most of its regional variants use.
+// The locale's own name can carry the region ("American English", "Schweizer Hochdeutsch",
+// "Vlaams"), which would send US, Swiss or Flemish users to a file nobody ships for them.
+// Variants of another script keep their own name (Simplified and Traditional Chinese differ).
+QString LanguageOwnName(const QLocale &Locale)
+{
+    const QList<QLocale> Variants = QLocale::matchingLocales(Locale.language(), Locale.script(), QLocale::AnyTerritory);
+    QHash<QString, int> Uses;
+    for (const QLocale &Variant : Variants) {
+        const QString Name = Variant.nativeLanguageName();
+        if (!Name.isEmpty())
+            ++Uses[Name];
+    }
+    QString Best = Locale.nativeLanguageName();
+    int BestUses = Uses.value(Best);
+    for (const QLocale &Variant : Variants) {
+        const QString Name = Variant.nativeLanguageName();
+        if (Uses.value(Name) > BestUses) {
+            Best = Name;
+            BestUses = Uses.value(Name);
+        }
+    }
+    return Best;
+}
+
+} // namespace
+
 QString GetSystemLanguageCode(const QLocale &Locale)
 {
-    const QString Code = Locale.toLower(Locale.nativeLanguageName().left(2));
+    const QString Code = Locale.toLower(LanguageOwnName(Locale).left(2));
     // The code becomes part of a file name; anything but two letters (the "C" locale, an empty
     // name) would point at a file no translator ships.
     if (Code.size() != 2 || !Code[0].isLetter() || !Code[1].isLetter())
@@ -72,13 +102,16 @@ QString TLanguageTexts::Text(TLangText Id) const
 
 QString TLanguageTexts::Text(const QString &Section, const QString &Key) const
 {
-    const QString WantedSection = Section.trimmed().toCaseFolded();
-    const QString WantedKey = Key.trimmed().toCaseFolded();
-    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
-        if (SectionName(Info.Section) == WantedSection && QLatin1String(Info.Key) == WantedKey)
-            return Text(Info.Id);
-    }
-    return {};
+    // Views look texts up by name while painting; build the index once.
+    static const QHash<QString, TLangText> Index = [] {
+        QHash<QString, TLangText> Result;
+        for (const TLangTextInfo &Info : BuiltInLanguageTexts())
+            Result.insert(SectionName(Info.Section) + QLatin1Char('\n') + QLatin1String(Info.Key), Info.Id);
+        return Result;
+    }();
+    const auto Found =
+        Index.constFind(Section.trimmed().toCaseFolded() + QLatin1Char('\n') + Key.trimmed().toCaseFolded());
+    return Found == Index.constEnd() ? QString() : Text(*Found);
 }
 
 QString TLanguageTexts::Format(TLangText Id, const QVariantList &Args) const
