@@ -1,0 +1,257 @@
+#include "lang/defaultlanguage.h"
+
+#include <QByteArrayView>
+#include <array>
+
+namespace kvn {
+
+namespace {
+
+constexpr int TextCount = static_cast<int>(TLangText::Count);
+
+// These English texts are the product's wording, typing slips included ("Curently", "occured"):
+// translators and existing users know them in exactly this form.
+constexpr std::array<TLangTextInfo, TextCount> Table{{
+    {TLangText::CaptionWarning, TLangSection::Msgbox, "caption-warning", u"Warning", nullptr, TWidgetTextKind::None},
+    {TLangText::CaptionError, TLangSection::Msgbox, "caption-error", u"Error", nullptr, TWidgetTextKind::None},
+    {TLangText::CaptionInformation, TLangSection::Msgbox, "caption-information", u"Information", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::CaptionConfirmation, TLangSection::Msgbox, "caption-confirmation", u"Confirmation", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::ButtonYes, TLangSection::Msgbox, "button-yes", u"Yes", nullptr, TWidgetTextKind::None},
+    {TLangText::ButtonNo, TLangSection::Msgbox, "button-no", u"No", nullptr, TWidgetTextKind::None},
+    {TLangText::ButtonClose, TLangSection::Msgbox, "button-close", u"Close", nullptr, TWidgetTextKind::None},
+    {TLangText::ButtonCancel, TLangSection::Msgbox, "button-cancel", u"Cancel", nullptr, TWidgetTextKind::None},
+    {TLangText::MsgGetMaxDistanceWarning, TLangSection::Msgbox, "msg-get-max-distance-warning",
+     u"In order to use the option to get the maximum possible tour distance\r\nyou need to unlock at least all "
+     u"Destination locks.\r\n\r\nDo you want to auto-unlock them now?",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgGetSavegameModifiedWarning, TLangSection::Msgbox, "msg-get-savegame-modified-warning",
+     u"Your save game (quick save) has been modified since you added your last jobs.\r\nTo ensure to always add new "
+     u"jobs to the newest savegame, please reload it.\r\n\r\nDo you want to reload your savegame now?",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgDbInformation, TLangSection::Msgbox, "msg-db-information",
+     u"Database information\r\nLast updated: %s\r\nTrailer count: %s\r\nCargo count: %s\r\nRoad connections count: "
+     u"%s\r\n\r\nSupporting cargos/trailers so far from:\r\n%s\r\nNote: Going East! doesn't add any new cargos or "
+     u"trailers.\r\n\r\nData collected with <3",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgTrailerWarning, TLangSection::Msgbox, "msg-trailer-warning",
+     u"You've selected a %s trailer but your\r\ndeparture city is not based in: %s.\r\n\r\nSaving a job like this will "
+     u"result in a faulty savegame\r\ndue to the game won't accept this city/trailer combination.\r\n\r\nDo you want "
+     u"to save this job anyway?",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgDeleteJobHistoryConfirmation, TLangSection::Msgbox, "msg-delete-job-history-confirmation",
+     u"Deleting your job history will be permanent.\r\n\r\nDo you really want to delete your job history now?", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::MsgDecrypterNotFound, TLangSection::Msgbox, "msg-decrypter-not-found",
+     u"An error occured!\r\n\r\nThe file \"SII_Decrypt.exe\" is missing.\r\n\r\nWithout this file encrypted game files "
+     u"can't be decrypted.\r\n\r\nPlease re-download the program from a trusted source to solve this problem.",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::BoxStep1, TLangSection::Main, "box-step-1", u"Step 1 - Choose a profile", "GroupBox1",
+     TWidgetTextKind::Caption},
+    {TLangText::ImageReloadProfile, TLangSection::Main, "image-reload-profile",
+     u"Reload the current profile (if none is selected, all will be reloaded)", "Image10", TWidgetTextKind::Hint},
+    {TLangText::ButtonOpenProfileInExplorer, TLangSection::Main, "button-open-profile-in-explorer",
+     u"Open profile in Explorer", "Button4", TWidgetTextKind::Caption},
+    {TLangText::BoxStep2, TLangSection::Main, "box-step-2",
+     u"Step 2 - Select departure and destination country, city and company", "GroupBox3", TWidgetTextKind::Caption},
+    {TLangText::LabelDepartureCountry, TLangSection::Main, "label-departure-country", u"Departure country", "Label7",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelDepartureCity, TLangSection::Main, "label-departure-city", u"Departure city", "Label8",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelDepartureCompany, TLangSection::Main, "label-departure-company", u"Company", "Label9",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelDestinationCountry, TLangSection::Main, "label-destination-country", u"Destination country",
+     "Label4", TWidgetTextKind::Caption},
+    {TLangText::LabelDestinationCity, TLangSection::Main, "label-destination-city", u"Destination city", "Label5",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelDestinationCompany, TLangSection::Main, "label-destination-company", u"Company", "Label10",
+     TWidgetTextKind::Caption},
+    {TLangText::BoxStep3, TLangSection::Main, "box-step-3", u"Step 3 - Select cargo, trailer and urgency", "GroupBox5",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelCargoAndTrailer, TLangSection::Main, "label-cargo-and-trailer", u"Cargo and trailer", "Label2",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelUrgency, TLangSection::Main, "label-urgency", u"Urgency", "Label12", TWidgetTextKind::Caption},
+    {TLangText::LabelCustomCargoWeight, TLangSection::Main, "label-custom-cargo-weight", u"Custom cargo weight",
+     "Label11", TWidgetTextKind::Caption},
+    {TLangText::ButtonJobAdd, TLangSection::Main, "button-job-add", u"Add job", "Button3", TWidgetTextKind::Caption},
+    {TLangText::BoxJobList, TLangSection::Main, "box-job-list", u"Job list", "GroupBox6", TWidgetTextKind::Caption},
+    {TLangText::LabelQuickSaveReminder, TLangSection::Main, "label-quick-save-reminder",
+     u"Do not forget to reload your profile after performing a quick save and before adding new jobs!", "Label6",
+     TWidgetTextKind::Caption},
+    {TLangText::ButtonSaveAllJobs, TLangSection::Main, "button-save-all-jobs", u"Save all jobs", "Button5",
+     TWidgetTextKind::Caption},
+    {TLangText::ButtonDeleteSelectedJobs, TLangSection::Main, "button-delete-selected-jobs", u"Delete selected",
+     "Button6", TWidgetTextKind::Caption},
+    {TLangText::ButtonDeleteAll, TLangSection::Main, "button-delete-all", u"Delete all", "Button2",
+     TWidgetTextKind::Caption},
+    {TLangText::ButtonShowOptionsHistory, TLangSection::Main, "button-show-options-history", u"Show options / history",
+     "Button10", TWidgetTextKind::Caption},
+    {TLangText::ImageDbInfo, TLangSection::Main, "image-db-info", u"Show database information", "Image101",
+     TWidgetTextKind::Hint},
+    {TLangText::ImageGetHelp, TLangSection::Main, "image-get-help",
+     u"Help: click here to learn how to create custom cargos and more (this link opens Google Docs)", "Image100",
+     TWidgetTextKind::Hint},
+    {TLangText::BoxOptions, TLangSection::Main, "box-options", u"Options", "GroupBox7", TWidgetTextKind::Caption},
+    {TLangText::LabelRandomiser, TLangSection::Main, "label-randomiser", u"Randomiser", "Label14",
+     TWidgetTextKind::Caption},
+    {TLangText::OptionMinDistance, TLangSection::Main, "option-min-distance", u"Minimum tour distance in km",
+     "CheckBox1", TWidgetTextKind::Caption},
+    {TLangText::OptionGetMaxDistanceTour, TLangSection::Main, "option-get-max-distance-tour",
+     u"Get maximum possible tour", "CheckBox4", TWidgetTextKind::Caption},
+    {TLangText::OptionMinWeight, TLangSection::Main, "option-min-weight", u"Minimum cargo weight in t", "CheckBox2",
+     TWidgetTextKind::Caption},
+    {TLangText::OptionValuable, TLangSection::Main, "option-valuable", u"Valuable cargo", "CheckBox5",
+     TWidgetTextKind::Caption},
+    {TLangText::OptionFragile, TLangSection::Main, "option-fragile", u"Fragile cargo", "CheckBox6",
+     TWidgetTextKind::Caption},
+    {TLangText::OptionAdrClass, TLangSection::Main, "option-adr-class", u"ADR class", "CheckBox7",
+     TWidgetTextKind::Caption},
+    {TLangText::BoxPreviousJobs, TLangSection::Main, "box-previous-jobs", u"Previous jobs", "GroupBox4",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelJobHistoryEmpty, TLangSection::Main, "label-job-history-empty",
+     u"Curently there are no jobs in the history.", "Label13", TWidgetTextKind::Caption},
+    {TLangText::ButtonDeleteHistory, TLangSection::Main, "button-delete-history", u"Delete history", "Button9",
+     TWidgetTextKind::Caption},
+    {TLangText::LabelSelectAProfile, TLangSection::Main, "label-select-a-profile", u"Select a profile", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::LabelNoProfileLoaded, TLangSection::Main, "label-no-profile-loaded", u"No profile loaded", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::LabelProfileFound, TLangSection::Main, "label-profile-found", u"1 profile found", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::LabelProfilesFound, TLangSection::Main, "label-profiles-found", u"%d profiles found", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::UrgencyStandard, TLangSection::Main, "urgency-standard", u"Standard delivery", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::UrgencyImportant, TLangSection::Main, "urgency-important", u"Important delivery", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::UrgencyUrgent, TLangSection::Main, "urgency-urgent", u"Urgent delivery", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::ButtonCreateRandomJob, TLangSection::Main, "button-create-random-job", u"Create random job", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::ButtonCancelRandomJob, TLangSection::Main, "button-cancel-random-job", u"Cancel", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::StatusProfilesAndMetaLoaded, TLangSection::Main, "status-profiles-and-meta-loaded",
+     u"Profiles and meta data loaded successfully", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusLoadingProgramOptions, TLangSection::Main, "status-loading-program-options",
+     u"Loading program options ...", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusPreparing, TLangSection::Main, "status-preparing", u"Preparing ...", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::StatusLoadingCityData, TLangSection::Main, "status-loading-city-data", u"Loading city data ...",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::StatusLoadingTrailerData, TLangSection::Main, "status-loading-trailer-data",
+     u"Loading trailer data ...", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusLoadingCargoData, TLangSection::Main, "status-loading-cargo-data", u"Loading cargo data ...",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::StatusLoadingUserProfiles, TLangSection::Main, "status-loading-user-profiles",
+     u"Loading user profiles ...", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusNoProfilesFound, TLangSection::Main, "status-no-profiles-found", u"No profiles found", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::StatusNoGameDirectoryFound, TLangSection::Main, "status-no-game-directory-found",
+     u"Error. There is no directory \"Euro Truck Simulator 2\" in your documents folder!", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::JobNOfMSaving, TLangSection::Main, "job-n-of-m-saving", u"Saving job %d of %d", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::Job1OfMSavedSuccessfully, TLangSection::Main, "job-1-of-m-saved-successfully",
+     u"%d of %d job saved successfully.", nullptr, TWidgetTextKind::None},
+    {TLangText::JobNOfMSavedSuccessfully, TLangSection::Main, "job-n-of-m-saved-successfully",
+     u"%d of %d jobs saved successfully.", nullptr, TWidgetTextKind::None},
+    {TLangText::JobDontForgetReloadAfterQuicksave, TLangSection::Main, "job-dont-forget-reload-after-quicksave",
+     u"Don't forget to reload your profile after your next quick save!", nullptr, TWidgetTextKind::None},
+    {TLangText::BackupRestoreSavegame, TLangSection::Main, "backup-restore-savegame", u"Restore an old savegame backup",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::BackupRestoreDeleteAllBackups, TLangSection::Main, "backup-restore-delete-all-backups",
+     u"Delete all restore points ...", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewFromAToB, TLangSection::Main, "label-job-preview-from-a-to-b",
+     u"From \"<b>%s</b>\" (%s) to \"<b>%s</b>\" (%s) %s", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewShortestDistance, TLangSection::Main, "label-job-preview-shortest-distance",
+     u"with a shortest distance of %d", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewDistanceUnknown, TLangSection::Main, "label-job-preview-distance-unknown",
+     u"The distance is <b>unknown</b>", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewFerryNeeded, TLangSection::Main, "label-job-preview-ferry-needed", u"Ferry needed",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewCargoTypeAndWeight, TLangSection::Main, "label-job-preview-cargo-type-and-weight",
+     u"Cargo type is <font color=\"#0000d9\"><b>%s</b></font> and weighs <font color=\"#0000d9\"><b>%d t</b></font>",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewTrailerFilled, TLangSection::Main, "label-job-preview-trailer-filled",
+     u"Trailer is %d %% filled (%d m\u00b3 of %d m\u00b3)", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewTrailerWeight, TLangSection::Main, "label-job-preview-trailer-weight",
+     u"Trailer weight is %d t. Including cargo it weighs %d t", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewDistanceUnknownHelpImprove, TLangSection::Main,
+     "label-job-preview-distance-unknown-help-improve",
+     u"<font color=\"#0000d9\"><b>Distance <b>unknown</b></font>. Help to improve this tool. Click on the smiley on "
+     u"the bottom right to learn more.",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewCargoMaxDistance, TLangSection::Main, "label-job-preview-cargo-max-distance",
+     u"Warning: the <font color=\"#0000d9\"><b>maximum distance</b></font> for this cargo type is set by the game to "
+     u"<b>%d km</b>.",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewAnd, TLangSection::Main, "label-job-preview-and", u"and", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::LabelJobPreviewCountryBound, TLangSection::Main, "label-job-preview-country-bound", u"country bound",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::CargoInfoValidInCountry, TLangSection::Main, "cargo-info-valid-in-country", u"valid in", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::CargoInfoHeavy, TLangSection::Main, "cargo-info-heavy", u"heavy", nullptr, TWidgetTextKind::None},
+    {TLangText::CargoInfoValuable, TLangSection::Main, "cargo-info-valuable", u"valuable", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::CargoInfoFragile, TLangSection::Main, "cargo-info-fragile", u"fragile", nullptr, TWidgetTextKind::None},
+    {TLangText::CargoInfoAdrClass, TLangSection::Main, "cargo-info-adr-class", u"ADR class", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::CargoInfoMaxTripDistance, TLangSection::Main, "cargo-info-max-trip-distance", u"maximum trip distance",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::CargoInfoTrailer, TLangSection::Main, "cargo-info-trailer", u"trailer", nullptr, TWidgetTextKind::None},
+    {TLangText::CargoInfoTrailers, TLangSection::Main, "cargo-info-trailers", u"trailers", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::CargoInfoUnsupported, TLangSection::Main, "cargo-info-unsupported",
+     u"Currently not supported. Reasons may be: low level, missing DLC etc.", nullptr, TWidgetTextKind::None},
+    {TLangText::TrailerInfoLength, TLangSection::Main, "trailer-info-length", u"Length", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::TrailerInfoAxles, TLangSection::Main, "trailer-info-axles", u"axles", nullptr, TWidgetTextKind::None},
+    {TLangText::Unknown, TLangSection::Main, "unknown", u"unknown", nullptr, TWidgetTextKind::None},
+    {TLangText::New, TLangSection::Main, "new", u"New", nullptr, TWidgetTextKind::None},
+    {TLangText::Ferry, TLangSection::Main, "ferry", u"ferry", nullptr, TWidgetTextKind::None},
+    {TLangText::Distance, TLangSection::Main, "distance", u"Distance", nullptr, TWidgetTextKind::None},
+    {TLangText::Cargo, TLangSection::Main, "cargo", u"Cargo", nullptr, TWidgetTextKind::None},
+    {TLangText::TrailerWeight, TLangSection::Main, "trailer-weight", u"Trailer weight", nullptr, TWidgetTextKind::None},
+    {TLangText::IncludingCargo, TLangSection::Main, "including-cargo", u"including cargo", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::Urgency, TLangSection::Main, "urgency", u"Urgency", nullptr, TWidgetTextKind::None},
+    {TLangText::UrgencyBonus, TLangSection::Main, "urgency-bonus", u"urgency bonus", nullptr, TWidgetTextKind::None},
+    {TLangText::Minutes, TLangSection::Main, "minutes", u"minutes", nullptr, TWidgetTextKind::None},
+}};
+
+constexpr bool TableFollowsEnum()
+{
+    for (int i = 0; i < TextCount; ++i) {
+        if (static_cast<int>(Table[i].Id) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(TableFollowsEnum(), "the text table must list the keys in the order of TLangText");
+
+} // namespace
+
+std::span<const TLangTextInfo> BuiltInLanguageTexts()
+{
+    return Table;
+}
+
+const TLangTextInfo &LangTextInfo(TLangText Id)
+{
+    const int Index = static_cast<int>(Id);
+    return Table[(Index >= 0 && Index < TextCount) ? Index : 0];
+}
+
+QString SectionName(TLangSection Section)
+{
+    return Section == TLangSection::Msgbox ? QStringLiteral("msgbox") : QStringLiteral("main");
+}
+
+bool KeyTakesBreaks(const TLangTextInfo &Info)
+{
+    return Info.Section == TLangSection::Msgbox && QByteArrayView(Info.Key).startsWith("msg-");
+}
+
+} // namespace kvn

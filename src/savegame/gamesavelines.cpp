@@ -1,0 +1,257 @@
+#include "savegame/gamesavelines.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace kvn {
+
+namespace {
+
+constexpr QStringView kClassSeparator = u" : ";
+
+std::size_t KeyHash(QStringView Key)
+{
+    return std::size_t(qHash(Key, 0));
+}
+
+// The class key of a trimmed line: the text before its first " : "; empty view when it has none.
+bool ClassKey(QStringView Trimmed, QStringView &Key)
+{
+    const qsizetype at = Trimmed.indexOf(kClassSeparator);
+    if (at < 0)
+        return false;
+    Key = Trimmed.first(at);
+    return true;
+}
+
+// The header key: the trimmed text up to and including its first "{".
+bool HeaderKey(QStringView Trimmed, QStringView &Key)
+{
+    const qsizetype at = Trimmed.indexOf(u'{');
+    if (at < 0)
+        return false;
+    Key = Trimmed.first(at + 1);
+    return true;
+}
+
+// A prefix can be answered by the header index when every line it matches has the prefix itself
+// as its header key: it ends with its only "{".
+bool IsHeaderPrefix(QStringView Prefix)
+{
+    return !Prefix.isEmpty() && Prefix.back() == u'{' && Prefix.indexOf(u'{') == Prefix.size() - 1;
+}
+
+} // namespace
+
+SiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
+{
+    Clear();
+    QStringList lines;
+    SiiTextForm form;
+    const SiiReadResult result = ReadSiiFile(FileName, lines, form);
+    if (result.ok())
+        SetLines(std::move(lines), std::move(form));
+    return result;
+}
+
+void GameSaveLines::LoadFromBytes(const QByteArray &Bytes)
+{
+    QStringList lines;
+    SiiTextForm form;
+    ReadSiiBytes(Bytes, lines, form);
+    SetLines(std::move(lines), std::move(form));
+}
+
+void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
+{
+    FLines = std::move(Lines);
+    FForm = std::move(Form);
+    if (!FForm.MixedLineEnds.empty() && FForm.MixedLineEnds.size() != size_t(FLines.size()))
+        FForm.MixedLineEnds.clear();
+    BuildIndex();
+}
+
+bool GameSaveLines::SaveToFile(const QString &FileName) const
+{
+    return WriteSiiFile(FileName, FLines, FForm);
+}
+
+void GameSaveLines::Clear()
+{
+    FLines.clear();
+    FForm = SiiTextForm();
+    Index().swap(FByClass);
+    Index().swap(FByHeader);
+}
+
+void GameSaveLines::BuildIndex()
+{
+    FByClass.clear();
+    FByHeader.clear();
+    const int count = Count();
+    for (int i = 0; i < count; ++i) {
+        const QStringView trimmed = TrimmedView(FLines.at(i));
+        QStringView key;
+        if (!ClassKey(trimmed, key))
+            continue;
+        FByClass.push_back({KeyHash(key), i});
+        if (HeaderKey(trimmed, key))
+            FByHeader.push_back({KeyHash(key), i});
+    }
+    std::sort(FByClass.begin(), FByClass.end());
+    std::sort(FByHeader.begin(), FByHeader.end());
+    FByClass.shrink_to_fit();
+    FByHeader.shrink_to_fit();
+}
+
+void GameSaveLines::AddToIndex(int Line)
+{
+    const QStringView trimmed = TrimmedView(FLines.at(Line));
+    QStringView key;
+    if (!ClassKey(trimmed, key))
+        return;
+    const Entry byClass{KeyHash(key), Line};
+    FByClass.insert(std::lower_bound(FByClass.begin(), FByClass.end(), byClass), byClass);
+    if (HeaderKey(trimmed, key)) {
+        const Entry byHeader{KeyHash(key), Line};
+        FByHeader.insert(std::lower_bound(FByHeader.begin(), FByHeader.end(), byHeader), byHeader);
+    }
+}
+
+void GameSaveLines::RemoveFromIndex(int Line)
+{
+    const QStringView trimmed = TrimmedView(FLines.at(Line));
+    QStringView key;
+    if (!ClassKey(trimmed, key))
+        return;
+    const Entry byClass{KeyHash(key), Line};
+    auto at = std::lower_bound(FByClass.begin(), FByClass.end(), byClass);
+    if (at != FByClass.end() && *at == byClass)
+        FByClass.erase(at);
+    if (HeaderKey(trimmed, key)) {
+        const Entry byHeader{KeyHash(key), Line};
+        auto h = std::lower_bound(FByHeader.begin(), FByHeader.end(), byHeader);
+        if (h != FByHeader.end() && *h == byHeader)
+            FByHeader.erase(h);
+    }
+}
+
+// A uniform shift of every line at or after From keeps each hash group in ascending line order.
+void GameSaveLines::ShiftIndex(int From, int Delta)
+{
+    for (Index *index : {&FByClass, &FByHeader})
+        for (Entry &e : *index)
+            if (e.Line >= From)
+                e.Line += Delta;
+}
+
+int GameSaveLines::FindInIndex(const Index &In, std::size_t Hash, const QStringList &Lines, QStringView Prefix,
+                               int Start, StopFlag Stop)
+{
+    auto it = std::lower_bound(In.begin(), In.end(), Entry{Hash, Start});
+    for (; it != In.end() && it->Hash == Hash; ++it) {
+        if (Stop && Stop->load(std::memory_order_relaxed))
+            return -1;
+        if (TrimmedStartsWith(Lines.at(it->Line), Prefix))
+            return it->Line;
+    }
+    return -1;
+}
+
+int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) const
+{
+    if (Start < 0)
+        Start = 0;
+    if (Start >= Count())
+        return -1;
+    QStringView key;
+    if (!ClassKey(Prefix, key))
+        return kvn::FindLineFrom(FLines, Prefix, Start, Stop);
+    if (IsHeaderPrefix(Prefix))
+        return FindInIndex(FByHeader, KeyHash(Prefix), FLines, Prefix, Start, Stop);
+    return FindInIndex(FByClass, KeyHash(key), FLines, Prefix, Start, Stop);
+}
+
+QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
+{
+    const int at = FindLineFrom(Key, Start);
+    if (at < 0 || at >= Limit)
+        return {};
+    return SiiLineValue(FLines.at(at));
+}
+
+int GameSaveLines::WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit)
+{
+    const int at = FindLineFrom(Key, Start);
+    if (at < 0 || at >= Limit)
+        return -1;
+    const QString &line = FLines.at(at);
+    const qsizetype colon = line.indexOf(u':');
+    SetLine(at, (colon < 0 ? line : line.left(colon)) + QLatin1String(": ") + Value);
+    return at;
+}
+
+void GameSaveLines::SetLine(int Index, const QString &Text)
+{
+    if (Index < 0 || Index >= Count())
+        return;
+    RemoveFromIndex(Index);
+    FLines[Index] = Text;
+    AddToIndex(Index);
+}
+
+void GameSaveLines::InsertLines(int At, const QStringList &NewLines)
+{
+    At = std::clamp(At, 0, Count());
+    const int n = int(NewLines.size());
+    if (n == 0)
+        return;
+    ShiftIndex(At, n);
+    FLines.insert(At, n, QString());
+    for (int k = 0; k < n; ++k)
+        FLines[At + k] = NewLines.at(k);
+    if (!FForm.MixedLineEnds.empty())
+        FForm.MixedLineEnds.insert(FForm.MixedLineEnds.begin() + At, size_t(n), FForm.LineEnd);
+    for (int k = 0; k < n; ++k)
+        AddToIndex(At + k);
+}
+
+void GameSaveLines::RemoveLines(int At, int Count)
+{
+    if (At < 0 || Count <= 0 || At >= this->Count())
+        return;
+    Count = std::min(Count, this->Count() - At);
+    for (int k = 0; k < Count; ++k)
+        RemoveFromIndex(At + k);
+    ShiftIndex(At + Count, -Count);
+    FLines.remove(At, Count);
+    if (!FForm.MixedLineEnds.empty())
+        FForm.MixedLineEnds.erase(FForm.MixedLineEnds.begin() + At, FForm.MixedLineEnds.begin() + At + Count);
+}
+
+void GameSaveLines::MoveBlock(int From, int Count, int To)
+{
+    if (From < 0 || Count <= 0 || From + Count > this->Count() || To < 0 || To > this->Count())
+        return;
+    if (To >= From && To <= From + Count)
+        return; // the block would land where it stands
+    const QStringList block = FLines.mid(From, Count);
+    std::vector<SiiLineEnd> ends;
+    if (!FForm.MixedLineEnds.empty())
+        ends.assign(FForm.MixedLineEnds.begin() + From, FForm.MixedLineEnds.begin() + From + Count);
+    RemoveLines(From, Count);
+    const int target = To > From ? To - Count : To;
+    InsertLines(target, block);
+    if (!ends.empty())
+        std::copy(ends.begin(), ends.end(), FForm.MixedLineEnds.begin() + target);
+}
+
+bool GameSaveLines::IndexIsConsistent() const
+{
+    GameSaveLines fresh;
+    fresh.FLines = FLines;
+    fresh.BuildIndex();
+    return fresh.FByClass == FByClass && fresh.FByHeader == FByHeader;
+}
+
+} // namespace kvn

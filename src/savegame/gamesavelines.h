@@ -1,0 +1,76 @@
+// The lines of the loaded quick-save, with an index from unit headers to line numbers.
+//
+// A save has millions of lines and the readers, the learner and the writer look units up by their
+// header again and again. The index answers those look-ups without scanning from the top, and it
+// gives exactly the answer the plain scan (FindLineFrom) would give: it only narrows the candidate
+// lines, every candidate is still checked against the prefix. Every edit goes through this class, so
+// the index stays right under the writer's line changes and block moves.
+#pragma once
+
+#include "savegame/siitext.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace kvn {
+
+class GameSaveLines {
+public:
+    GameSaveLines() = default;
+
+    SiiReadResult LoadFromFile(const QString &FileName);
+    void LoadFromBytes(const QByteArray &Bytes);
+    void SetLines(QStringList Lines, SiiTextForm Form = {});
+    bool SaveToFile(const QString &FileName) const;
+    void Clear();
+
+    const QStringList &Lines() const { return FLines; }
+    const SiiTextForm &Form() const { return FForm; }
+    int Count() const { return int(FLines.size()); }
+    bool IsEmpty() const { return FLines.isEmpty(); }
+    const QString &Line(int Index) const { return FLines.at(Index); }
+
+    // Same results as the free functions of siitext.h on Lines(), found through the index whenever
+    // the prefix names a unit class (contains " : ").
+    int FindLineFrom(QStringView Prefix, int Start, StopFlag Stop = nullptr) const;
+    int FindUnitEnd(int Start) const { return kvn::FindUnitEnd(FLines, Start); }
+    QString ReadUnitValue(QStringView Key, int Start, int Limit) const;
+    int WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit);
+
+    // Edits that keep the index right.
+    void SetLine(int Index, const QString &Text);
+    void InsertLines(int At, const QStringList &NewLines);
+    void RemoveLines(int At, int Count);
+    // Moves the lines [From, From + Count) so that they stand before the line that is now at To
+    // (To outside the block; To == Count() appends them).
+    void MoveBlock(int From, int Count, int To);
+
+    // For tests: the index holds exactly the entries a fresh build would hold.
+    bool IndexIsConsistent() const;
+
+private:
+    struct Entry {
+        std::size_t Hash;
+        int Line;
+        bool operator<(const Entry &Other) const { return Hash != Other.Hash ? Hash < Other.Hash : Line < Other.Line; }
+        bool operator==(const Entry &Other) const { return Hash == Other.Hash && Line == Other.Line; }
+    };
+    using Index = std::vector<Entry>;
+
+    void BuildIndex();
+    void AddToIndex(int Line);
+    void RemoveFromIndex(int Line);
+    void ShiftIndex(int From, int Delta);
+    static int FindInIndex(const Index &In, std::size_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
+                           StopFlag Stop);
+
+    QStringList FLines;
+    SiiTextForm FForm;
+    Index FByClass;  // every line holding " : ", keyed by the text before it
+    Index FByHeader; // those of them holding "{", keyed by the text up to the first "{"
+};
+
+} // namespace kvn

@@ -1,0 +1,106 @@
+#include "savegame/profiles.h"
+
+#include "savegame/gamefolders.h"
+#include "savegame/siidecryption.h"
+#include "savegame/siitext.h"
+#include "shared/files.h"
+#include "shared/strings.h"
+
+#include <QDir>
+
+namespace kvn {
+
+namespace {
+
+// "key: value" with exactly one colon gives the value; anything else gives nothing.
+bool SingleColonValue(const QString &Line, QString &Value)
+{
+    const QStringList fields = Explode(QStringLiteral(":"), Line);
+    if (fields.size() != 2)
+        return false;
+    Value = TrimControl(fields.at(1));
+    return true;
+}
+
+} // namespace
+
+ProfileNames ReadProfileNames(const QStringList &Lines)
+{
+    ProfileNames names;
+    for (const QString &line : Lines) {
+        if (TrimmedStartsWith(line, u"company_name: ")) {
+            QString value;
+            if (SingleColonValue(line, value))
+                names.CompanyName = Unquote(value);
+        } else if (TrimmedStartsWith(line, u"profile_name: ")) {
+            QString value;
+            if (SingleColonValue(line, value)) {
+                names.HasProfileName = true;
+                names.ProfileName = Unquote(ReplaceString(value, QStringLiteral("\\x16"), QString(), rfReplaceAll));
+            }
+            break;
+        }
+    }
+    return names;
+}
+
+ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places)
+{
+    ProfileSearchResult result;
+    List.Clear();
+    const QStringList places = Places.isEmpty() ? GameFolderCandidates() : Places;
+    for (const QString &place : places) {
+        if (!IsExistingFolder(place))
+            continue;
+        if (!result.GameFolderExists) {
+            result.GameFolderExists = true;
+            result.GameDocumentsFolder = place;
+        }
+        const QString profilesFolder = place + QStringLiteral("profiles/");
+        if (!IsExistingFolder(profilesFolder))
+            continue;
+        for (const QString &folder : ListSubFolders(profilesFolder)) {
+            const QString profilePath = profilesFolder + folder;
+            const QString profileSii = profilePath + QStringLiteral("profile.sii");
+            QStringList lines;
+            SiiTextForm form;
+            if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
+                continue;
+            if (IsReadable(Decrypter.DecryptSiiFile(profileSii)) && !ReadSiiFile(profileSii, lines, form).ok())
+                continue;
+            const ProfileNames names = ReadProfileNames(lines);
+            if (!names.HasProfileName)
+                continue;
+            const QString quickSave = profilePath + QStringLiteral("save/quicksave/");
+            QDir().mkpath(quickSave); // a failure here is harmless: the load reports the missing save
+            auto profile = std::make_unique<TProfileInfo>();
+            profile->SetProfileID(folder.chopped(1));
+            profile->SetProfileName(names.ProfileName);
+            profile->SetCompanyName(names.CompanyName);
+            profile->SetProfilePath(profilePath);
+            profile->SetQuickSavePath(quickSave);
+            profile->SetGameFolder(place);
+            List.Append(std::move(profile));
+        }
+    }
+    if (!result.GameFolderExists && !places.isEmpty())
+        result.GameDocumentsFolder = places.first();
+    result.Count = List.Count();
+    return result;
+}
+
+const char *ProfileCountLabelKey(int Count)
+{
+    if (Count <= 0)
+        return "label-no-profile-loaded";
+    return Count == 1 ? "label-profile-found" : "label-profiles-found";
+}
+
+const char *ProfileSearchStatusKey(const ProfileSearchResult &Result)
+{
+    if (Result.Count > 0)
+        return "status-profiles-and-meta-loaded";
+    return Result.GameFolderExists ? "status-no-profiles-found" : "status-no-game-directory-found";
+}
+
+} // namespace kvn

@@ -1,0 +1,94 @@
+// The game's profiles: one TProfileInfo per profile folder found in any of the game's places.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kvn {
+
+class SiiDecrypter;
+
+class TProfileInfo {
+public:
+    TProfileInfo() = default;
+
+    const QString &ProfileName() const { return FProfileName; }
+    void SetProfileName(const QString &V) { FProfileName = V; }
+    const QString &ProfileID() const { return FProfileID; }
+    void SetProfileID(const QString &V) { FProfileID = V; }
+    const QString &CompanyName() const { return FCompanyName; }
+    void SetCompanyName(const QString &V) { FCompanyName = V; }
+    // Both paths end in "/".
+    const QString &ProfilePath() const { return FProfilePath; }
+    void SetProfilePath(const QString &V) { FProfilePath = V; }
+    const QString &QuickSavePath() const { return FQuickSavePath; }
+    void SetQuickSavePath(const QString &V) { FQuickSavePath = V; }
+    // Last write time of the quick-save's game.sii in seconds since 1970 (local clock); 0 = unknown.
+    std::int64_t GameFileLastWriteTime() const { return FGameFileLastWriteTime; }
+    void SetGameFileLastWriteTime(std::int64_t V) { FGameFileLastWriteTime = V; }
+    // The game folder the profile was found in (Documents, Proton prefix, Steam Cloud ...).
+    const QString &GameFolder() const { return FGameFolder; }
+    void SetGameFolder(const QString &V) { FGameFolder = V; }
+
+    QString GameFilePath() const { return FQuickSavePath + QStringLiteral("game.sii"); }
+
+private:
+    QString FProfileName;
+    QString FProfileID;
+    QString FCompanyName;
+    QString FProfilePath;
+    QString FQuickSavePath;
+    std::int64_t FGameFileLastWriteTime = 0;
+    QString FGameFolder;
+};
+
+// Owns the profiles of the last search, in the order they were found.
+class TProfileList {
+public:
+    int Count() const { return int(FItems.size()); }
+    TProfileInfo *At(int Index) const { return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr; }
+    void Clear() { FItems.clear(); }
+    TProfileInfo *Append(std::unique_ptr<TProfileInfo> Profile)
+    {
+        FItems.push_back(std::move(Profile));
+        return FItems.back().get();
+    }
+
+private:
+    std::vector<std::unique_ptr<TProfileInfo>> FItems;
+};
+
+// The names read from a profile.sii: the company name comes before the profile name; reading stops
+// at the first "profile_name: " line. Either may be written bare or in quotes.
+struct ProfileNames {
+    bool HasProfileName = false;
+    QString ProfileName;
+    QString CompanyName;
+};
+ProfileNames ReadProfileNames(const QStringList &Lines);
+
+struct ProfileSearchResult {
+    int Count = 0;
+    bool GameFolderExists = false; // any of the game's places exists
+    QString GameDocumentsFolder;   // the first existing place, or the first candidate when none exists
+};
+
+// Lists the profiles of every place (GameFolderCandidates, or Places when given, in that order)
+// into List. Creates a missing quick-save folder of a listed profile, as the game expects it.
+ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places = {});
+
+// The number of profiles in List.
+inline int ProfileCount(const TProfileList &List)
+{
+    return List.Count();
+}
+
+// Language key of the profile label after a search: none, one, several ("%d" argument) profiles.
+const char *ProfileCountLabelKey(int Count);
+// Language key of the start-up status after a search.
+const char *ProfileSearchStatusKey(const ProfileSearchResult &Result);
+
+} // namespace kvn

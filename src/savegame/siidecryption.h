@@ -1,0 +1,44 @@
+// Turning an encrypted or binary SII file into plain text with our decrypter, SII_Decrypt.exe,
+// which lies beside the program and converts the file in place.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace kvn {
+
+inline constexpr const char *SiiDecrypterFileName = "SII_Decrypt.exe";
+
+// An existing file (not a folder) whose text does not begin with "SiiNunit".
+bool IsSiiFileEncrypted(const QString &FileName);
+
+enum class SiiDecryptStatus : std::uint8_t {
+    AlreadyPlain, // nothing had to be done
+    Converted,    // the decrypter ran and the file is plain text now
+    StartFailed,  // the decrypter could not be started
+    NotDecoded,   // it ran (or timed out) but the file is still not plain text
+};
+
+inline bool IsReadable(SiiDecryptStatus Status)
+{
+    return Status == SiiDecryptStatus::AlreadyPlain || Status == SiiDecryptStatus::Converted;
+}
+
+class SiiDecrypter {
+public:
+    explicit SiiDecrypter(QString ProgramFolder) : FProgramFolder(std::move(ProgramFolder)) {}
+
+    QString DecrypterPath() const;
+    // Runs the decrypter on FileName when it is not plain text. While it runs, the caller's event
+    // loop keeps being served (the window answers); a decrypter that does not end in TimeoutMs is
+    // stopped and counts as NotDecoded.
+    SiiDecryptStatus DecryptSiiFile(const QString &FileName) const;
+
+    void SetTimeoutMs(int Ms) { FTimeoutMs = Ms; }
+
+private:
+    QString FProgramFolder;
+    int FTimeoutMs = 120000;
+};
+
+} // namespace kvn

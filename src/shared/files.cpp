@@ -1,0 +1,261 @@
+#include "shared/files.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kvn {
+
+namespace {
+
+constexpr qint64 CopyChunkSize = 1024 * 1024;
+
+void SetError(QString *Error, const QString &Text)
+{
+    if (Error)
+        *Error = Text;
+}
+
+QString Shown(const QString &Path)
+{
+    return QDir::toNativeSeparators(Path);
+}
+
+bool IsFolderRootOnly(const QString &Folder)
+{
+    return Folder.isEmpty() || Folder == QLatin1String("/") || Folder == QLatin1String("\\");
+}
+
+bool StartsWithDrive(QStringView S)
+{
+    if (S.size() < 2 || S[1] != QLatin1Char(':'))
+        return false;
+    const char16_t c = S[0].unicode();
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// Finishes a QSaveFile: flush, optional file time, rename over the target.
+bool CommitSaveFile(QSaveFile &File, const QString &Path, const QDateTime &FileTime, QString *Error)
+{
+    if (!File.flush()) {
+        SetError(Error, QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?")
+                            .arg(Shown(Path), File.errorString()));
+        File.cancelWriting();
+        File.commit();
+        return false;
+    }
+    if (FileTime.isValid())
+        File.setFileTime(FileTime, QFileDevice::FileModificationTime); // best effort, like the system copy
+    if (!File.commit()) {
+        SetError(Error, QStringLiteral("\"%1\" could not be saved (%2). The previous file was left as it was.")
+                            .arg(Shown(Path), File.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool OpenSaveFile(QSaveFile &File, const QString &Path, QString *Error)
+{
+    if (File.open(QIODevice::WriteOnly))
+        return true;
+    SetError(Error, QStringLiteral("\"%1\" could not be written (%2). Check that the folder exists and that you "
+                                   "may write to it.")
+                        .arg(Shown(Path), File.errorString()));
+    return false;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *Error)
+{
+    if (Path.isEmpty()) {
+        SetError(Error, QStringLiteral("No file name was given to save to."));
+        return false;
+    }
+    if (IsExistingFolder(Path)) {
+        SetError(Error, QStringLiteral("\"%1\" is a folder, not a file, and could not be written.").arg(Shown(Path)));
+        return false;
+    }
+    QSaveFile file(Path);
+    if (!OpenSaveFile(file, Path, Error))
+        return false;
+    if (file.write(Data) != Data.size()) {
+        SetError(Error, QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?")
+                            .arg(Shown(Path), file.errorString()));
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return CommitSaveFile(file, Path, QDateTime(), Error);
+}
+
+bool IsExistingFile(const QString &Path)
+{
+    if (Path.isEmpty())
+        return false;
+    const QFileInfo info(Path);
+    return info.exists() && !info.isDir();
+}
+
+bool IsExistingFolder(const QString &Path)
+{
+    if (Path.isEmpty())
+        return false;
+    const QFileInfo info(Path);
+    return info.exists() && info.isDir();
+}
+
+bool CopyFileTo(const QString &Source, const QString &Target, QString *Error)
+{
+    if (!IsExistingFile(Source)) {
+        SetError(Error, QStringLiteral("\"%1\" does not exist and could not be copied.").arg(Shown(Source)));
+        return false;
+    }
+    if (Target.isEmpty() || IsExistingFolder(Target)) {
+        SetError(Error,
+                 QStringLiteral("\"%1\" could not be copied: the destination is not a file name.").arg(Shown(Source)));
+        return false;
+    }
+    // Copying a file onto itself would be harmless on its own, but a move built on it would then
+    // delete the only copy.
+    const QFileInfo sourceInfo(Source);
+    const QFileInfo targetInfo(Target);
+    if (targetInfo.exists() && sourceInfo.canonicalFilePath() == targetInfo.canonicalFilePath()) {
+        SetError(Error, QStringLiteral("\"%1\" cannot be copied onto itself.").arg(Shown(Source)));
+        return false;
+    }
+    QFile in(Source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        SetError(Error, QStringLiteral("\"%1\" could not be read (%2).").arg(Shown(Source), in.errorString()));
+        return false;
+    }
+    QSaveFile out(Target);
+    if (!OpenSaveFile(out, Target, Error))
+        return false;
+    QByteArray chunk;
+    for (;;) {
+        chunk = in.read(CopyChunkSize);
+        if (chunk.isEmpty())
+            break;
+        if (out.write(chunk) != chunk.size()) {
+            SetError(Error, QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?")
+                                .arg(Shown(Target), out.errorString()));
+            out.cancelWriting();
+            out.commit();
+            return false;
+        }
+    }
+    if (in.error() != QFileDevice::NoError || !in.atEnd()) {
+        SetError(Error,
+                 QStringLiteral("\"%1\" could not be read completely (%2).").arg(Shown(Source), in.errorString()));
+        out.cancelWriting();
+        out.commit();
+        return false;
+    }
+    return CommitSaveFile(out, Target, sourceInfo.lastModified(), Error);
+}
+
+bool MoveFileTo(const QString &Source, const QString &Target, QString *Error)
+{
+    if (!CopyFileTo(Source, Target, Error))
+        return false;
+    if (!DeleteExistingFile(Source)) {
+        SetError(Error, QStringLiteral("\"%1\" was copied to \"%2\" but could not be removed afterwards.")
+                            .arg(Shown(Source), Shown(Target)));
+        return false;
+    }
+    return true;
+}
+
+bool DeleteExistingFile(const QString &Path)
+{
+    if (!IsExistingFile(Path))
+        return false;
+    return QFile::remove(Path);
+}
+
+bool DeleteFolder(const QString &Folder)
+{
+    if (!IsExistingFolder(Folder))
+        return false;
+    // A link to a folder is removed as a link: its target belongs to somebody else.
+    const QFileInfo info(Folder);
+    if (info.isSymLink())
+        return QFile::remove(info.absoluteFilePath());
+    return QDir(Folder).removeRecursively();
+}
+
+QDateTime FileLastWriteDateTime(const QString &Path)
+{
+    if (!IsExistingFile(Path))
+        return {};
+    const QDateTime time = QFileInfo(Path).lastModified();
+    return time.isValid() ? time.toLocalTime() : QDateTime();
+}
+
+double DateTimeToValue(const QDateTime &LocalTime)
+{
+    if (!LocalTime.isValid())
+        return 0;
+    const qint64 days = QDate(1899, 12, 30).daysTo(LocalTime.date());
+    const double fraction = LocalTime.time().msecsSinceStartOfDay() / 86400000.0;
+    // Before the epoch the whole days count down while the time of day still counts up.
+    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+}
+
+double FileLastWriteTime(const QString &Path)
+{
+    const QDateTime time = FileLastWriteDateTime(Path);
+    return time.isValid() ? DateTimeToValue(time) : 0.0;
+}
+
+QString AddLongPathPrefix(const QString &Path)
+{
+    if (!Path.startsWith(QLatin1String("\\\\")))
+        return QStringLiteral("\\\\?\\") + Path;
+    if (!Path.startsWith(QLatin1String("\\\\?\\")))
+        return QStringLiteral("\\\\?\\UNC\\") + Path.mid(2);
+    return Path;
+}
+
+QString RemoveLongPathPrefix(const QString &Path)
+{
+    QStringView rest(Path);
+    if (Path.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        rest = rest.mid(8);
+    else if (Path.startsWith(QLatin1String("\\\\?\\")))
+        rest = rest.mid(4);
+    else if (Path.startsWith(QLatin1String("\\\\")))
+        rest = rest.mid(2);
+    return StartsWithDrive(rest) ? rest.toString() : Path;
+}
+
+QStringList ListSubFolders(const QString &Folder)
+{
+    QStringList names;
+    if (IsFolderRootOnly(Folder))
+        return names;
+    QDirIterator it(Folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        names << it.fileName() + QLatin1Char('/');
+    }
+    return names;
+}
+
+void GetFilesInDirectory(const QString &Folder, const QString &Mask, QStringList &List)
+{
+    if (IsFolderRootOnly(Folder))
+        return;
+    // The classic wildcard "*.*" also matches names without a dot.
+    const QString mask = (Mask.isEmpty() || Mask == QLatin1String("*.*")) ? QStringLiteral("*") : Mask.toLower();
+    QDirIterator it(Folder, QStringList{mask}, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        List << it.fileName();
+    }
+}
+
+} // namespace kvn

@@ -1,0 +1,67 @@
+// File and folder helpers. They take full paths, never throw, and report failure by their result.
+// Paths use "/" (QDir notation) on every platform; Qt's file engine adds the extended-length prefix
+// on Windows by itself, so the long-path string helpers below are only needed where a path is
+// handed to a system call directly.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace kvn {
+
+// Writes Data to a temporary file beside Path, flushes it and renames it over Path, so Path holds
+// either its old content or all of Data, never a half-written file. On failure the old file is left
+// untouched and *Error (when given) receives a text a player can understand.
+bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *Error = nullptr);
+
+// Path is not empty, can be looked at, and is not a folder.
+bool IsExistingFile(const QString &Path);
+// Path can be looked at and is a folder.
+bool IsExistingFolder(const QString &Path);
+
+// Copies Source over Target (an existing Target is replaced). The copy is written beside Target
+// and renamed over it, so a failed copy never leaves Target damaged. Source's last write time is
+// carried over, as the system's own file copy does. False when Source is not an existing file.
+bool CopyFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);
+
+// CopyFileTo, then deletion of Source when the copy worked: always a copy plus a delete, also on
+// one volume. The result is that of the delete (false when the copy failed).
+bool MoveFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);
+
+// False when Path is not an existing file; otherwise whether deleting it worked.
+bool DeleteExistingFile(const QString &Path);
+
+// Deletes Folder with everything inside it. False when Folder is not an existing folder or when
+// anything in it could not be removed.
+bool DeleteFolder(const QString &Folder);
+
+// The file's last write time in local time as a date-time value (days since 1899-12-30, the time
+// of day as fraction); 0 when Path is not an existing file or its time cannot be read.
+double FileLastWriteTime(const QString &Path);
+// The same as a QDateTime in local time; invalid when there is none.
+QDateTime FileLastWriteDateTime(const QString &Path);
+// Local date-time -> date-time value (days since 1899-12-30), no time-zone conversion.
+double DateTimeToValue(const QDateTime &LocalTime);
+
+// Windows extended-length prefixes, as pure string functions (they work on "\" paths).
+// C:\x -> \\?\C:\x; \\server\share -> \\?\UNC\server\share; a path that already has an extended
+// prefix ("\\?\...") is returned unchanged.
+QString AddLongPathPrefix(const QString &Path);
+// \\?\C:\x -> C:\x; a path whose rest after the prefix has no drive part (a network path such as
+// \\?\UNC\server\share) is returned unchanged.
+QString RemoveLongPathPrefix(const QString &Path);
+
+// Names of the folders directly inside Folder, hidden and system ones included, without "." and
+// "..", in the order the file system lists them. Every name ends in "/" so that it can be put
+// in front of a file name as it is. Empty for an empty Folder, "/" or "\".
+QStringList ListSubFolders(const QString &Folder);
+
+// Appends to List the bare names of the files (not folders) directly inside Folder whose name
+// matches Mask (wildcards, case-insensitive; "*.*" matches every name, also one without a dot),
+// hidden ones included, in the order the file system lists them. Nothing for an empty Folder,
+// "/" or "\".
+void GetFilesInDirectory(const QString &Folder, const QString &Mask, QStringList &List);
+
+} // namespace kvn
