@@ -71,8 +71,10 @@ function(kvn_add_fuzzer)
 endfunction()
 
 if(KVN_BUILD_FUZZ)
-  # Coverage instrumentation for the libraries the harnesses link.
-  add_compile_options(-fsanitize=fuzzer-no-link)
+  # Coverage and sanitizer instrumentation for everything, so that the libraries the harnesses
+  # link are instrumented and every tool program still links its sanitizer runtime.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=fuzzer-no-link,address,undefined)
 endif()
 
 # The catalogue is kept as plain text in the repo; kvn-scramble turns it into the program's

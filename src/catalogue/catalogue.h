@@ -1,0 +1,28 @@
+// The program's game catalogue: everything compiled in about the game world, held once by the
+// program and handed to the parts that need it by reference.
+#pragma once
+
+#include "catalogue/cargos.h"
+#include "catalogue/countries.h"
+#include "catalogue/distances.h"
+#include "catalogue/resources.h"
+#include "catalogue/trailers.h"
+
+namespace kvn {
+
+struct TCatalogue {
+    TTrailerDefinitionDataList TrailerDefinitionDataList;
+    TCargoInfoList CargoInfoList;
+    TDistances Distances;
+    TCountries Countries;
+    TDatabaseInfo DatabaseInfo;
+
+    // Trailers first: cargos are later paired with them by the profile load.
+    void LoadTrailersAndCargos()
+    {
+        LoadTrailerDefinitionsFromResource(TrailerDefinitionDataList);
+        LoadCargosFromResource(CargoInfoList);
+    }
+};
+
+} // namespace kvn

@@ -1,0 +1,336 @@
+#include "catalogue/distances.h"
+
+#include "catalogue/fields.h"
+#include "catalogue/resources.h"
+#include "shared/encoding.h"
+#include "shared/files.h"
+#include "shared/strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMutexLocker>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace kvn {
+namespace {
+
+// City tokens are lower-case ASCII almost always; only other names need the locale's rules.
+QString LowerCity(const QString &Name)
+{
+    bool plainLower = true;
+    for (const QChar c : Name) {
+        if (c.unicode() >= 0x80 || (c >= u'A' && c <= u'Z')) {
+            plainLower = false;
+            break;
+        }
+    }
+    return plainLower ? Name : QLocale().toLower(Name);
+}
+
+QString PairKey(const QString &A, const QString &B)
+{
+    return QLocale().toLower(A) + QChar(0) + QLocale().toLower(B);
+}
+
+struct TUserFile {
+    bool Readable = true; // false: exists but could not be read (or is too big to be ours)
+    bool Exists = false;
+    TextEncoding Encoding = TextEncoding::Ansi;
+    bool HasBom = false;
+    QString Text;
+};
+
+// A file without a byte-order mark is in the 8-bit code page; a mark decides otherwise.
+TUserFile ReadUserFile(const QString &Path)
+{
+    TUserFile file;
+    if (!IsExistingFile(Path))
+        return file;
+    file.Exists = true;
+    QFile f(Path);
+    if (f.size() > TDistances::kMaxUserFileBytes || !f.open(QIODevice::ReadOnly)) {
+        file.Readable = false;
+        return file;
+    }
+    const QByteArray bytes = f.read(TDistances::kMaxUserFileBytes + 1);
+    if (f.error() != QFileDevice::NoError || bytes.size() > TDistances::kMaxUserFileBytes) {
+        file.Readable = false;
+        return file;
+    }
+    for (const TextEncoding enc :
+         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
+        const QByteArray bom = ByteOrderMark(enc);
+        if (!bom.isEmpty() && bytes.startsWith(bom)) {
+            file.Encoding = enc;
+            file.HasBom = true;
+            break;
+        }
+    }
+    file.Text = DecodeText(bytes, file.Encoding);
+    return file;
+}
+
+QStringList SplitLines(const QString &Text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return Text.split(lineBreak);
+}
+
+} // namespace
+
+// ------------------------------------------------------------------------------------------------
+
+TDistanceData::TDistanceData(const QString &Departure, const QString &Destination, std::int32_t Distance,
+                             std::int32_t FerryTime, bool DistanceIsUnknown)
+    : FDeparture(Departure), FDestination(Destination), FDistance(Distance < 0 ? 0 : Distance), FFerryTime(FerryTime),
+      FNeedsFerry(FerryTime > 0), FDistanceIsUnknown(DistanceIsUnknown)
+{
+}
+
+TDistanceData::TDistanceData(const TDistanceData &Other)
+    : FDeparture(Other.FDeparture), FDestination(Other.FDestination), FDistance(Other.FDistance),
+      FFerryTime(Other.FFerryTime), FNeedsFerry(Other.FNeedsFerry), FDistanceIsUnknown(Other.FDistanceIsUnknown),
+      FItemDeactivatedForProfile(Other.ItemDeactivatedForProfile())
+{
+}
+
+TDistanceData &TDistanceData::operator=(const TDistanceData &Other)
+{
+    FDeparture = Other.FDeparture;
+    FDestination = Other.FDestination;
+    FDistance = Other.FDistance;
+    FFerryTime = Other.FFerryTime;
+    FNeedsFerry = Other.FNeedsFerry;
+    FDistanceIsUnknown = Other.FDistanceIsUnknown;
+    SetItemDeactivatedForProfile(Other.ItemDeactivatedForProfile());
+    return *this;
+}
+
+// ------------------------------------------------------------------------------------------------
+
+std::shared_ptr<const TDistanceTable> TDistanceTable::Build(const QStringList &CompiledLines,
+                                                            const QStringList &UserLines)
+{
+    auto table = std::make_shared<TDistanceTable>();
+    table->FEntries.reserve(static_cast<std::size_t>(CompiledLines.size() + UserLines.size()));
+    table->FFirstIndex.reserve(CompiledLines.size() + UserLines.size());
+    for (const QString &line : CompiledLines)
+        table->AddLine(line, false);
+    for (const QString &line : UserLines)
+        table->AddLine(line, true);
+    table->FEntries.shrink_to_fit();
+    return table;
+}
+
+void TDistanceTable::AddLine(const QString &Line, bool SkipExistingPair)
+{
+    const QString line = TrimControl(Line);
+    if (line.isEmpty() || line.startsWith(u'#'))
+        return;
+    const QStringList fields = Explode(QStringLiteral(","), line);
+    if (fields.size() != 4)
+        return;
+    if (SkipExistingPair && DistanceExists(fields[0], fields[1]))
+        return;
+    const std::int32_t raw = FieldToInt(fields[2], 0);
+    const std::int32_t ferry = FieldToInt(fields[3], -1);
+    FEntries.emplace_back(fields[0], fields[1], raw, ferry, raw <= 0 || raw == kUnknownDistanceKm);
+    // Only the first entry of an ordered pair is ever answered; later ones stay in the list for
+    // those who walk it.
+    auto key = std::make_pair(fields[0], fields[1]);
+    if (!FFirstIndex.contains(key))
+        FFirstIndex.insert(std::move(key), static_cast<qsizetype>(FEntries.size() - 1));
+}
+
+qsizetype TDistanceTable::FirstIndex(const QString &Departure, const QString &Destination) const
+{
+    const auto it = FFirstIndex.constFind(std::make_pair(Departure, Destination));
+    return it == FFirstIndex.cend() ? -1 : it.value();
+}
+
+bool TDistanceTable::DistanceExists(const QString &Departure, const QString &Destination) const
+{
+    if (Departure.isEmpty() || Destination.isEmpty() || FEntries.empty())
+        return false;
+    return FirstIndex(Departure, Destination) >= 0;
+}
+
+TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const QString &Destination) const
+{
+    TDistanceDataResult result;
+    const QString a = LowerCity(Departure);
+    const QString b = LowerCity(Destination);
+    const qsizetype forward = FirstIndex(a, b);
+    const qsizetype backward = FirstIndex(b, a);
+    qsizetype first = forward;
+    if (first < 0 || (backward >= 0 && backward < first))
+        first = backward;
+    if (first < 0)
+        return result;
+    const TDistanceData &entry = FEntries[static_cast<std::size_t>(first)];
+    result.KM = entry.Distance();
+    result.FerryTime = entry.FerryTime();
+    result.NeedsFerry = entry.NeedsFerry();
+    return result;
+}
+
+void TDistanceTable::ResetDistanceDeactivation() const
+{
+    for (const TDistanceData &entry : FEntries)
+        entry.SetItemDeactivatedForProfile(false);
+}
+
+// ------------------------------------------------------------------------------------------------
+
+QStringList SplitDistanceUserText(const QString &Text)
+{
+    const QString trimmed = TrimControl(Text);
+    if (trimmed.isEmpty())
+        return {};
+    return SplitLines(trimmed);
+}
+
+TDistances::TDistances(const QString &UserFolder) : FTable(std::make_shared<TDistanceTable>()), FUserFolder(UserFolder)
+{
+}
+
+void TDistances::SetUserFolder(const QString &UserFolder)
+{
+    QMutexLocker lock(&FRebuildMutex);
+    FUserFolder = UserFolder;
+}
+
+QString TDistances::UserFilePath() const
+{
+    if (FUserFolder.isEmpty())
+        return {};
+    return QDir(FUserFolder).filePath(UserFileName());
+}
+
+void TDistances::SetCompiledLines(const QStringList &Lines)
+{
+    QMutexLocker lock(&FRebuildMutex);
+    FCompiledLines = Lines;
+    FCompiledLinesSet = true;
+}
+
+QStringList TDistances::CompiledLines()
+{
+    if (!FCompiledLinesSet) {
+        FCompiledLines = CatalogueLines(QStringLiteral("Distances"), false);
+        FCompiledLinesSet = true;
+    }
+    return FCompiledLines;
+}
+
+std::shared_ptr<const TDistanceTable> TDistances::Snapshot() const
+{
+    QMutexLocker lock(&FSnapshotMutex);
+    return FTable;
+}
+
+void TDistances::ReloadDistances()
+{
+    QMutexLocker rebuild(&FRebuildMutex);
+    QStringList userLines;
+    const QString path = UserFilePath();
+    if (!path.isEmpty()) {
+        const TUserFile file = ReadUserFile(path);
+        if (file.Readable)
+            userLines = SplitDistanceUserText(file.Text);
+    }
+    auto table = TDistanceTable::Build(CompiledLines(), userLines);
+    QMutexLocker lock(&FSnapshotMutex);
+    FTable = std::move(table);
+}
+
+TSaveUserDistancesResult TDistances::SaveUserDistances(const std::vector<TLearnedDistance> &Offers)
+{
+    TSaveUserDistancesResult result;
+    if (Offers.empty())
+        return result;
+    QString path;
+    TUserFile file;
+    QStringList lines;
+    {
+        QMutexLocker rebuild(&FRebuildMutex);
+        path = UserFilePath();
+        if (path.isEmpty()) {
+            result.Ok = false;
+            result.Error = QStringLiteral("No folder for the learnt distances.");
+            return result;
+        }
+        file = ReadUserFile(path);
+        if (!file.Readable) {
+            // Writing now would replace lines we could not read: leave the file as it is.
+            result.Ok = false;
+            result.Error =
+                QStringLiteral("The learnt distances in %1 could not be read.").arg(QDir::toNativeSeparators(path));
+            return result;
+        }
+        if (file.Exists) {
+            lines = SplitLines(file.Text);
+            if (!lines.isEmpty() && lines.last().isEmpty())
+                lines.removeLast();
+        }
+
+        QSet<QString> pairs;
+        for (const QString &line : std::as_const(lines)) {
+            const QStringList fields = Explode(QStringLiteral(","), line);
+            if (fields.size() >= 2)
+                pairs.insert(PairKey(fields[0], fields[1]));
+        }
+        const auto appendBoth = [&](const TLearnedDistance &offer) {
+            const QString km = QString::number(offer.KM);
+            const QString ferry = QString::number(offer.FerryTime);
+            lines.append(offer.Departure + u',' + offer.Target + u',' + km + u',' + ferry);
+            lines.append(offer.Target + u',' + offer.Departure + u',' + km + u',' + ferry);
+            pairs.insert(PairKey(offer.Departure, offer.Target));
+            pairs.insert(PairKey(offer.Target, offer.Departure));
+            ++result.AddedPairs;
+        };
+        for (const TLearnedDistance &offer : Offers) {
+            // A name the file's encoding cannot hold would come back as another city.
+            if (!CanEncodeLosslessly(offer.Departure + offer.Target, file.Encoding))
+                continue;
+            if (!pairs.contains(PairKey(offer.Departure, offer.Target)))
+                appendBoth(offer);
+            if (!pairs.contains(PairKey(offer.Target, offer.Departure)))
+                appendBoth(offer);
+        }
+        if (result.AddedPairs > 0) {
+            QString text;
+            for (const QString &line : std::as_const(lines))
+                text += line + QStringLiteral("\r\n");
+            QString error;
+            if (!WriteFileAtomically(path, EncodeText(text, file.Encoding, file.HasBom), &error)) {
+                result.Ok = false;
+                result.AddedPairs = 0;
+                result.Error = error.isEmpty() ? QStringLiteral("The learnt distances could not be saved.") : error;
+                return result; // the table stays as it was
+            }
+        }
+    }
+    ReloadDistances();
+    return result;
+}
+
+bool TDistances::DistanceExists(const QString &Departure, const QString &Destination) const
+{
+    return Snapshot()->DistanceExists(Departure, Destination);
+}
+
+TDistanceDataResult TDistances::GetDistance(const QString &Departure, const QString &Destination) const
+{
+    return Snapshot()->GetDistance(Departure, Destination);
+}
+
+void TDistances::ResetDistanceDeactivation() const
+{
+    Snapshot()->ResetDistanceDeactivation();
+}
+
+} // namespace kvn

@@ -1,0 +1,147 @@
+// Road distances and ferry times between cities: the compiled table merged with the distances
+// learnt from the player's saves ("distances-user.dat"), and the look-ups on it.
+//
+// The merged table is an immutable snapshot behind a shared pointer. A rebuild (at start-up, and
+// on the learner's thread after it saved new distances) builds a complete new table aside and
+// swaps it in whole; a reader keeps the snapshot it started with, so nobody ever sees a table
+// that is half emptied or half filled.
+#pragma once
+
+#include <QHash>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace kvn {
+
+// A distance that stands for "unknown" in the data and in the writer.
+inline constexpr std::int32_t kUnknownDistanceKm = 1234;
+
+class TDistanceData {
+public:
+    TDistanceData(const QString &Departure, const QString &Destination, std::int32_t Distance, std::int32_t FerryTime,
+                  bool DistanceIsUnknown);
+    TDistanceData(const TDistanceData &Other);
+    TDistanceData &operator=(const TDistanceData &Other);
+
+    const QString &Departure() const { return FDeparture; }
+    const QString &Destination() const { return FDestination; }
+    std::int32_t Distance() const { return FDistance; }
+    std::int32_t FerryTime() const { return FFerryTime; }
+    bool NeedsFerry() const { return FNeedsFerry; }
+    bool DistanceIsUnknown() const { return FDistanceIsUnknown; }
+
+    // The profile marks are not part of the table's content: they are set and reset on the main
+    // thread on every profile load, while the learner thread may read the same snapshot.
+    bool ItemDeactivatedForProfile() const { return FItemDeactivatedForProfile.load(std::memory_order_relaxed); }
+    void SetItemDeactivatedForProfile(bool Value) const
+    {
+        FItemDeactivatedForProfile.store(Value, std::memory_order_relaxed);
+    }
+
+private:
+    QString FDeparture;
+    QString FDestination;
+    std::int32_t FDistance = 0;
+    std::int32_t FFerryTime = 0;
+    bool FNeedsFerry = false;
+    bool FDistanceIsUnknown = false;
+    mutable std::atomic<bool> FItemDeactivatedForProfile{false};
+};
+
+struct TDistanceDataResult {
+    std::int32_t KM = 0;
+    std::int32_t FerryTime = 0;
+    bool NeedsFerry = false;
+};
+
+// One merged table; never changes once built (apart from the profile marks).
+class TDistanceTable {
+public:
+    // Compiled lines in their order, then the user's lines in theirs; a user line for an ordered
+    // pair the table already has is left out.
+    static std::shared_ptr<const TDistanceTable> Build(const QStringList &CompiledLines, const QStringList &UserLines);
+
+    const std::vector<TDistanceData> &Entries() const { return FEntries; }
+    bool IsEmpty() const { return FEntries.empty(); }
+
+    // An entry with exactly this departure and destination (this direction, case-sensitive).
+    bool DistanceExists(const QString &Departure, const QString &Destination) const;
+    // The first entry in table order of either direction, the names lower-cased first.
+    TDistanceDataResult GetDistance(const QString &Departure, const QString &Destination) const;
+    void ResetDistanceDeactivation() const;
+
+private:
+    // Index of the first entry for an ordered pair, or -1.
+    qsizetype FirstIndex(const QString &Departure, const QString &Destination) const;
+    void AddLine(const QString &Line, bool SkipExistingPair);
+
+    std::vector<TDistanceData> FEntries;
+    QHash<std::pair<QString, QString>, qsizetype> FFirstIndex;
+};
+
+// A connection learnt from one of the save's job offers.
+struct TLearnedDistance {
+    QString Departure;
+    QString Target;
+    std::int32_t KM = 0;
+    std::int32_t FerryTime = 0;
+};
+
+struct TSaveUserDistancesResult {
+    bool Ok = true;     // false: the file could not be read or written; table and file unchanged
+    int AddedPairs = 0; // connections appended (each as two lines)
+    QString Error;      // for the status line when not Ok
+};
+
+// The program's distance table: the current snapshot, the compiled lines it starts from and
+// the user file. Held once by the program.
+class TDistances {
+public:
+    static QString UserFileName() { return QStringLiteral("distances-user.dat"); }
+    // The user file is too big to be ours beyond this size; it is then left alone.
+    static constexpr qint64 kMaxUserFileBytes = 64 * 1024 * 1024;
+
+    // UserFolder holds "distances-user.dat" (the program's folder, or the user's data folder
+    // when that is not writable).
+    explicit TDistances(const QString &UserFolder = QString());
+
+    void SetUserFolder(const QString &UserFolder);
+    QString UserFilePath() const;
+    // The compiled table to use instead of the program's resource (tests, tools).
+    void SetCompiledLines(const QStringList &Lines);
+
+    // The table as it is now; keep the pointer for as long as one task works with it.
+    std::shared_ptr<const TDistanceTable> Snapshot() const;
+
+    // Rebuilds the table from the compiled lines and the user file and swaps it in.
+    void ReloadDistances();
+    // Appends the connections the user file lacks (both directions each), writes the file
+    // atomically and swaps in the rebuilt table. Safe to call from the learner's thread.
+    TSaveUserDistancesResult SaveUserDistances(const std::vector<TLearnedDistance> &Offers);
+
+    // Shortcuts on the current snapshot.
+    bool DistanceExists(const QString &Departure, const QString &Destination) const;
+    TDistanceDataResult GetDistance(const QString &Departure, const QString &Destination) const;
+    void ResetDistanceDeactivation() const;
+
+private:
+    QStringList CompiledLines();
+
+    mutable QMutex FSnapshotMutex; // guards only the pointer swap and copy
+    std::shared_ptr<const TDistanceTable> FTable;
+    QMutex FRebuildMutex; // one rebuild or save at a time
+    QString FUserFolder;
+    QStringList FCompiledLines;
+    bool FCompiledLinesSet = false;
+};
+
+// The lines of a distance user file's text (trimmed as a whole, split at any line break).
+QStringList SplitDistanceUserText(const QString &Text);
+
+} // namespace kvn

@@ -1,0 +1,243 @@
+#include "catalogue/distances.h"
+#include "shared/encoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kvn;
+
+namespace {
+
+const QStringList kCompiled{
+    QStringLiteral("# Departure, Destination, shortest distance (km), ferry time (m) "),
+    QStringLiteral("berlin,hamburg,289,0"),
+    QStringLiteral("hamburg,berlin,300,0"),
+    QStringLiteral("calais,dover,120,90"),
+    QStringLiteral("aaa,bbb,1234,-1"),
+    QStringLiteral("bbb,ccc,-5,x"),
+    QStringLiteral("ccc,ddd,abc,45"),
+    QStringLiteral("a,b,1,2,3"),
+    QStringLiteral("a,b,1"),
+    QStringLiteral(""),
+    QStringLiteral("  berlin,berlin,0,0  "),
+};
+
+QByteArray ReadAll(const QString &Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &Path, const QByteArray &Data)
+{
+    QFile f(Path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(Data);
+}
+
+} // namespace
+
+class TestDistances : public QObject {
+    Q_OBJECT
+
+private slots:
+    void linesAndValues()
+    {
+        const auto table = TDistanceTable::Build(kCompiled, {});
+        QCOMPARE(table->Entries().size(), std::size_t(7));
+
+        const TDistanceData &unknown = table->Entries()[3];
+        QCOMPARE(unknown.Distance(), 1234);
+        QVERIFY(unknown.DistanceIsUnknown());
+        QCOMPARE(unknown.FerryTime(), -1);
+        QVERIFY(!unknown.NeedsFerry());
+
+        const TDistanceData &negative = table->Entries()[4];
+        QCOMPARE(negative.Distance(), 0);
+        QVERIFY(negative.DistanceIsUnknown());
+        QCOMPARE(negative.FerryTime(), -1); // not a number
+
+        const TDistanceData &notANumber = table->Entries()[5];
+        QCOMPARE(notANumber.Distance(), 0);
+        QVERIFY(notANumber.DistanceIsUnknown());
+        QVERIFY(notANumber.NeedsFerry());
+
+        QVERIFY(table->Entries()[2].NeedsFerry());
+        QVERIFY(!table->Entries()[0].DistanceIsUnknown());
+        QVERIFY(!table->Entries()[0].ItemDeactivatedForProfile());
+        QCOMPARE(table->Entries()[6].Departure(), QStringLiteral("berlin")); // the line is trimmed
+    }
+
+    void lookUps()
+    {
+        const auto table = TDistanceTable::Build(kCompiled, {});
+        // Either direction, the first in table order wins: hamburg -> berlin answers 289.
+        QCOMPARE(table->GetDistance(QStringLiteral("hamburg"), QStringLiteral("berlin")).KM, 289);
+        QCOMPARE(table->GetDistance(QStringLiteral("berlin"), QStringLiteral("hamburg")).KM, 289);
+        QCOMPARE(table->GetDistance(QStringLiteral("BERLIN"), QStringLiteral("Hamburg")).KM, 289);
+        const TDistanceDataResult ferry = table->GetDistance(QStringLiteral("dover"), QStringLiteral("calais"));
+        QCOMPARE(ferry.KM, 120);
+        QCOMPARE(ferry.FerryTime, 90);
+        QVERIFY(ferry.NeedsFerry);
+        const TDistanceDataResult none = table->GetDistance(QStringLiteral("berlin"), QStringLiteral("dover"));
+        QCOMPARE(none.KM, 0);
+        QCOMPARE(none.FerryTime, 0);
+        QVERIFY(!none.NeedsFerry);
+        QCOMPARE(table->GetDistance(QStringLiteral("aaa"), QStringLiteral("bbb")).FerryTime, -1);
+
+        QVERIFY(table->DistanceExists(QStringLiteral("hamburg"), QStringLiteral("berlin")));
+        QVERIFY(table->DistanceExists(QStringLiteral("calais"), QStringLiteral("dover")));
+        QVERIFY(!table->DistanceExists(QStringLiteral("dover"), QStringLiteral("calais")));
+        QVERIFY(!table->DistanceExists(QStringLiteral("Berlin"), QStringLiteral("hamburg")));
+        QVERIFY(!table->DistanceExists(QString(), QStringLiteral("hamburg")));
+        QVERIFY(!TDistanceTable::Build({}, {})->DistanceExists(QStringLiteral("a"), QStringLiteral("b")));
+    }
+
+    // The index must answer exactly as a walk through the list would.
+    void indexAgreesWithALinearWalk()
+    {
+        QStringList compiled, user;
+        const QStringList cities{"a", "b", "c", "d", "e"};
+        int km = 1;
+        for (const QString &x : cities)
+            for (const QString &y : cities)
+                if ((km * 7) % 3 != 0)
+                    compiled.append(QStringLiteral("%1,%2,%3,0").arg(x, y).arg(km++));
+                else
+                    user.append(QStringLiteral("%1,%2,%3,0").arg(y, x).arg(km++));
+        user.append(compiled.mid(0, 5)); // duplicates of compiled pairs, to be skipped
+        const auto table = TDistanceTable::Build(compiled, user);
+        for (const QString &x : cities)
+            for (const QString &y : cities) {
+                int expected = 0;
+                for (const TDistanceData &e : table->Entries())
+                    if ((e.Departure() == x && e.Destination() == y) || (e.Departure() == y && e.Destination() == x)) {
+                        expected = e.Distance();
+                        break;
+                    }
+                QCOMPARE(table->GetDistance(x, y).KM, expected);
+            }
+    }
+
+    void userFileBesideTheCompiledTable()
+    {
+        QTemporaryDir dir;
+        WriteAll(dir.filePath(TDistances::UserFileName()),
+                 "hamburg,berlin,999,0\r\n" // the compiled pair wins
+                 "dover,calais,130,80\r\n"  // the reverse pair is accepted ...
+                 "x,y,10,0\r\n"
+                 "x,y,20,0\r\n" // the first user line wins
+                 "x,y,30,0,9\r\n"
+                 "# comment\r\n");
+        TDistances distances(dir.path());
+        distances.SetCompiledLines(kCompiled);
+        distances.ReloadDistances();
+        const auto table = distances.Snapshot();
+        QCOMPARE(table->Entries().size(), std::size_t(7 + 2));
+        // ... but the compiled direction still answers first.
+        QCOMPARE(distances.GetDistance(QStringLiteral("dover"), QStringLiteral("calais")).KM, 120);
+        QVERIFY(distances.DistanceExists(QStringLiteral("dover"), QStringLiteral("calais")));
+        QCOMPARE(distances.GetDistance(QStringLiteral("y"), QStringLiteral("x")).KM, 10);
+        QCOMPARE(distances.GetDistance(QStringLiteral("hamburg"), QStringLiteral("berlin")).KM, 289);
+    }
+
+    void savingAppendsBothDirections()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(TDistances::UserFileName());
+        WriteAll(path, "b,a,50,0\r\n");
+        TDistances distances(dir.path());
+        distances.SetCompiledLines(kCompiled);
+        distances.ReloadDistances();
+        const auto before = distances.Snapshot();
+
+        const auto result = distances.SaveUserDistances({{QStringLiteral("a"), QStringLiteral("b"), 50, 0},
+                                                         {QStringLiteral("Q"), QStringLiteral("r"), 77, -1},
+                                                         {QStringLiteral("q"), QStringLiteral("R"), 78, 3}});
+        QVERIFY(result.Ok);
+        QCOMPARE(result.AddedPairs, 2);
+        // The pair existed only in reverse: both lines are appended, the reverse one twice then.
+        QCOMPARE(ReadAll(path), QByteArray("b,a,50,0\r\n"
+                                           "a,b,50,0\r\nb,a,50,0\r\n"
+                                           "Q,r,77,-1\r\nr,Q,77,-1\r\n"));
+        // A reader that started earlier keeps its table; the new one has the learnt distances.
+        QCOMPARE(before->GetDistance(QStringLiteral("q"), QStringLiteral("r")).KM, 0);
+        QVERIFY(distances.Snapshot() != before);
+        QVERIFY(distances.DistanceExists(QStringLiteral("Q"), QStringLiteral("r")));
+        QCOMPARE(distances.GetDistance(QStringLiteral("r"), QStringLiteral("q")).KM, 0); // "Q" is not lower case
+
+        // Nothing new: the file is not touched.
+        QCOMPARE(distances.SaveUserDistances({{QStringLiteral("a"), QStringLiteral("b"), 1, 0}}).AddedPairs, 0);
+        QVERIFY(distances.SaveUserDistances({}).Ok);
+    }
+
+    void savingKeepsAByteOrderMark_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("utf-8") << int(TextEncoding::Utf8);
+        QTest::newRow("utf-16le") << int(TextEncoding::Utf16LE);
+        QTest::newRow("utf-16be") << int(TextEncoding::Utf16BE);
+    }
+    void savingKeepsAByteOrderMark()
+    {
+        QFETCH(int, encoding);
+        const auto enc = TextEncoding(encoding);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(TDistances::UserFileName());
+        WriteAll(path, EncodeText(QStringLiteral("m,n,5,0\r\n"), enc, true));
+        TDistances distances(dir.path());
+        distances.SetCompiledLines({});
+        distances.ReloadDistances();
+        QCOMPARE(distances.GetDistance(QStringLiteral("m"), QStringLiteral("n")).KM, 5);
+        QVERIFY(distances.SaveUserDistances({{QStringLiteral("o"), QStringLiteral("p"), 6, 0}}).Ok);
+        QCOMPARE(ReadAll(path), EncodeText(QStringLiteral("m,n,5,0\r\no,p,6,0\r\np,o,6,0\r\n"), enc, true));
+        QCOMPARE(distances.GetDistance(QStringLiteral("p"), QStringLiteral("o")).KM, 6);
+    }
+
+    void aFileWithoutMarkStaysLatin1()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(TDistances::UserFileName());
+        WriteAll(path, "k\xf6ln,bonn,30,0\n");
+        TDistances distances(dir.path());
+        distances.SetCompiledLines({});
+        distances.ReloadDistances();
+        QCOMPARE(distances.GetDistance(QStringLiteral("k\u00f6ln"), QStringLiteral("bonn")).KM, 30);
+        QVERIFY(distances.SaveUserDistances({{QStringLiteral("s"), QStringLiteral("t"), 1, 0}}).Ok);
+        QCOMPARE(ReadAll(path), QByteArray("k\xf6ln,bonn,30,0\r\ns,t,1,0\r\nt,s,1,0\r\n"));
+    }
+
+    void aFileThatCannotBeWrittenIsReported()
+    {
+        QTemporaryDir dir;
+        // A file where the folder should be: nothing can be written "inside" it, also not as root.
+        const QString folder = dir.filePath(QStringLiteral("not-a-folder"));
+        WriteAll(folder, "x");
+        TDistances distances(folder);
+        distances.SetCompiledLines(kCompiled);
+        distances.ReloadDistances();
+        const auto before = distances.Snapshot();
+        const auto result = distances.SaveUserDistances({{QStringLiteral("a"), QStringLiteral("z"), 5, 0}});
+        QVERIFY(!result.Ok);
+        QVERIFY(!result.Error.isEmpty());
+        QCOMPARE(result.AddedPairs, 0);
+        QCOMPARE(distances.Snapshot(), before);
+        QVERIFY(!QFile::exists(QDir(folder).filePath(TDistances::UserFileName())));
+    }
+
+    void deactivationMarks()
+    {
+        const auto table = TDistanceTable::Build(kCompiled, {});
+        table->Entries()[1].SetItemDeactivatedForProfile(true);
+        QVERIFY(table->Entries()[1].ItemDeactivatedForProfile());
+        // Marks do not change the answers.
+        QCOMPARE(table->GetDistance(QStringLiteral("hamburg"), QStringLiteral("berlin")).KM, 289);
+        table->ResetDistanceDeactivation();
+        QVERIFY(!table->Entries()[1].ItemDeactivatedForProfile());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDistances)
+#include "test_distances.moc"
