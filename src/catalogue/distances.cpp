@@ -60,16 +60,7 @@ TUserFile ReadUserFile(const QString &Path)
         file.Readable = false;
         return file;
     }
-    for (const TextEncoding enc :
-         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
-        const QByteArray bom = ByteOrderMark(enc);
-        if (!bom.isEmpty() && bytes.startsWith(bom)) {
-            file.Encoding = enc;
-            file.HasBom = true;
-            break;
-        }
-    }
-    file.Text = DecodeText(bytes, file.Encoding);
+    file.Text = DecodeDistanceUserBytes(bytes, &file.Encoding, &file.HasBom);
     return file;
 }
 
@@ -184,6 +175,26 @@ void TDistanceTable::ResetDistanceDeactivation() const
 }
 
 // ------------------------------------------------------------------------------------------------
+
+QString DecodeDistanceUserBytes(const QByteArray &Bytes, TextEncoding *Encoding, bool *HasBom)
+{
+    TextEncoding encoding = TextEncoding::Ansi;
+    bool hasBom = false;
+    for (const TextEncoding enc :
+         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
+        const QByteArray bom = ByteOrderMark(enc);
+        if (!bom.isEmpty() && Bytes.startsWith(bom)) {
+            encoding = enc;
+            hasBom = true;
+            break;
+        }
+    }
+    if (Encoding)
+        *Encoding = encoding;
+    if (HasBom)
+        *HasBom = hasBom;
+    return DecodeText(Bytes, encoding);
+}
 
 QStringList SplitDistanceUserText(const QString &Text)
 {

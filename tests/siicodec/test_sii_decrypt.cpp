@@ -1,5 +1,6 @@
 // SII_Decrypt.exe as the program runs it (in place, all or nothing, exit codes, one line on
 // stderr) and the real encrypted files of the game.
+#include "savegame/gamesavelines.h"
 #include "sii_fixtures.h"
 #include "siicodec/siicodec.h"
 
@@ -272,6 +273,62 @@ private slots:
         QVERIFY(text.contains("\r\n target: \"nord_crown.orebro\"\r\n"));
         QVERIFY(text.contains("\r\n cargo: cargo.apples\r\n"));
         QVERIFY(text.endsWith("}\r\n\r\n}\r\n"));
+    }
+
+    // The decoded save goes through the program's own line reader: companies, their offers, the
+    // offers' units and the economy events are all found where the program looks for them.
+    void realBinarySaveReadsBackThroughTheLineReader()
+    {
+        const QString file = kRealSaves + "/save/1/game.sii";
+        if (!QFile::exists(file))
+            QSKIP("the real saves are not here");
+        const QByteArray text = Expected(Load(file));
+        kvn::GameSaveLines save;
+        save.LoadFromBytes(text);
+        QCOMPARE(save.Count(), 339580);
+        QVERIFY(save.Form().LineEnd == kvn::SiiLineEnd::CrLf);
+        QVERIFY(save.Form().FinalLineEnd);
+        QCOMPARE(kvn::EncodeSiiLines(save.Lines(), save.Form()), text);
+
+        QVERIFY(save.FindLineFrom(u"game_time", 0) > 0);
+        QVERIFY(!save.ReadUnitValue(u"last_visited_city:", 0, save.Count()).isEmpty());
+        const int companiesLine = save.FindLineFrom(u"companies: ", 0);
+        QVERIFY(companiesLine > 0);
+        const int companies = kvn::ToIntDefault(kvn::SiiLineValue(save.Line(companiesLine)), -1);
+        QCOMPARE(companies, 3091);
+        int offersSeen = 0;
+        int line = companiesLine;
+        for (int i = 0; i < companies; i += 97) {
+            line = save.FindLineFrom(QString("companies[%1]: ").arg(i), companiesLine);
+            QVERIFY(line > 0);
+            const QString name = kvn::SiiLineValue(save.Line(line));
+            QVERIFY(name.startsWith("company.volatile."));
+            const int header = save.FindLineFrom(QString("company : %1 {").arg(name), 0);
+            QVERIFY2(header > 0, qPrintable(name));
+            const int end = save.FindUnitEnd(header);
+            const int count = kvn::ToIntDefault(save.ReadUnitValue(u"job_offer:", header, end), -1);
+            QVERIFY(count >= 0);
+            for (int k = 0; k < count; ++k) {
+                const QString offer = save.ReadUnitValue(QString("job_offer[%1]: ").arg(k), header, end);
+                const int offerHeader = save.FindLineFrom(QString("job_offer_data : %1 {").arg(offer), 0);
+                QVERIFY2(offerHeader > 0, qPrintable(offer));
+                const int offerEnd = save.FindUnitEnd(offerHeader);
+                QVERIFY(offerEnd >= offerHeader + 13);
+                for (const char *key :
+                     {"target:", "expiration_time:", "urgency:", "shortest_distance_km:", "ferry_time:", "ferry_price:",
+                      "cargo:", "trailer_definition:", "units_count:", "fill_ratio:", "trailer_place:"})
+                    QVERIFY2(!save.ReadUnitValue(QString::fromLatin1(key), offerHeader, offerEnd).isEmpty(), key);
+                ++offersSeen;
+            }
+        }
+        QVERIFY(offersSeen > 50);
+        const int event = save.FindLineFrom(u"economy_event : ", 0);
+        QVERIFY(event > 0);
+        QVERIFY(save.Line(event + 2).trimmed().startsWith("unit_link: "));
+        const int queue = save.FindLineFrom(u"economy_event_queue : ", 0);
+        QVERIFY(queue > 0);
+        QCOMPARE(kvn::ToIntDefault(kvn::SiiLineValue(save.Line(queue + 1)), -1), 8655);
+        QVERIFY(save.Line(queue + 2).startsWith(" data[0]: _nameless."));
     }
 };
 

@@ -74,9 +74,8 @@ char *SiiTextWriter::QuotedOrBare(char *p, std::string_view s)
 }
 
 // Tokens are base 38 with the first character least significant. Bit 63 belongs to the game.
-char *SiiTextWriter::TokenChars(char *p, uint64_t v)
+char *SiiTextWriter::DecodeToken(char *p, uint64_t v)
 {
-    v &= ~(uint64_t(1) << 63);
     while (v != 0) {
         const unsigned digit = static_cast<unsigned>(v % 38);
         v /= 38;
@@ -97,7 +96,7 @@ char *SiiTextWriter::StandaloneToken(char *p, uint64_t v)
     return p;
 }
 
-char *SiiTextWriter::Id(char *p, IdRef id) const
+char *SiiTextWriter::Id(char *p, IdRef id)
 {
     if (id.parts == 0) {
         std::memcpy(p, "null", 4);

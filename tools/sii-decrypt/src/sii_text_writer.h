@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace siicodec {
 
@@ -45,7 +46,7 @@ public:
     }
     void Token(const FieldLayout &f, ItemPos pos, uint64_t v)
     {
-        char *p = Head(f, pos, 16);
+        char *p = Head(f, pos, 20);
         EndLine(StandaloneToken(p, v));
     }
     void Float(const FieldLayout &f, ItemPos pos, float v)
@@ -130,17 +131,34 @@ public:
 
     // Value formatters, public for tests of single values.
     static char *QuotedOrBare(char *p, std::string_view s);
-    static char *StandaloneToken(char *p, uint64_t v);
-    char *Id(char *p, IdRef id) const;
+    char *StandaloneToken(char *p, uint64_t v);
+    char *Id(char *p, IdRef id);
 
 private:
-    static size_t IdMax(IdRef id) { return id.parts == 255 ? 32 : size_t(id.parts) * 14 + 4; }
+    // Token text is copied 16 bytes at a time, hence the slack.
+    static size_t IdMax(IdRef id) { return id.parts == 255 ? 32 : size_t(id.parts) * 14 + 20; }
     static char *Copy(char *p, std::string_view s)
     {
         std::memcpy(p, s.data(), s.size());
         return p + s.size();
     }
-    static char *TokenChars(char *p, uint64_t v);
+    // Saves repeat the same few hundred tokens ("company", "volatile", city names) millions of
+    // times; a small direct-mapped cache spares the base-38 divisions.
+    char *TokenChars(char *p, uint64_t v)
+    {
+        v &= ~(uint64_t(1) << 63);
+        TokenCacheEntry &e = FTokenCache[(v * 0x9E3779B97F4A7C15ull) >> (64 - kTokenCacheBits)];
+        if (e.key != v) {
+            char text[16] = {};
+            const auto length = static_cast<uint8_t>(DecodeToken(text, v) - text);
+            std::memcpy(e.text, text, sizeof text);
+            e.length = length;
+            e.key = v;
+        }
+        std::memcpy(p, e.text, sizeof e.text);
+        return p + e.length;
+    }
+    static char *DecodeToken(char *p, uint64_t v);
     static char *QuaternionText(char *p, const float *wxyz)
     {
         *p++ = '(';
@@ -186,6 +204,14 @@ private:
     }
     void Raw(std::string_view s) { FOut.Commit(Copy(Room(s.size()), s)); }
     [[noreturn]] void TooLarge() const;
+
+    static constexpr int kTokenCacheBits = 9;
+    struct TokenCacheEntry {
+        uint64_t key = 0; // token 0 is the empty text, which a zeroed entry already holds
+        uint8_t length = 0;
+        char text[16] = {};
+    };
+    std::vector<TokenCacheEntry> FTokenCache = std::vector<TokenCacheEntry>(size_t(1) << kTokenCacheBits);
 
     TextBuffer &FOut;
     uint32_t FFormatVersion;
