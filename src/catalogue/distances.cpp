@@ -108,6 +108,7 @@ std::shared_ptr<const TDistanceTable> TDistanceTable::Build(const QStringList &C
     auto table = std::make_shared<TDistanceTable>();
     table->FEntries.reserve(static_cast<std::size_t>(CompiledLines.size() + UserLines.size()));
     table->FFirstIndex.reserve(CompiledLines.size() + UserLines.size());
+    table->FFirstEitherWay.reserve(CompiledLines.size() + UserLines.size());
     for (const QString &line : CompiledLines)
         table->AddLine(line, false);
     for (const QString &line : UserLines)
@@ -131,9 +132,14 @@ void TDistanceTable::AddLine(const QString &Line, bool SkipExistingPair)
     FEntries.emplace_back(fields[0], fields[1], raw, ferry, raw <= 0 || raw == kUnknownDistanceKm);
     // Only the first entry of an ordered pair is ever answered; later ones stay in the list for
     // those who walk it.
+    const auto index = static_cast<qsizetype>(FEntries.size() - 1);
     auto key = std::make_pair(fields[0], fields[1]);
     if (!FFirstIndex.contains(key))
-        FFirstIndex.insert(std::move(key), static_cast<qsizetype>(FEntries.size() - 1));
+        FFirstIndex.insert(key, index);
+    if (key.second < key.first)
+        std::swap(key.first, key.second);
+    if (!FFirstEitherWay.contains(key))
+        FFirstEitherWay.insert(std::move(key), index);
 }
 
 qsizetype TDistanceTable::FirstIndex(const QString &Departure, const QString &Destination) const
@@ -154,11 +160,9 @@ TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const 
     TDistanceDataResult result;
     const QString a = LowerCity(Departure);
     const QString b = LowerCity(Destination);
-    const qsizetype forward = FirstIndex(a, b);
-    const qsizetype backward = FirstIndex(b, a);
-    qsizetype first = forward;
-    if (first < 0 || (backward >= 0 && backward < first))
-        first = backward;
+    const auto it =
+        b < a ? FFirstEitherWay.constFind(std::make_pair(b, a)) : FFirstEitherWay.constFind(std::make_pair(a, b));
+    const qsizetype first = it == FFirstEitherWay.cend() ? -1 : it.value();
     if (first < 0)
         return result;
     const TDistanceData &entry = FEntries[static_cast<std::size_t>(first)];

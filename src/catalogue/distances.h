@@ -85,7 +85,11 @@ private:
     void AddLine(const QString &Line, bool SkipExistingPair);
 
     std::vector<TDistanceData> FEntries;
+    // First entry of each ordered pair (departure, destination).
     QHash<std::pair<QString, QString>, qsizetype> FFirstIndex;
+    // First entry of either direction, keyed by the pair's smaller name first: one look-up
+    // answers GetDistance exactly as a walk through the list in order would.
+    QHash<std::pair<QString, QString>, qsizetype> FFirstEitherWay;
 };
 
 // A connection learnt from one of the save's job offers.

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 using namespace kvn;
 
@@ -225,6 +227,50 @@ private slots:
         QCOMPARE(result.AddedPairs, 0);
         QCOMPARE(distances.Snapshot(), before);
         QVERIFY(!QFile::exists(QDir(folder).filePath(TDistances::UserFileName())));
+    }
+
+    // The learner saves and rebuilds on its thread while the window keeps looking distances up:
+    // every reader sees either the old or the new table whole, never one in between.
+    void readersNeverSeeAHalfBuiltTable()
+    {
+        QTemporaryDir dir;
+        TDistances distances(dir.path());
+        QStringList compiled;
+        for (int i = 0; i < 2000; ++i)
+            compiled.append(QStringLiteral("c%1,d%1,%2,0").arg(i).arg(100 + i));
+        distances.SetCompiledLines(compiled);
+        distances.ReloadDistances();
+
+        std::atomic<bool> stop{false};
+        std::atomic<int> faults{0}, reads{0};
+        QThread *reader = QThread::create([&] {
+            while (!stop.load()) {
+                const auto table = distances.Snapshot();
+                const std::size_t size = table->Entries().size();
+                // Compiled entries first, then pairs of learnt lines.
+                if (size < 2000 || (size - 2000) % 2 != 0)
+                    ++faults;
+                if (table->GetDistance(QStringLiteral("d1999"), QStringLiteral("c1999")).KM != 2099)
+                    ++faults;
+                if (distances.GetDistance(QStringLiteral("c7"), QStringLiteral("d7")).KM != 107)
+                    ++faults;
+                ++reads;
+            }
+        });
+        reader->start();
+        for (int i = 0; i < 40; ++i) {
+            const auto result =
+                distances.SaveUserDistances({{QStringLiteral("u%1").arg(i), QStringLiteral("v%1").arg(i), i + 1, 0}});
+            QVERIFY(result.Ok);
+        }
+        while (reads.load() < 100)
+            QThread::msleep(1);
+        stop = true;
+        reader->wait();
+        delete reader;
+        QCOMPARE(faults.load(), 0);
+        QCOMPARE(distances.Snapshot()->Entries().size(), std::size_t(2000 + 80));
+        QCOMPARE(distances.GetDistance(QStringLiteral("v39"), QStringLiteral("u39")).KM, 40);
     }
 
     void deactivationMarks()

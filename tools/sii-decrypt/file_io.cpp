@@ -8,8 +8,9 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first
+#include <shellapi.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

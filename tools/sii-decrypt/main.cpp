@@ -11,6 +11,7 @@
 #include "siicodec/siicodec.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 namespace {
@@ -22,9 +23,18 @@ namespace program = siicodec::program;
 constexpr uint64_t kMaxInputBytes = uint64_t(1) << 30;
 constexpr int kUsageExit = 2;
 
+std::string Shown(const fs::path &path)
+{
+    try {
+        return path.string();
+    } catch (const std::exception &) {
+        return "the file"; // a name the console's code page cannot show
+    }
+}
+
 void Say(const fs::path &file, const std::string &what)
 {
-    std::fprintf(stderr, "SII_Decrypt: %s: %s\n", file.filename().string().c_str(), what.c_str());
+    std::fprintf(stderr, "SII_Decrypt: %s: %s\n", Shown(file.filename()).c_str(), what.c_str());
 }
 
 int Run(const std::vector<fs::path> &args)
@@ -82,10 +92,10 @@ int Run(const std::vector<fs::path> &args)
         return static_cast<int>(Status::CannotWrite);
     }
     if (result.status == Status::AlreadyPlain) {
-        Say(input, "the file is already plain text; copied unchanged to " + output.string() + ".");
+        Say(input, "the file is already plain text; copied unchanged to " + Shown(output) + ".");
         return static_cast<int>(Status::AlreadyPlain);
     }
-    Say(input, inPlace ? "converted to plain text." : "converted to plain text in " + output.string() + ".");
+    Say(input, inPlace ? "converted to plain text." : "converted to plain text in " + Shown(output) + ".");
     return static_cast<int>(Status::Converted);
 }
 

@@ -19,8 +19,7 @@ constexpr uint8_t kKey[32] = {0x2a, 0x5f, 0xcb, 0x17, 0x91, 0xd2, 0x2f, 0xb6, 0x
 constexpr size_t kIvOffset = 36;
 constexpr size_t kSizeOffset = 52;
 constexpr size_t kBlock = 16;
-// DEFLATE cannot expand data by more than this factor, so a larger size field is a lie.
-constexpr size_t kMaxInflateRatio = 1032;
+constexpr size_t kTrustedInflateRatio = 16;
 
 struct CipherContextDeleter {
     void operator()(EVP_CIPHER_CTX *ctx) const { EVP_CIPHER_CTX_free(ctx); }
@@ -77,8 +76,10 @@ void EncryptedContainer::Inflate(std::span<const uint8_t> compressed, uint32_t s
                                  const Options &options)
 {
     const size_t cap = options.maxPayloadBytes;
-    // The size field only guides the first allocation; it never decides it alone.
-    size_t initial = std::min<size_t>({sizeHint, cap, compressed.size() * kMaxInflateRatio + 64});
+    // The size field only guides the first allocation; it never decides it alone: a damaged
+    // header must not make us allocate far more than the data can unpack to. Saves pack about
+    // 1:4, so a bound of 16 times the packed size plus a little needs no regrowing in practice.
+    size_t initial = std::min<size_t>({sizeHint, cap, compressed.size() * kTrustedInflateRatio + 65536});
     payload.clear();
     payload.resize(std::max<size_t>(initial, 64));
 
