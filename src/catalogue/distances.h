@@ -100,6 +100,18 @@ struct TLearnedDistance {
     std::int32_t FerryTime = 0;
 };
 
+// The connections of job offers (pointers to records with departure, target and a DistanceData
+// holding KM and FerryTime, as the save's job_offer_data units are read), in their order.
+template <typename OfferPointers> std::vector<TLearnedDistance> LearnedDistancesOf(const OfferPointers &Offers)
+{
+    std::vector<TLearnedDistance> learned;
+    for (const auto &offer : Offers) {
+        if (offer)
+            learned.push_back({offer->departure, offer->target, offer->DistanceData.KM, offer->DistanceData.FerryTime});
+    }
+    return learned;
+}
+
 struct TSaveUserDistancesResult {
     bool Ok = true;     // false: the file could not be read or written; table and file unchanged
     int AddedPairs = 0; // connections appended (each as two lines)

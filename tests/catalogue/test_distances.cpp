@@ -175,6 +175,22 @@ private slots:
         QVERIFY(distances.SaveUserDistances({}).Ok);
     }
 
+    void offersBecomeLearntDistances()
+    {
+        struct Offer {
+            QString departure, target;
+            TDistanceDataResult DistanceData;
+        };
+        Offer a{QStringLiteral("a"), QStringLiteral("b"), {12, -1, false}};
+        Offer c{QStringLiteral("c"), QStringLiteral("d"), {34, 5, true}};
+        const std::vector<Offer *> offers{&a, nullptr, &c};
+        const auto learned = LearnedDistancesOf(offers);
+        QCOMPARE(learned.size(), std::size_t(2));
+        QCOMPARE(learned[0].Target, QStringLiteral("b"));
+        QCOMPARE(learned[0].FerryTime, -1);
+        QCOMPARE(learned[1].KM, 34);
+    }
+
     void savingKeepsAByteOrderMark_data()
     {
         QTest::addColumn<int>("encoding");
