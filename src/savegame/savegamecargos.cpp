@@ -44,6 +44,12 @@ std::int32_t ClampToInt(double Value)
 std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save)
 {
     std::vector<SaveCargoOffer> offers;
+    ForEachCargoOffer(Save, [&offers](const SaveCargoOffer &Offer) { offers.push_back(Offer); });
+    return offers;
+}
+
+void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit)
+{
     for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;
          header = Save.FindLineFrom(u"job_offer_data : ", header + 1)) {
         int end = Save.FindUnitEnd(header + 1);
@@ -58,9 +64,8 @@ std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save)
         offer.Truck = ValueInUnit(Save, u"company_truck:", header + 1, end);
         offer.Variant = ValueInUnit(Save, u"trailer_variant:", header + 1, end);
         offer.Definition = ValueInUnit(Save, u"trailer_definition:", header + 1, end);
-        offers.push_back(std::move(offer));
+        Visit(offer);
     }
-    return offers;
 }
 
 std::int32_t MinimumUnits(std::int32_t Units, double UnitWeightKg)
@@ -92,17 +97,17 @@ void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &
     if (Sink)
         Sink->ClearCargoList();
 
-    for (const SaveCargoOffer &offer : ReadCargoOffers(Save)) {
+    ForEachCargoOffer(Save, [&](const SaveCargoOffer &offer) {
         TCargoInfo *cargo = FindCargo(Cargos, offer.Cargo);
         if (!cargo)
-            continue;
+            return;
         TTrailerDefinitionData *trailer = FindTrailerDefinition(Trailers, offer.Definition);
         if (!trailer)
-            continue;
+            return;
         const double weight = cargo->CargoWeightInKG();
         const double volume = cargo->CargoVolume();
         if (!(volume > 0))
-            continue; // a unit without volume fits no count at all
+            return; // a unit without volume fits no count at all
         const std::int32_t units = ClampToInt(std::floor(trailer->Volume() / volume));
         const std::int32_t total = ClampToInt(std::floor(double(units) * weight));
         const std::int32_t minUnits = NeedsMinimumUnits(*cargo) ? MinimumUnits(units, weight) : units;
@@ -111,7 +116,7 @@ void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &
         cargo->SetCargoUnitCountMin(units);
         cargo->SetCargoUnitCountMax(units);
         cargo->AddTrailerDefinition(offer.Variant, offer.Truck, total, minUnits, units, trailer);
-    }
+    });
     std::stable_sort(Cargos.begin(), Cargos.end(),
                      [](const auto &a, const auto &b) { return a->CargoName() < b->CargoName(); });
 

@@ -5,6 +5,8 @@
 #include "catalogue/trailers.h"
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace kvn {
 
@@ -31,6 +33,8 @@ struct SaveCargoOffer {
 // The offers of the save in line order. Attributes are read by name inside each job offer unit,
 // so saves that order them differently (older game versions) are read as well as today's.
 std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save);
+// The same, one offer at a time (no list of all offers in memory).
+void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit);
 
 // The smallest unit count worth offering: the largest n <= Units whose mass floor(n*W/1000) is
 // exactly one tonne, or Units when there is none.

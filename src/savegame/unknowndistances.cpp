@@ -12,10 +12,19 @@ bool Stopped(StopFlag Stop)
 }
 
 // The second field of Text split at Separator, as the game's reader takes it.
-QString SecondField(const QString &Text, const QString &Separator)
+QStringView SecondField(QStringView Text, QStringView Separator)
 {
-    const QStringList fields = Explode(Separator, Text);
-    return fields.size() > 1 ? fields.at(1) : QString();
+    const qsizetype first = Text.indexOf(Separator);
+    if (first < 0)
+        return {};
+    const qsizetype from = first + Separator.size();
+    const qsizetype second = Text.indexOf(Separator, from);
+    return second < 0 ? Text.sliced(from) : Text.sliced(from, second - from);
+}
+
+QStringView TrimmedField(QStringView Text, QStringView Separator)
+{
+    return TrimmedView(SecondField(Text, Separator));
 }
 
 QString DepartureOfCompanyHeader(const QString &Header)
@@ -38,7 +47,7 @@ std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceT
         const int c = FindFrom(QStringLiteral("job_offer:"), i);
         if (c < 0)
             continue;
-        const int count = ToIntDefault(TrimControl(SecondField(Lines.at(c), QStringLiteral("job_offer:"))), 0);
+        const int count = ToIntDefault(TrimmedField(Lines.at(c), u"job_offer:"), 0);
         if (count <= 0)
             continue;
         // Target, distance and ferry time carry over from offer to offer within one company unit.
@@ -50,25 +59,31 @@ std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceT
             const int at = c + j;
             if (at > last)
                 break;
-            if (!TrimmedStartsWith(Lines.at(at), QStringLiteral("job_offer[%1]").arg(j - 1)))
+            const QString item = QStringLiteral("job_offer[") + QString::number(j - 1) + u']';
+            if (!TrimmedStartsWith(Lines.at(at), item))
                 continue;
-            const QString id = TrimControl(SecondField(Lines.at(at), QStringLiteral(": ")));
-            const QString header = QStringLiteral("job_offer_data : ") + id + QStringLiteral(" {");
+            const QStringView id = TrimmedField(Lines.at(at), u": ");
+            QString header = QStringLiteral("job_offer_data : ");
+            header.append(id).append(QLatin1String(" {"));
             for (int k = FindFrom(header, at); k >= 0 && !Stopped(Stop); k = FindFrom(header, k + 1)) {
                 const int h = FindFrom(QStringLiteral("target:"), k);
                 if (h > 0) {
-                    const QString v = TrimControl(Unquote(TrimControl(SecondField(Lines.at(h), QStringLiteral(":")))));
+                    QStringView v = TrimmedField(Lines.at(h), u":");
+                    if (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"'))
+                        v = TrimmedView(v.sliced(1, v.size() - 2));
+                    else if (v == u"\"")
+                        v = {};
                     if (!v.isEmpty())
-                        target = TrimControl(SecondField(v, QStringLiteral(".")));
+                        target = TrimmedField(v, u".").toString();
                 }
                 if (target.isEmpty())
                     continue; // the game's reader looks on for another unit of that name
                 const int d = FindFrom(QStringLiteral("shortest_distance_km:"), k);
                 if (d > 0)
-                    km = ToIntDefault(TrimControl(SecondField(Lines.at(d), QStringLiteral(":"))), 0);
+                    km = ToIntDefault(TrimmedField(Lines.at(d), u":"), 0);
                 const int f = FindFrom(QStringLiteral("ferry_time:"), k);
                 if (f > 0)
-                    ferry = ToIntDefault(TrimControl(SecondField(Lines.at(f), QStringLiteral(":"))), 0);
+                    ferry = ToIntDefault(TrimmedField(Lines.at(f), u":"), 0);
                 if (km >= 1 && km != kUnknownDistanceKm && !Table.DistanceExists(departure, target) &&
                     !Table.DistanceExists(target, departure))
                     collected.push_back({departure, target, km, ferry});
