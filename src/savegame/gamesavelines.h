@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -54,8 +55,9 @@ public:
     bool IndexIsConsistent() const;
 
 private:
+    // Eight bytes an entry: a save has hundreds of thousands of units.
     struct Entry {
-        std::size_t Hash;
+        std::uint32_t Hash;
         int Line;
         bool operator<(const Entry &Other) const { return Hash != Other.Hash ? Hash < Other.Hash : Line < Other.Line; }
         bool operator==(const Entry &Other) const { return Hash == Other.Hash && Line == Other.Line; }
@@ -66,7 +68,7 @@ private:
     void AddToIndex(int Line);
     void RemoveFromIndex(int Line);
     void ShiftIndex(int From, int Delta);
-    static int FindInIndex(const Index &In, std::size_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
+    static int FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
                            StopFlag Stop);
 
     QStringList FLines;
