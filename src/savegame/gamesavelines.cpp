@@ -196,7 +196,7 @@ int GameSaveLines::FindLastLine(QStringView Prefix) const
     }
     const bool header = IsHeaderPrefix(Prefix);
     const Index &in = header ? FByHeader : FByClass;
-    const std::size_t hash = KeyHash(header ? Prefix : key);
+    const std::uint32_t hash = KeyHash(header ? Prefix : key);
     auto it = std::upper_bound(in.begin(), in.end(), Entry{hash, std::numeric_limits<int>::max()});
     while (it != in.begin()) {
         --it;
