@@ -35,6 +35,17 @@ QString PairKey(const QString &A, const QString &B)
     return QLocale().toLower(A) + QChar(0) + QLocale().toLower(B);
 }
 
+bool IsStorableCityName(const QString &Name)
+{
+    if (Name.isEmpty())
+        return false;
+    for (const QChar c : Name) {
+        if (IsBlankOrControl(c) || c == u',')
+            return false;
+    }
+    return true;
+}
+
 struct TUserFile {
     bool Readable = true; // false: exists but could not be read (or is too big to be ours)
     bool Exists = false;
@@ -308,8 +319,10 @@ TSaveUserDistancesResult TDistances::SaveUserDistances(const std::vector<TLearne
             ++result.AddedPairs;
         };
         for (const TLearnedDistance &offer : Offers) {
-            // A name the file's encoding cannot hold would come back as another city.
-            if (!CanEncodeLosslessly(offer.Departure + offer.Target, file.Encoding))
+            // A name the file's encoding cannot hold would come back as another city, and one
+            // with a comma or a line break would turn into other lines.
+            if (!IsStorableCityName(offer.Departure) || !IsStorableCityName(offer.Target) ||
+                !CanEncodeLosslessly(offer.Departure + offer.Target, file.Encoding))
                 continue;
             if (!pairs.contains(PairKey(offer.Departure, offer.Target)))
                 appendBoth(offer);

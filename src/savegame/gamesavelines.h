@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,8 @@ public:
     // the prefix names a unit class (contains " : ").
     int FindLineFrom(QStringView Prefix, int Start, StopFlag Stop = nullptr) const;
     int FindUnitEnd(int Start) const { return kvn::FindUnitEnd(FLines, Start); }
+    // The last line whose trimmed text begins with Prefix; -1 when none. Indexed like FindLineFrom.
+    int FindLastLine(QStringView Prefix) const;
     QString ReadUnitValue(QStringView Key, int Start, int Limit) const;
     int WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit);
 
@@ -52,8 +55,9 @@ public:
     bool IndexIsConsistent() const;
 
 private:
+    // Eight bytes an entry: a save has hundreds of thousands of units.
     struct Entry {
-        std::size_t Hash;
+        std::uint32_t Hash;
         int Line;
         bool operator<(const Entry &Other) const { return Hash != Other.Hash ? Hash < Other.Hash : Line < Other.Line; }
         bool operator==(const Entry &Other) const { return Hash == Other.Hash && Line == Other.Line; }
@@ -64,7 +68,7 @@ private:
     void AddToIndex(int Line);
     void RemoveFromIndex(int Line);
     void ShiftIndex(int From, int Delta);
-    static int FindInIndex(const Index &In, std::size_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
+    static int FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
                            StopFlag Stop);
 
     QStringList FLines;

@@ -170,6 +170,16 @@ private slots:
         QVERIFY(distances.DistanceExists(QStringLiteral("Q"), QStringLiteral("r")));
         QCOMPARE(distances.GetDistance(QStringLiteral("r"), QStringLiteral("q")).KM, 0); // "Q" is not lower case
 
+        // Names that would break the file's lines are not stored.
+        const QByteArray written = ReadAll(path);
+        QCOMPARE(distances
+                     .SaveUserDistances({{QStringLiteral("x,y"), QStringLiteral("z"), 1, 0},
+                                         {QStringLiteral("x\r\ny,z,5"), QStringLiteral("z"), 1, 0},
+                                         {QString(), QStringLiteral("z"), 1, 0}})
+                     .AddedPairs,
+                 0);
+        QCOMPARE(ReadAll(path), written);
+
         // Nothing new: the file is not touched.
         QCOMPARE(distances.SaveUserDistances({{QStringLiteral("a"), QStringLiteral("b"), 1, 0}}).AddedPairs, 0);
         QVERIFY(distances.SaveUserDistances({}).Ok);
