@@ -1,7 +1,9 @@
 // kestrovan-cli: the program's profile search and save reading, without a window.
 //   kestrovan-cli profiles [--json]          the profiles the window would list
 //   kestrovan-cli inspect <game.sii> [--json] what a profile load reads from a save
+//   kestrovan-cli add-jobs <profile folder or game.sii> <jobs.csv> [--json] [--allow-country-bound]
 #include "catalogue/catalogue.h"
+#include "cli/addjobs.h"
 #include "savegame/profiles.h"
 #include "savegame/saveinspection.h"
 #include "savegame/siidecryption.h"
@@ -19,7 +21,8 @@ namespace {
 int Usage(QTextStream &Err)
 {
     Err << "usage: kestrovan-cli profiles [--json]\n"
-           "       kestrovan-cli inspect <game.sii> [--json]\n";
+           "       kestrovan-cli inspect <game.sii> [--json]\n"
+           "       kestrovan-cli add-jobs <profile folder or game.sii> <jobs.csv> [--json] [--allow-country-bound]\n";
     return 2;
 }
 
@@ -107,5 +110,7 @@ int main(int argc, char **argv)
         return ListProfilesCommand(json, out);
     if (args.value(0) == QLatin1String("inspect") && args.size() == 2)
         return InspectCommand(args.at(1), json, out, err);
+    if (args.value(0) == QLatin1String("add-jobs"))
+        return AddJobsCommand(args.mid(1), json, out, err);
     return Usage(err);
 }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <limits>
 
 namespace kvn {
 
@@ -182,6 +183,29 @@ int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) co
     if (IsHeaderPrefix(Prefix))
         return FindInIndex(FByHeader, KeyHash(Prefix), FLines, Prefix, Start, Stop);
     return FindInIndex(FByClass, KeyHash(key), FLines, Prefix, Start, Stop);
+}
+
+int GameSaveLines::FindLastLine(QStringView Prefix) const
+{
+    QStringView key;
+    if (!ClassKey(Prefix, key)) {
+        for (int i = Count() - 1; i >= 0; --i)
+            if (TrimmedStartsWith(FLines.at(i), Prefix))
+                return i;
+        return -1;
+    }
+    const bool header = IsHeaderPrefix(Prefix);
+    const Index &in = header ? FByHeader : FByClass;
+    const std::uint32_t hash = KeyHash(header ? Prefix : key);
+    auto it = std::upper_bound(in.begin(), in.end(), Entry{hash, std::numeric_limits<int>::max()});
+    while (it != in.begin()) {
+        --it;
+        if (it->Hash != hash)
+            break;
+        if (TrimmedStartsWith(FLines.at(it->Line), Prefix))
+            return it->Line;
+    }
+    return -1;
 }
 
 QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const

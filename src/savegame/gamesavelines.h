@@ -38,6 +38,8 @@ public:
     // the prefix names a unit class (contains " : ").
     int FindLineFrom(QStringView Prefix, int Start, StopFlag Stop = nullptr) const;
     int FindUnitEnd(int Start) const { return kvn::FindUnitEnd(FLines, Start); }
+    // The last line whose trimmed text begins with Prefix; -1 when none. Indexed like FindLineFrom.
+    int FindLastLine(QStringView Prefix) const;
     QString ReadUnitValue(QStringView Key, int Start, int Limit) const;
     int WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit);
 
