@@ -331,6 +331,48 @@ private slots:
         QCOMPARE(session.ProfileFolderToOpen(), session.CurrentProfile()->ProfilePath());
     }
 
+    // After a load the learner runs on its own copy, writes the user file once and the profile's
+    // marks are applied again to the table it swapped in.
+    void sessionLearnerHandsOverAndMarksAgain()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 4000;
+        opt.Profiles = 1;
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        catalogue.Distances.SetUserFolder(dir.path());
+        catalogue.Distances.ReloadDistances();
+        const auto before = catalogue.Distances.Snapshot();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        int learned = 0;
+        session.OnDistancesLearned = [&learned] { ++learned; };
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
+        QVERIFY(session.LoadProfile(1, context).Loaded());
+        QVERIFY(session.UnknownDistancesThread());
+        QVERIFY(session.UnknownDistancesThread()->wait(30000));
+        QTRY_COMPARE(learned, 1);
+        QVERIFY(QFile::exists(catalogue.Distances.UserFilePath()));
+        const auto after = catalogue.Distances.Snapshot();
+        QVERIFY(after != before);
+        QVERIFY(after->Entries().size() > before->Entries().size());
+        int marked = 0;
+        for (const TDistanceData &e : after->Entries()) {
+            const bool outside = !catalogue.Countries.CityInSetIgnoringCase(e.Departure()) ||
+                                 !catalogue.Countries.CityInSetIgnoringCase(e.Destination());
+            QCOMPARE(e.ItemDeactivatedForProfile(), outside);
+            marked += outside ? 1 : 0;
+        }
+        QVERIFY(marked > 0);
+        // A second load stops the finished learner and starts a new one, which finds nothing new.
+        QVERIFY(session.LoadProfile(1, context).Loaded());
+        session.StopUnknownDistancesThread();
+        QVERIFY(!session.UnknownDistancesThread());
+    }
+
     // Bad saves: a clear status, no profile, nothing changed on disk.
     void badSaves_data()
     {

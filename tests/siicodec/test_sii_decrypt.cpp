@@ -206,7 +206,23 @@ private slots:
         QVERIFY(run.stderrText.contains("could not be written"));
         QCOMPARE(Load(in), input);
         QCOMPARE(Decrypter({dir.filePath("nothing.sii")}).exitCode, 15);
+        QCOMPARE(Decrypter({dir.path()}).exitCode, 15);
         QCOMPARE(Decrypter({}).exitCode, 2);
+    }
+
+    void convertedFileKeepsItsPermissions()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString file = dir.filePath("profile.sii");
+        QVERIFY(WriteFile(file, MakeContainer(ToBytes("SiiNunit\r\n{\r\n}\r\n"))));
+        const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(file, mode));
+        QCOMPARE(Decrypter({file}).exitCode, 0);
+        QCOMPARE(QFile::permissions(file) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), mode);
+#else
+        QSKIP("POSIX permissions");
+#endif
     }
 
     void realEncryptedFiles_data()
