@@ -1,7 +1,9 @@
 #include "savegen.h"
 
+#include "catalogue/catalogue.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
+#include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 
 #include <QBuffer>
@@ -81,6 +83,42 @@ private slots:
         names.sort();
         QCOMPARE(names, (QStringList{"Alpine Freight", "Kestrel Driver", "Night Hauler"}));
         QCOMPARE(savegen::ProfileFolderName("ab"), QString("6162"));
+    }
+
+    // An encrypted game folder loads like a plain one: our decrypter turns both files into text.
+    void encryptedFolderLoads()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 3000;
+        opt.Profiles = 1;
+        opt.Encrypted = true;
+        const savegen::Catalogue cat = savegen::Catalogue::FromResources();
+        QVERIFY(savegen::WriteGameFolder(cat, opt, dir.path()));
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        if (!QFile::exists(decrypter.DecrypterPath()))
+            QSKIP("decrypter not built");
+        TProfileSession session;
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        QCOMPARE(session.ProfileList().Count(), 1);
+        const QString game = session.ProfileList().At(0)->GameFilePath();
+        QVERIFY(IsSiiFileEncrypted(game));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const ProfileLoadResult result = session.LoadProfile(1, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QVERIFY(!IsSiiFileEncrypted(game));
+
+        // The plain text inside is exactly what the generator writes for that profile.
+        savegen::Options one = opt;
+        one.Encrypted = false;
+        QBuffer plain;
+        plain.open(QIODevice::WriteOnly);
+        savegen::WriteGameSii(cat, one, plain);
+        QFile f(game);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), plain.data());
     }
 };
 

@@ -1,6 +1,7 @@
 // kvn-savegen: writes a synthetic game folder (or a single game.sii) for tests, benchmarks and demos.
 #include "savegen.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     parser.addOption({"lines", "Approximate number of lines of the (first) game.sii.", "n", "20000"});
     parser.addOption({"profiles", "Number of profiles.", "n", "2"});
     parser.addOption({"city", "Last visited city of the save.", "city"});
+    parser.addOption({"form", "text (default) or encrypted (the game's ScsC container, text inside).", "form", "text"});
     parser.process(app);
 
     kvn::savegen::Options options;
@@ -31,6 +33,8 @@ int main(int argc, char **argv)
     const int profiles = parser.value("profiles").toInt();
     options.Profiles = profiles;
     options.LastVisitedCity = parser.value("city");
+    options.Encrypted = parser.value("form") == QLatin1String("encrypted");
+    ok = ok && (options.Encrypted || parser.value("form") == QLatin1String("text"));
     if (!ok || lines < 1 || lines > 50000000 || profiles < 1 || profiles > 100 ||
         (parser.isSet("out") == parser.isSet("game-sii"))) {
         std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, and sensible numbers.\n");
@@ -43,7 +47,15 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "kvn-savegen: cannot write %s\n", qPrintable(file.fileName()));
             return 1;
         }
-        const auto summary = kvn::savegen::WriteGameSii(catalogue, options, file);
+        kvn::savegen::Summary summary;
+        if (options.Encrypted) {
+            QBuffer text;
+            text.open(QIODevice::WriteOnly);
+            summary = kvn::savegen::WriteGameSii(catalogue, options, text);
+            file.write(kvn::savegen::EncryptSii(text.data(), options.Seed));
+        } else {
+            summary = kvn::savegen::WriteGameSii(catalogue, options, file);
+        }
         if (!file.commit()) {
             std::fprintf(stderr, "kvn-savegen: cannot write %s\n", qPrintable(file.fileName()));
             return 1;

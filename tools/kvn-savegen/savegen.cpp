@@ -1,6 +1,11 @@
 #include "savegen.h"
 
 #include "catalogue/resources.h"
+#include "siicodec/siicodec.h"
+
+#include <QBuffer>
+#include <openssl/evp.h>
+#include <zlib.h>
 
 #include <QDir>
 #include <QFile>
@@ -201,6 +206,44 @@ Catalogue Catalogue::FromResources()
         cat.Distances.insert(f[0] + u',' + f[1], f[2].toInt());
     }
     return cat;
+}
+
+QByteArray EncryptSii(const QByteArray &Payload, std::uint64_t Seed)
+{
+    uLongf packedSize = compressBound(uLong(Payload.size()));
+    QByteArray packed(qsizetype(packedSize), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef *>(Payload.constData()), uLong(Payload.size()), 6) != Z_OK)
+        return {};
+    packed.resize(qsizetype(packedSize));
+    const int pad = 16 - int(packed.size() % 16);
+    packed.append(QByteArray(pad, char(pad)));
+
+    // "ScsC", a 32-byte signature field (not checked by the game's readers we know), the IV, the size.
+    QByteArray out("ScsC");
+    std::mt19937_64 random(Seed ^ 0x5CC5CC5Cull);
+    for (int i = 0; i < 32; ++i)
+        out.append(char(random() & 0xFF));
+    for (int i = 0; i < 16; ++i)
+        out.append(char(random() & 0xFF));
+    const quint32 size = quint32(Payload.size());
+    for (int i = 0; i < 4; ++i)
+        out.append(char((size >> (8 * i)) & 0xFF));
+    const qsizetype header = out.size();
+    out.resize(header + packed.size());
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    int written = 0;
+    const bool ok =
+        ctx &&
+        EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, siicodec::ContainerKey().data(),
+                           reinterpret_cast<const unsigned char *>(out.constData() + 36)) == 1 &&
+        EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+        EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(out.data() + header), &written,
+                          reinterpret_cast<const unsigned char *>(packed.constData()), int(packed.size())) == 1;
+    EVP_CIPHER_CTX_free(ctx);
+    if (!ok || written != packed.size())
+        return {};
+    return out;
 }
 
 QString ProfileFolderName(const QString &ProfileName)
@@ -421,8 +464,10 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
             return false;
         }
         QSaveFile sii(profile + QStringLiteral("/profile.sii"));
-        if (!sii.open(QIODevice::WriteOnly) || sii.write(ProfileSii(name, company, Opt.Seed + quint64(p))) < 0 ||
-            !sii.commit()) {
+        QByteArray profileBytes = ProfileSii(name, company, Opt.Seed + quint64(p));
+        if (Opt.Encrypted)
+            profileBytes = EncryptSii(profileBytes, Opt.Seed + quint64(p));
+        if (!sii.open(QIODevice::WriteOnly) || profileBytes.isEmpty() || sii.write(profileBytes) < 0 || !sii.commit()) {
             if (Error)
                 *Error = QStringLiteral("cannot write %1").arg(sii.fileName());
             return false;
@@ -436,8 +481,17 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
                 *Error = QStringLiteral("cannot write %1").arg(game.fileName());
             return false;
         }
-        WriteGameSii(Cat, one, game);
-        if (!game.commit()) {
+        bool written = true;
+        if (Opt.Encrypted) {
+            QBuffer text;
+            text.open(QIODevice::WriteOnly);
+            WriteGameSii(Cat, one, text);
+            const QByteArray encrypted = EncryptSii(text.data(), one.Seed);
+            written = !encrypted.isEmpty() && game.write(encrypted) == encrypted.size();
+        } else {
+            WriteGameSii(Cat, one, game);
+        }
+        if (!written || !game.commit()) {
             if (Error)
                 *Error = QStringLiteral("cannot write %1").arg(game.fileName());
             return false;

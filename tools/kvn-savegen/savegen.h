@@ -39,6 +39,7 @@ struct Options {
     std::int64_t Lines = 20000; // approximate length of game.sii
     int Profiles = 2;
     QString LastVisitedCity; // empty: one of the save's cities
+    bool Encrypted = false;  // store the files as the game often does: encrypted ("ScsC", text inside)
 };
 
 // What a generated save holds, for tests to compare a reader's findings with.
@@ -57,6 +58,10 @@ struct Summary {
 // Writes game.sii to Out (plain text, CR LF).
 Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out);
 QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed);
+
+// Wraps Payload in the game's encrypted container (zlib, then AES-256-CBC with the game's key);
+// the initialisation vector comes from Seed, so the same seed gives the same bytes.
+QByteArray EncryptSii(const QByteArray &Payload, std::uint64_t Seed);
 
 // Writes Folder/profiles/<hex name>/profile.sii and .../save/quicksave/game.sii for every profile.
 // The first profile gets a save of Opt.Lines lines, the others smaller ones.
