@@ -145,6 +145,59 @@ private slots:
             }
     }
 
+    // Older saves order the offer's attributes differently; they are read by name inside the unit.
+    void cargoOffersInAnotherOrder()
+    {
+        TCatalogue catalogue;
+        LoadTrailerDefinitionsFromLines({"trailer_def.t.box;35000;5600;13.7;3;50"},
+                                        catalogue.TrailerDefinitionDataList);
+        LoadCargosFromLines({"cargo.acid;0.6;0;8;0;0.5;20;0.33;0;-1", "cargo.beams;0.6;0;8;0;0.5;20;0.33;1;-1"},
+                            catalogue.CargoInfoList);
+        const GameSaveLines save = SaveOf({"job_offer_data : o1 {",
+                                           " cargo: cargo.acid",
+                                           " trailer_definition: trailer_def.t.box",
+                                           " company_truck: truck_a",
+                                           " trailer_variant: variant_a",
+                                           " ferry_price: 0",
+                                           "}",
+                                           "",
+                                           "job_offer_data : o2 {",
+                                           " ferry_price: 0",
+                                           " cargo: cargo.beams",
+                                           " company_truck: truck_b",
+                                           " trailer_variant: variant_b",
+                                           " trailer_definition: trailer_def.t.box",
+                                           "}",
+                                           "",
+                                           "job_offer_data : o3 {",
+                                           " cargo: null",
+                                           "}",
+                                           "player_job : p {",
+                                           " ferry_time: 0",
+                                           " cargo: cargo.acid",
+                                           " x: 1",
+                                           " y: 2",
+                                           " z: 3",
+                                           "}"});
+        LoadCargosFromGameFileToClasses(save, catalogue.CargoInfoList, catalogue.TrailerDefinitionDataList, nullptr);
+        const TCargoInfo *acid = FindCargo(catalogue.CargoInfoList, "acid");
+        QCOMPARE(acid->TrailerDefinitionList().size(), size_t(1));
+        const TTrailerDefinitionItem &item = *acid->TrailerDefinitionList().front();
+        QCOMPARE(item.Truck, QString("truck_a"));
+        QCOMPARE(item.TrailerVariant, QString("variant_a"));
+        // 20 kg a unit of 0.5 m3 in 50 m3: 100 units, 2 t, and 99 units are the largest count of 1 t.
+        QCOMPARE(item.CargoUnitCountMax, 100);
+        QCOMPARE(item.CargoUnitCountMin, 99);
+        QCOMPARE(item.CargoWeightApproxInKG, 2000);
+        QCOMPARE(acid->CargoWeightMinUnitCountWeightInT(), 1);
+        QCOMPARE(acid->CargoWeightMaxUnitCountWeightInT(), 2);
+        // A heavy cargo with the same data offers all its units at least.
+        const TCargoInfo *beams = FindCargo(catalogue.CargoInfoList, "beams");
+        QCOMPARE(beams->TrailerDefinitionList().front()->CargoUnitCountMin, 100);
+        QCOMPARE(beams->CargoWeightMinUnitCountWeightInT(), 2);
+        QCOMPARE(CompatibleCargoCount(catalogue.CargoInfoList), 2);
+    }
+
     void realSaveProfileLoad()
     {
         if (!QFile::exists(kRealSave))
