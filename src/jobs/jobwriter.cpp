@@ -61,6 +61,13 @@ int FindAttribute(const GameSaveLines &Lines, const QString &Name, int From, int
     return -1;
 }
 
+// The value of a "data[i]: id" entry, without copying it.
+QStringView EntryValue(const QString &Line)
+{
+    const qsizetype colon = Line.indexOf(u':');
+    return colon < 0 ? QStringView() : QStringView(Line).mid(colon + 1).trimmed();
+}
+
 // Keeps everything before the first colon, indentation included.
 QString RewriteValue(const QString &Line, const QString &Value)
 {
@@ -75,16 +82,76 @@ int BlockStart(const GameSaveLines &Lines, int Header)
     return Header > 0 && TrimmedView(Lines.Line(Header - 1)).isEmpty() ? Header - 1 : Header;
 }
 
-// Moves the unit that starts at Header behind the last unit of its class, unless it already is the last.
-void MoveBehindLastOfClass(GameSaveLines &Lines, int Header, const QString &ClassPrefix)
+// Moving a unit behind the last unit of its class: the units moved in one run, in their final
+// order behind the class's last unit at the start of the run (which may itself move). The moves
+// are applied in one pass at the end of the run; until then no line changes its place.
+class TUnitMoves {
+public:
+    TUnitMoves(const GameSaveLines &Lines, const QString &ClassPrefix) : FPrefix(ClassPrefix)
+    {
+        const int last = Lines.FindLastLine(ClassPrefix);
+        if (last >= 0)
+            FOrder << UnitID(Lines.Line(last), ClassPrefix);
+    }
+    void Move(const QString &ID)
+    {
+        if (!FOrder.isEmpty() && FOrder.back() == ID)
+            return; // already the last of its class
+        FOrder.removeAll(ID);
+        FOrder << ID;
+    }
+    bool HasMoves() const { return FOrder.size() > 1; }
+    const QString &Prefix() const { return FPrefix; }
+    const QStringList &Order() const { return FOrder; }
+
+private:
+    QString FPrefix;
+    QStringList FOrder; // FOrder[0] is the anchor
+};
+
+// The lines of a unit's block: the blank line above (when there is one) through its closing line.
+std::pair<int, int> UnitBlock(const GameSaveLines &Lines, const QString &Prefix, const QString &ID)
 {
-    const int end = Lines.FindUnitEnd(Header);
-    const int lastHeader = Lines.FindLastLine(ClassPrefix);
-    const int lastEnd = lastHeader < 0 ? -1 : Lines.FindUnitEnd(lastHeader);
-    if (end < 0 || lastEnd < 0 || lastHeader == Header)
+    const int header = Lines.FindLineFrom(Prefix + ID + QStringLiteral(" {"), 0);
+    const int end = header < 0 ? -1 : Lines.FindUnitEnd(header + 1);
+    if (end < 0)
+        return {-1, -1};
+    return {BlockStart(Lines, header), end};
+}
+
+void ApplyMoves(GameSaveLines &Lines, const std::vector<const TUnitMoves *> &AllMoves)
+{
+    const int count = Lines.Count();
+    std::vector<char> skip(size_t(count), 0);
+    std::vector<std::pair<int, std::vector<std::pair<int, int>>>> anchors; // anchor start -> blocks
+    for (const TUnitMoves *moves : AllMoves) {
+        if (!moves->HasMoves())
+            continue;
+        std::vector<std::pair<int, int>> blocks;
+        for (const QString &id : moves->Order()) {
+            const auto block = UnitBlock(Lines, moves->Prefix(), id);
+            if (block.first < 0)
+                return; // cannot happen for units the run itself found; leave the order alone
+            blocks.push_back(block);
+        }
+        for (const auto &b : blocks)
+            std::fill(skip.begin() + b.first, skip.begin() + b.second + 1, 1);
+        anchors.emplace_back(UnitBlock(Lines, moves->Prefix(), moves->Order().front()).first, std::move(blocks));
+    }
+    if (anchors.empty())
         return;
-    const int start = BlockStart(Lines, Header);
-    Lines.MoveBlock(start, end - start + 1, lastEnd + 1);
+    std::vector<int> order;
+    order.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        for (const auto &anchor : anchors)
+            if (anchor.first == i)
+                for (const auto &b : anchor.second)
+                    for (int k = b.first; k <= b.second; ++k)
+                        order.push_back(k);
+        if (!skip[size_t(i)])
+            order.push_back(i);
+    }
+    Lines.PermuteLines(order);
 }
 
 // Event identifiers by the company they belong to (the last event of a company wins), built once
@@ -198,7 +265,7 @@ bool PlanJob(const GameSaveLines &Lines, const TJobListDataSummary &Job, const Q
     }
     Plan.QueueCount = ToIntDefault(SiiLineValue(Lines.Line(Plan.QueueHeader + 1)), -1);
     for (int i = Plan.QueueHeader + 2; i < queueEnd && TrimmedStartsWith(Lines.Line(i), u"data["); ++i) {
-        if (Plan.EventEntry < 0 && SiiLineValue(Lines.Line(i)) == Plan.EventID)
+        if (Plan.EventEntry < 0 && EntryValue(Lines.Line(i)) == Plan.EventID)
             Plan.EventEntry = int(Plan.QueueEntries.size());
         Plan.QueueEntries.push_back(i);
     }
@@ -232,16 +299,23 @@ void RewriteOffer(GameSaveLines &Lines, const TJobPlan &Plan, const TJobOfferDat
     }
 }
 
-// The event's entry goes last; the others keep their order; all are numbered afresh.
+// The event's entry goes last; the others keep their order; all are numbered afresh. Entries in
+// front of the event's keep their number and identifier, so only the lines from there on change.
 void RequeueEvent(GameSaveLines &Lines, const TJobPlan &Plan)
 {
+    const int n = int(Plan.QueueEntries.size());
+    const int from = Plan.EventEntry >= 0 ? Plan.EventEntry : 0;
     QStringList ids;
-    for (int line : Plan.QueueEntries)
-        ids << SiiLineValue(Lines.Line(line));
+    ids.reserve(n - from);
+    for (int k = from; k < n; ++k)
+        ids << EntryValue(Lines.Line(Plan.QueueEntries[size_t(k)])).toString();
     if (Plan.EventEntry >= 0)
-        ids.append(ids.takeAt(Plan.EventEntry));
-    for (int k = 0; k < int(ids.size()); ++k) {
-        const QString text = QStringLiteral(" data[%1]: ").arg(k) + ids.at(k);
+        ids.append(ids.takeFirst());
+    for (int k = from; k < n; ++k) {
+        const QString &id = ids.at(k - from);
+        QString text;
+        text.reserve(id.size() + 16);
+        text += QLatin1String(" data[") + QString::number(k) + QLatin1String("]: ") + id;
         if (Lines.Line(Plan.QueueEntries[size_t(k)]) != text)
             Lines.SetLine(Plan.QueueEntries[size_t(k)], text);
     }
@@ -284,12 +358,6 @@ void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPl
     Lines.SetLine(Plan.ParamLine, RewriteValue(Lines.Line(Plan.ParamLine), event.param));
 
     RequeueEvent(Lines, Plan);
-
-    // The offer first, then the event from wherever the first move left it.
-    MoveBehindLastOfClass(Lines, Lines.FindLineFrom(OfferHeaderPrefix + Plan.OfferID + QStringLiteral(" {"), 0),
-                          OfferHeaderPrefix);
-    MoveBehindLastOfClass(Lines, Lines.FindLineFrom(EventHeaderPrefix + Plan.EventID + QStringLiteral(" {"), 0),
-                          EventHeaderPrefix);
 }
 
 QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
@@ -400,6 +468,8 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     result.BackupPath = backup.BackupPath;
 
     const QHash<QString, QString> events = EventsByCompanyLink(lines);
+    TUnitMoves offerMoves(lines, OfferHeaderPrefix);
+    TUnitMoves eventMoves(lines, EventHeaderPrefix);
     QSet<QString> usedOffers;
     std::vector<const TJobListDataSummary *> written;
     for (const TJobListDataSummary *job : Jobs) {
@@ -413,6 +483,8 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
             const std::int64_t expiration =
                 std::int64_t(Context.GameTime) + std::int64_t(kJobExpirationStep) * (result.Written + 1);
             WriteJob(lines, *job, plan, std::int32_t(std::min<std::int64_t>(expiration, INT32_MAX)), Context.Distances);
+            offerMoves.Move(plan.OfferID);
+            eventMoves.Move(plan.EventID);
             usedOffers.insert(plan.OfferID);
             outcome.Written = true;
             outcome.OfferID = plan.OfferID;
@@ -423,6 +495,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     }
 
     if (result.Written > 0) {
+        ApplyMoves(lines, {&offerMoves, &eventMoves});
         QString error;
         if (!WriteSaveVerified(lines, path, &error)) {
             result.Error = error;

@@ -282,6 +282,37 @@ void GameSaveLines::MoveBlock(int From, int Count, int To)
         std::copy(ends.begin(), ends.end(), FForm.MixedLineEnds.begin() + target);
 }
 
+bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
+{
+    const int count = Count();
+    if (int(NewOrder.size()) != count)
+        return false;
+    std::vector<int> newIndex(size_t(count), -1);
+    for (int k = 0; k < count; ++k) {
+        const int old = NewOrder[size_t(k)];
+        if (old < 0 || old >= count || newIndex[size_t(old)] >= 0)
+            return false;
+        newIndex[size_t(old)] = k;
+    }
+    QStringList lines;
+    lines.reserve(count);
+    for (int k = 0; k < count; ++k)
+        lines.append(std::move(FLines[NewOrder[size_t(k)]]));
+    FLines = std::move(lines);
+    if (!FForm.MixedLineEnds.empty()) {
+        std::vector<SiiLineEnd> ends(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k)
+            ends[size_t(k)] = FForm.MixedLineEnds[size_t(NewOrder[size_t(k)])];
+        FForm.MixedLineEnds = std::move(ends);
+    }
+    for (Index *index : {&FByClass, &FByHeader}) {
+        for (Entry &e : *index)
+            e.Line = newIndex[size_t(e.Line)];
+        std::sort(index->begin(), index->end());
+    }
+    return true;
+}
+
 bool GameSaveLines::IndexIsConsistent() const
 {
     GameSaveLines fresh;

@@ -50,6 +50,10 @@ public:
     // Moves the lines [From, From + Count) so that they stand before the line that is now at To
     // (To outside the block; To == Count() appends them).
     void MoveBlock(int From, int Count, int To);
+    // Puts the lines in a new order in one pass: NewOrder[k] is the present index of the line that
+    // goes to k. False (and nothing changed) unless NewOrder is a permutation of all lines. Many
+    // block moves cost one pass instead of one pass each.
+    bool PermuteLines(const std::vector<int> &NewOrder);
 
     // For tests: the index holds exactly the entries a fresh build would hold.
     bool IndexIsConsistent() const;
