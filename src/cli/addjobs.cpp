@@ -171,6 +171,10 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
         Err << "kestrovan-cli: " << csv.Error << "\n";
         return ExitUnusableInput;
     }
+    if (csv.Rows.empty()) {
+        Err << "kestrovan-cli: the jobs file holds no job\n";
+        return ExitUnusableInput;
+    }
 
     const QString filesFolder = ProgramFilesFolder();
     TCatalogue catalogue;

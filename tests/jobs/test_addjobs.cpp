@@ -215,11 +215,31 @@ private slots:
         }
     }
 
+    // A trailer bound to countries is refused outside them unless the user allows it.
+    void countryBoundTrailer()
+    {
+        const QByteArray rows = "bialystok,tree_et,krakow,tradeaux,can_sardines,trailer_def.scs.box.double_3_2.curtain,"
+                                "0,\nosnabruck,lkwlog,nurnberg,sellplan,can_sardines,"
+                                "trailer_def.scs.box.double_3_2.curtain,0,\n";
+        FreshSave();
+        Run run = RunCli({"add-jobs", FSave, WriteCsv(rows), "--json"});
+        QCOMPARE(run.ExitCode, 3);
+        const QJsonArray results = run.Json.value("results").toArray();
+        QVERIFY(!results.at(0).toObject().value("written").toBool());
+        QVERIFY(results.at(0).toObject().value("reason").toString().contains("--allow-country-bound"));
+        QVERIFY(results.at(1).toObject().value("written").toBool()); // Germany is one of its countries
+        FreshSave();
+        run = RunCli({"add-jobs", FSave, WriteCsv(rows), "--json", "--allow-country-bound"});
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.Json.value("written").toInt(), 2);
+    }
+
     void unusableInput_data()
     {
         QTest::addColumn<QByteArray>("csv");
         QTest::newRow("wrong header") << QByteArray("city,company\nbialystok,tree_et\n");
         QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("header only") << Header;
         QTest::newRow("not UTF-8") << QByteArray(Header + "bialystok,\xff\xfe,krakow,x,y,z,0,\n");
         QTest::newRow("huge file") << (Header + QByteArray(5 * 1024 * 1024, 'a'));
     }

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -184,6 +185,22 @@ private slots:
         QCOMPARE(history.Count(), 3);
         QCOMPARE(history.At(0)->DepartureCity(), QString("kiel"));
         QCOMPARE(history.At(2)->CargoInfo()->CargoWeightInKG(), 3000.0); // 7 units x 500 kg
+    }
+
+    // Restoring the backup of a run right after it gives back the save as it was, and uses the backup up.
+    void restoreAfterSave()
+    {
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QVERIFY(r.FileWritten);
+        QVERIFY(ReadBytes(FProfile.GameFilePath()) != before);
+        const QString name = QFileInfo(r.BackupPath).fileName();
+        QCOMPARE(ListBackups(FProfile), QStringList({name}));
+        QCOMPARE(RestoreBackup(FProfile, name, [](const QString &) { return true; }).Outcome, TBackupOutcome::Done);
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QVERIFY(ListBackups(FProfile).isEmpty());
     }
 
     // An offer and event already last: only attribute lines and the queue entry change.
