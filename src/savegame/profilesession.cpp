@@ -68,7 +68,20 @@ TProfileSession::~TProfileSession()
 
 void TProfileSession::Unload()
 {
+    StopUnknownDistancesThread();
     FCurrentProfile = nullptr;
+    FGameSaveLines.Clear();
+    FCompanyList.Clear();
+    FGameTime = 0;
+    FLastVisitedCity.clear();
+}
+
+int TProfileSession::CurrentProfileComboIndex() const
+{
+    for (int i = 0; i < FProfileList.Count(); ++i)
+        if (FProfileList.At(i) == FCurrentProfile)
+            return i + 1;
+    return 0;
 }
 
 ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContext &Context)

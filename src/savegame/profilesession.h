@@ -79,8 +79,12 @@ public:
     // Loads the profile of the profile list's entry ComboIndex (entry 0 is the "select a profile"
     // line, so profile k is entry k + 1). Runs on the main thread.
     ProfileLoadResult LoadProfile(int ComboIndex, ProfileLoadContext &Context);
-    // Forgets the loaded profile and its save.
+    // Forgets the loaded profile and its save and stops the learner. Call it before a new profile
+    // search, which frees the profiles the session points into.
     void Unload();
+    // The profile list entry of the loaded profile (profile k is entry k + 1), 0 when none is loaded:
+    // what Reload selects again.
+    int CurrentProfileComboIndex() const;
 
     // The save watch: the quick-save was written after the time recorded at the load (or by our
     // own writer through RecordQuickSaveTime).

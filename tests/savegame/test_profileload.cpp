@@ -353,6 +353,7 @@ private slots:
             const ProfileLoadResult result = session.LoadProfile(p + 1, context);
             QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
             QVERIFY(session.IsProfileLoaded());
+            QCOMPARE(session.CurrentProfileComboIndex(), p + 1);
             QCOMPARE(result.StatusText,
                      "Profile \"" + session.CurrentProfile()->ProfileName() + "\" loaded successfully");
             pairsPerProfile[p] = PairsOfCatalogue(catalogue);
