@@ -2,6 +2,7 @@
 // temporary folder first, so that its own files (history, learnt distances) land there.
 #include "savecheck.h"
 #include "savegame/gamesavelines.h"
+#include "savegen.h"
 
 #include <QDir>
 #include <QFile>
@@ -232,6 +233,75 @@ private slots:
         run = RunCli({"add-jobs", FSave, WriteCsv(rows), "--json", "--allow-country-bound"});
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(run.Json.value("written").toInt(), 2);
+    }
+
+    // The distance learner of the load finishes before the jobs are assembled: a connection the
+    // compiled table lacks but the save's own offers show is written with the learnt distance.
+    void learntDistanceIsUsed()
+    {
+        QDir().mkpath(FDir.path() + "/gen/save/quicksave");
+        const QString save = FDir.path() + "/gen/save/quicksave/game.sii";
+        {
+            QFile out(save);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            kvn::savegen::Options opt;
+            opt.Lines = 20000;
+            opt.Seed = 3;
+            kvn::savegen::WriteGameSii(kvn::savegen::Catalogue::FromResources(), opt, out);
+        }
+        QFile::remove(FDir.path() + "/bin/distances-user.dat");
+        const QStringList lines = ReadLines(save);
+        const kvn::savegen::Catalogue catalogue = kvn::savegen::Catalogue::FromResources();
+        // The first filled offer whose connection the compiled table lacks, and the branch it belongs to.
+        QHash<QString, QString> branchOfOffer;
+        QString branch;
+        for (const QString &line : lines) {
+            const QString t = Trim(line);
+            if (t.startsWith("company : "))
+                branch = t.mid(10).chopped(2);
+            else if (t.startsWith("job_offer[") && !branch.isEmpty())
+                branchOfOffer.insert(Value(t), branch);
+            else if (t.startsWith(u'}'))
+                branch.clear();
+        }
+        QString from, target, cargo, trailer, km;
+        for (int i = 0; i < lines.size() && target.isEmpty(); ++i) {
+            const QString t = Trim(lines.at(i));
+            if (!t.startsWith("job_offer_data : "))
+                continue;
+            const QString owner = branchOfOffer.value(t.mid(17).chopped(2));
+            QMap<QString, QString> a;
+            for (int k = i + 1; k < lines.size() && !Trim(lines.at(k)).startsWith(u'}'); ++k)
+                a.insert(Trim(lines.at(k)).section(u':', 0, 0), Value(lines.at(k)));
+            const QString to = a.value("target").remove(u'"');
+            const QString depCity = owner.section(u'.', 3), toCity = to.section(u'.', 1);
+            if (owner.isEmpty() || to.isEmpty() || a.value("shortest_distance_km").toInt() <= 0 ||
+                a.value("shortest_distance_km") == "1234" || catalogue.DistanceKm(depCity, toCity) > 0 ||
+                catalogue.DistanceKm(toCity, depCity) > 0)
+                continue;
+            from = owner.section(u'.', 2, 2) + u',' + depCity;
+            target = to.section(u'.', 1, 1) + u',' + to.section(u'.', 0, 0);
+            cargo = a.value("cargo").mid(6);
+            trailer = a.value("trailer_definition");
+            km = a.value("shortest_distance_km");
+        }
+        if (target.isEmpty())
+            QSKIP("The generated save teaches no distance");
+        const QStringList fromParts = from.split(u','), targetParts = target.split(u',');
+        const QByteArray row = (fromParts[1] + u',' + fromParts[0] + u',' + targetParts[0] + u',' + targetParts[1] +
+                                u',' + cargo + u',' + trailer + ",0,\n")
+                                   .toUtf8();
+        const Run run = RunCli({"add-jobs", save, WriteCsv(row), "--json", "--allow-country-bound"});
+        QVERIFY2(run.ExitCode == 0, run.Out.constData());
+        const QStringList after = ReadLines(save);
+        const QString offer = FirstOffer(lines, "company.volatile." + fromParts[0] + u'.' + fromParts[1]);
+        const int h = FindHeader(after, "job_offer_data : " + offer + " {");
+        QVERIFY(h >= 0);
+        QString written;
+        for (int k = h + 1; k < after.size() && !Trim(after.at(k)).startsWith(u'}'); ++k)
+            if (Trim(after.at(k)).startsWith("shortest_distance_km:"))
+                written = Value(after.at(k));
+        QCOMPARE(written, km);
     }
 
     void unusableInput_data()
