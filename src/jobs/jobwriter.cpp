@@ -6,6 +6,7 @@
 #include "lang/languages.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
+#include "savegame/profilesession.h"
 
 #include <QDir>
 #include <QFile>
@@ -370,12 +371,6 @@ QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
     return FormatText(text, {Written, Total});
 }
 
-std::int64_t LocalFileSeconds(const QString &Path)
-{
-    const QDateTime t = QFileInfo(Path).lastModified();
-    return t.isValid() ? t.toSecsSinceEpoch() + t.offsetFromUtc() : 0;
-}
-
 bool SyncFile(QFile &File)
 {
 #ifdef Q_OS_UNIX
@@ -513,7 +508,8 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
             return result;
         }
         result.FileWritten = true;
-        Context.Profile->SetGameFileLastWriteTime(LocalFileSeconds(path));
+        // The save watch must not take our own write for the game's.
+        Context.Profile->SetGameFileLastWriteTime(FileLastWriteSeconds(path));
         // Only jobs that really are in the save enter the history.
         if (!Context.HistoryFolder.isEmpty())
             AppendJobHistory(Context.HistoryFolder, written);

@@ -6,6 +6,7 @@
 #include "savecheck.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
+#include "savegame/profilesession.h"
 
 #include <QDir>
 #include <QFile>
@@ -171,6 +172,7 @@ private slots:
         QCOMPARE(r.StatusText, QString("3 of 3 jobs saved successfully. Don't forget to reload your profile after "
                                        "your next quick save!"));
         QCOMPARE(DiskLines(), FLines.Lines());
+        QCOMPARE(FProfile.GameFileLastWriteTime(), FileLastWriteSeconds(FProfile.GameFilePath()));
         const QString problem = CheckWrittenSave(before, DiskLines(),
                                                  {Expect(companies[0], 0, "paris", 1360, 2, 7),
                                                   Expect(companies[1], 0, "malmo", 1720, 1, 20, 600, 130),
