@@ -205,6 +205,20 @@ private slots:
         QVERIFY(ListBackups(FProfile).isEmpty());
     }
 
+    // The writer moves units in one pass; the save's unit index must follow the lines.
+    void permutedLinesKeepTheirIndex()
+    {
+        GameSaveLines lines;
+        lines.SetLines({"a : x {", "}", "", "b : y {", " v: 1", "}"});
+        QVERIFY(!lines.PermuteLines({0, 1, 2}));          // not every line
+        QVERIFY(!lines.PermuteLines({0, 0, 1, 2, 3, 4})); // not a permutation
+        QVERIFY(lines.PermuteLines({2, 3, 4, 5, 0, 1}));
+        QCOMPARE(lines.Lines(), QStringList({"", "b : y {", " v: 1", "}", "a : x {", "}"}));
+        QVERIFY(lines.IndexIsConsistent());
+        QCOMPARE(lines.FindLineFrom(u"a : x {", 0), 4);
+        QCOMPARE(lines.FindLastLine(u"b : "), 1);
+    }
+
     // An offer and event already last: only attribute lines and the queue entry change.
     void unitsAlreadyLastStayInPlace()
     {
