@@ -156,4 +156,14 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
     return result;
 }
 
+TJobListDataSummary *AddAssembledJob(TAssembledJob &Assembled, TJobList &List, IJobListWindow *Window,
+                                     const std::function<bool(const QString &Warning)> &AskTrailer)
+{
+    if (!Assembled.Ok || !Assembled.Job)
+        return nullptr;
+    if (Assembled.TrailerOutsideItsCountries && !(AskTrailer && AskTrailer(Assembled.TrailerWarning)))
+        return nullptr;
+    return AppendJob(List, std::move(Assembled.Job), Window);
+}
+
 } // namespace kvn

@@ -5,6 +5,7 @@
 #include "jobs/joblist.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace kvn {
@@ -60,6 +61,11 @@ QString ResolveCountry(const TCountries &Countries, int ItemIndex, const QString
 // Builds the job and its preview. Distances may be null (every distance is then unknown).
 TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &Cargos, const TCountries &Countries,
                           const TDistanceTable *Distances, const TLanguageTexts &Texts);
+
+// "Add job" with an assembled job: appended to the list (and shown through Window); a trailer used
+// outside its countries only when AskTrailer, shown the warning, answers yes. Null when nothing was added.
+TJobListDataSummary *AddAssembledJob(TAssembledJob &Assembled, TJobList &List, IJobListWindow *Window,
+                                     const std::function<bool(const QString &Warning)> &AskTrailer);
 
 // The trailer's kind as the warning names it ("double and  country bound", "  country bound").
 QString CountryBoundTrailerKind(const TTrailerDefinitionData &Trailer, const TLanguageTexts &Texts);

@@ -172,6 +172,42 @@ private slots:
         a = W.Assemble(Selection("Malmo", "Dresden", "boxes", "trailer_def.bdouble"));
         QVERIFY(!a.TrailerOutsideItsCountries);
     }
+
+    // "Add job": the trailer question decides; a job without question is added at once.
+    void addJob()
+    {
+        TJobList list;
+        int asked = 0;
+        auto no = [&](const QString &) {
+            ++asked;
+            return false;
+        };
+        auto yes = [&](const QString &) {
+            ++asked;
+            return true;
+        };
+        TAssembledJob bound = W.Assemble(Selection("Berlin", "Dresden", "boxes", "trailer_def.bdouble"));
+        QVERIFY(!AddAssembledJob(bound, list, nullptr, no));
+        QCOMPARE(list.Count(), 0);
+        bound = W.Assemble(Selection("Berlin", "Dresden", "boxes", "trailer_def.bdouble"));
+        QVERIFY(AddAssembledJob(bound, list, nullptr, yes));
+        TAssembledJob plain = W.Assemble(Selection("Berlin", "Dresden"));
+        QVERIFY(AddAssembledJob(plain, list, nullptr, no));
+        QCOMPARE(asked, 2);
+        QCOMPARE(list.Count(), 2);
+        // Each job keeps the urgency and units it was added with, though both carry the same cargo.
+        TJobSelection s = Selection("Berlin", "Dresden");
+        s.Urgency = 2;
+        s.SenderIsSlider = true;
+        s.SliderPosition = 6;
+        TAssembledJob other = W.Assemble(s);
+        QVERIFY(AddAssembledJob(other, list, nullptr, no));
+        QCOMPARE(list.At(1)->CargoUrgency(), 1);
+        QCOMPARE(list.At(1)->CargoUnitCountUserCustom(), 33);
+        QCOMPARE(list.At(2)->CargoUrgency(), 2);
+        QCOMPARE(list.At(2)->CargoUnitCountUserCustom(), 6);
+        QCOMPARE(list.At(1)->CargoInfo(), list.At(2)->CargoInfo());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAssembleJob)
