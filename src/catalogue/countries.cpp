@@ -126,6 +126,10 @@ void TCountries::LoadCountriesToDataClasses(const QStringList &SaveLines, const 
         }
     }
 
+    // Countries collect their cities first and are put in order once at the end: the order is
+    // the same as keeping it sorted after every new country, because names are unique.
+    QHash<QString, qsizetype> countryIndex;
+    std::vector<QStringList> cities;
     for (const QString &rawLine : CountryLines) {
         const QStringList fields = Explode(QStringLiteral(";"), TrimControl(rawLine));
         if (fields.size() != 2)
@@ -134,19 +138,20 @@ void TCountries::LoadCountriesToDataClasses(const QStringList &SaveLines, const 
         const QString country = TrimControl(fields[1]);
         if (city.isEmpty() || country.isEmpty() || !CityInSet(city))
             continue;
-        if (TCountryInfo *found = FindCountry(country)) {
-            found->AddCity(city);
-            continue;
+        auto it = countryIndex.find(country);
+        if (it == countryIndex.end()) {
+            it = countryIndex.insert(country, static_cast<qsizetype>(FCountryInfoList.size()));
+            FCountryInfoList.push_back(std::make_unique<TCountryInfo>(country));
+            cities.emplace_back();
         }
-        auto info = std::make_unique<TCountryInfo>(country);
-        info->AddCity(city);
-        // Kept in ordinal order of the names as it grows; names are unique, so the place is clear.
-        const auto at = std::lower_bound(FCountryInfoList.begin(), FCountryInfoList.end(), country,
-                                         [](const std::unique_ptr<TCountryInfo> &c, const QString &name) {
-                                             return QString::compare(c->Country(), name, Qt::CaseSensitive) < 0;
-                                         });
-        FCountryInfoList.insert(at, std::move(info));
+        cities[static_cast<std::size_t>(it.value())].append(city);
     }
+    for (std::size_t i = 0; i < FCountryInfoList.size(); ++i)
+        FCountryInfoList[i]->AssignCities(cities[i]);
+    std::sort(FCountryInfoList.begin(), FCountryInfoList.end(),
+              [](const std::unique_ptr<TCountryInfo> &a, const std::unique_ptr<TCountryInfo> &b) {
+                  return QString::compare(a->Country(), b->Country(), Qt::CaseSensitive) < 0;
+              });
 
     if (FCountryInfoList.empty() || !Sink)
         return;

@@ -36,6 +36,8 @@ public:
     const QStringList &CityList() const { return FCityList.Items(); }
     bool HasCity(const QString &CityName) const { return FCityList.Contains(CityName); }
     void AddCity(const QString &CityName) { FCityList.Add(CityName); }
+    // Replaces the cities at once (sorted, first spelling of a name kept).
+    void AssignCities(const QStringList &CityNames) { FCityList.Assign(CityNames); }
 
 private:
     QString FCountry;

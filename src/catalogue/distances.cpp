@@ -35,6 +35,17 @@ QString PairKey(const QString &A, const QString &B)
     return QLocale().toLower(A) + QChar(0) + QLocale().toLower(B);
 }
 
+bool IsStorableCityName(const QString &Name)
+{
+    if (Name.isEmpty())
+        return false;
+    for (const QChar c : Name) {
+        if (IsBlankOrControl(c) || c == u',')
+            return false;
+    }
+    return true;
+}
+
 struct TUserFile {
     bool Readable = true; // false: exists but could not be read (or is too big to be ours)
     bool Exists = false;
@@ -60,16 +71,7 @@ TUserFile ReadUserFile(const QString &Path)
         file.Readable = false;
         return file;
     }
-    for (const TextEncoding enc :
-         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
-        const QByteArray bom = ByteOrderMark(enc);
-        if (!bom.isEmpty() && bytes.startsWith(bom)) {
-            file.Encoding = enc;
-            file.HasBom = true;
-            break;
-        }
-    }
-    file.Text = DecodeText(bytes, file.Encoding);
+    file.Text = DecodeDistanceUserBytes(bytes, &file.Encoding, &file.HasBom);
     return file;
 }
 
@@ -117,6 +119,7 @@ std::shared_ptr<const TDistanceTable> TDistanceTable::Build(const QStringList &C
     auto table = std::make_shared<TDistanceTable>();
     table->FEntries.reserve(static_cast<std::size_t>(CompiledLines.size() + UserLines.size()));
     table->FFirstIndex.reserve(CompiledLines.size() + UserLines.size());
+    table->FFirstEitherWay.reserve(CompiledLines.size() + UserLines.size());
     for (const QString &line : CompiledLines)
         table->AddLine(line, false);
     for (const QString &line : UserLines)
@@ -140,9 +143,14 @@ void TDistanceTable::AddLine(const QString &Line, bool SkipExistingPair)
     FEntries.emplace_back(fields[0], fields[1], raw, ferry, raw <= 0 || raw == kUnknownDistanceKm);
     // Only the first entry of an ordered pair is ever answered; later ones stay in the list for
     // those who walk it.
+    const auto index = static_cast<qsizetype>(FEntries.size() - 1);
     auto key = std::make_pair(fields[0], fields[1]);
     if (!FFirstIndex.contains(key))
-        FFirstIndex.insert(std::move(key), static_cast<qsizetype>(FEntries.size() - 1));
+        FFirstIndex.insert(key, index);
+    if (key.second < key.first)
+        std::swap(key.first, key.second);
+    if (!FFirstEitherWay.contains(key))
+        FFirstEitherWay.insert(std::move(key), index);
 }
 
 qsizetype TDistanceTable::FirstIndex(const QString &Departure, const QString &Destination) const
@@ -163,11 +171,9 @@ TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const 
     TDistanceDataResult result;
     const QString a = LowerCity(Departure);
     const QString b = LowerCity(Destination);
-    const qsizetype forward = FirstIndex(a, b);
-    const qsizetype backward = FirstIndex(b, a);
-    qsizetype first = forward;
-    if (first < 0 || (backward >= 0 && backward < first))
-        first = backward;
+    const auto it =
+        b < a ? FFirstEitherWay.constFind(std::make_pair(b, a)) : FFirstEitherWay.constFind(std::make_pair(a, b));
+    const qsizetype first = it == FFirstEitherWay.cend() ? -1 : it.value();
     if (first < 0)
         return result;
     const TDistanceData &entry = FEntries[static_cast<std::size_t>(first)];
@@ -184,6 +190,26 @@ void TDistanceTable::ResetDistanceDeactivation() const
 }
 
 // ------------------------------------------------------------------------------------------------
+
+QString DecodeDistanceUserBytes(const QByteArray &Bytes, TextEncoding *Encoding, bool *HasBom)
+{
+    TextEncoding encoding = TextEncoding::Ansi;
+    bool hasBom = false;
+    for (const TextEncoding enc :
+         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
+        const QByteArray bom = ByteOrderMark(enc);
+        if (!bom.isEmpty() && Bytes.startsWith(bom)) {
+            encoding = enc;
+            hasBom = true;
+            break;
+        }
+    }
+    if (Encoding)
+        *Encoding = encoding;
+    if (HasBom)
+        *HasBom = hasBom;
+    return DecodeText(Bytes, encoding);
+}
 
 QStringList SplitDistanceUserText(const QString &Text)
 {
@@ -293,8 +319,10 @@ TSaveUserDistancesResult TDistances::SaveUserDistances(const std::vector<TLearne
             ++result.AddedPairs;
         };
         for (const TLearnedDistance &offer : Offers) {
-            // A name the file's encoding cannot hold would come back as another city.
-            if (!CanEncodeLosslessly(offer.Departure + offer.Target, file.Encoding))
+            // A name the file's encoding cannot hold would come back as another city, and one
+            // with a comma or a line break would turn into other lines.
+            if (!IsStorableCityName(offer.Departure) || !IsStorableCityName(offer.Target) ||
+                !CanEncodeLosslessly(offer.Departure + offer.Target, file.Encoding))
                 continue;
             if (!pairs.contains(PairKey(offer.Departure, offer.Target)))
                 appendBoth(offer);

@@ -7,6 +7,9 @@
 // that is half emptied or half filled.
 #pragma once
 
+#include "shared/encoding.h"
+
+#include <QByteArray>
 #include <QHash>
 #include <QMutex>
 #include <QString>
@@ -82,7 +85,11 @@ private:
     void AddLine(const QString &Line, bool SkipExistingPair);
 
     std::vector<TDistanceData> FEntries;
+    // First entry of each ordered pair (departure, destination).
     QHash<std::pair<QString, QString>, qsizetype> FFirstIndex;
+    // First entry of either direction, keyed by the pair's smaller name first: one look-up
+    // answers GetDistance exactly as a walk through the list in order would.
+    QHash<std::pair<QString, QString>, qsizetype> FFirstEitherWay;
 };
 
 // A connection learnt from one of the save's job offers.
@@ -92,6 +99,18 @@ struct TLearnedDistance {
     std::int32_t KM = 0;
     std::int32_t FerryTime = 0;
 };
+
+// The connections of job offers (pointers to records with departure, target and a DistanceData
+// holding KM and FerryTime, as the save's job_offer_data units are read), in their order.
+template <typename OfferPointers> std::vector<TLearnedDistance> LearnedDistancesOf(const OfferPointers &Offers)
+{
+    std::vector<TLearnedDistance> learned;
+    for (const auto &offer : Offers) {
+        if (offer)
+            learned.push_back({offer->departure, offer->target, offer->DistanceData.KM, offer->DistanceData.FerryTime});
+    }
+    return learned;
+}
 
 struct TSaveUserDistancesResult {
     bool Ok = true;     // false: the file could not be read or written; table and file unchanged
@@ -140,6 +159,10 @@ private:
     QStringList FCompiledLines;
     bool FCompiledLinesSet = false;
 };
+
+// The text of the user file's bytes: a byte-order mark decides the encoding, without one the
+// bytes are 8-bit text. Tells which encoding and whether a mark was there, to write it back alike.
+QString DecodeDistanceUserBytes(const QByteArray &Bytes, TextEncoding *Encoding = nullptr, bool *HasBom = nullptr);
 
 // The lines of a distance user file's text (trimmed as a whole, split at any line break).
 QStringList SplitDistanceUserText(const QString &Text);

@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
+#include <vector>
 
 namespace kvn {
 namespace {
@@ -61,26 +63,33 @@ QString DescrambleText(const QString &Input, const QString &Key)
         if (Key.indexOf(Key.at(i), i + 1) >= 0 || !alphabet.contains(Key.at(i)))
             return failure;
     }
-    QString filtered;
-    filtered.reserve(Input.size());
+    // Position of each key character in the unrotated key; -1 for characters the key lacks.
+    // Rotating the key right by one moves every character one place on, so after r rotations a
+    // character sits at (its first position + r) mod key length; no rotated copy is needed.
+    const qsizetype keyLength = Key.size();
+    QHash<char16_t, qsizetype> positions;
+    for (qsizetype i = 0; i < keyLength; ++i)
+        positions.insert(Key.at(i).unicode(), i);
+    std::vector<qsizetype> filtered;
+    filtered.reserve(static_cast<std::size_t>(Input.size()));
     for (const QChar c : Input) {
-        if (Key.contains(c))
-            filtered += c;
+        const auto it = positions.constFind(c.unicode());
+        if (it != positions.cend())
+            filtered.push_back(it.value());
     }
     if (filtered.size() % 2 != 0)
         return failure;
-    if (filtered.isEmpty())
+    if (filtered.empty())
         return {};
 
-    QString k = Key;
-    auto rotateRight = [&k] { k = k.right(1) + k.left(k.size() - 1); };
     QString plain;
-    plain.reserve(filtered.size() / 2);
-    for (qsizetype i = 0; i < filtered.size(); i += 2) {
-        const auto low = k.indexOf(filtered.at(i));
-        rotateRight();
-        const auto high = k.indexOf(filtered.at(i + 1));
-        rotateRight();
+    plain.reserve(static_cast<qsizetype>(filtered.size() / 2));
+    qsizetype rotations = 0;
+    for (std::size_t i = 0; i < filtered.size(); i += 2) {
+        const auto low = (filtered[i] + rotations) % keyLength;
+        ++rotations;
+        const auto high = (filtered[i + 1] + rotations) % keyLength;
+        ++rotations;
         plain += QChar(static_cast<char16_t>(low + 16 * high));
     }
     return plain;

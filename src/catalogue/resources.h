@@ -8,8 +8,7 @@
 
 namespace kvn {
 
-inline constexpr char16_t kDescrambleAlphabet[] =
-    u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz+/";
+inline constexpr char16_t kDescrambleAlphabet[] = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz+/";
 inline const QString kCatalogueKey = QStringLiteral("vKe7wTnRzDqaHmLc");
 
 // The text of a compiled-in resource, found regardless of case; UTF-8, CR LF after every line.

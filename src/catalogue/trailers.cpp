@@ -25,6 +25,17 @@ bool TCaseInsensitiveSortedList::Contains(const QString &S) const
     return at != FItems.end() && at->compare(S, Qt::CaseInsensitive) == 0;
 }
 
+void TCaseInsensitiveSortedList::Assign(const QStringList &Items)
+{
+    FItems = Items;
+    std::stable_sort(FItems.begin(), FItems.end(),
+                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    const auto end = std::unique(FItems.begin(), FItems.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    });
+    FItems.erase(end, FItems.end());
+}
+
 QStringList SplitCommaText(const QString &CommaList)
 {
     // A NUL ends the text, as it would for the classic reader.
@@ -76,9 +87,7 @@ QStringList SplitCommaText(const QString &CommaList)
 void TTrailerDefinitionData::AddCountryValidityList(const QString &CommaList)
 {
     FIsCountryBoundTrailer = true;
-    FCountryValidityList.Clear();
-    for (const QString &item : SplitCommaText(CommaList))
-        FCountryValidityList.Add(item);
+    FCountryValidityList.Assign(SplitCommaText(CommaList));
     QStringList shown;
     for (const QString &item : FCountryValidityList.Items())
         shown.append(UpperFirst(item));

@@ -85,6 +85,8 @@ enum class TLangText : int {
     Job1OfMSavedSuccessfully,
     JobNOfMSavedSuccessfully,
     JobDontForgetReloadAfterQuicksave,
+    JobSaveNoBackup,
+    JobSaveNotWritten,
     BackupRestoreSavegame,
     BackupRestoreDeleteAllBackups,
     LabelJobPreviewFromAToB,

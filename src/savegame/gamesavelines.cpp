@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <limits>
 
 namespace kvn {
 
@@ -9,9 +10,10 @@ namespace {
 
 constexpr QStringView kClassSeparator = u" : ";
 
-std::size_t KeyHash(QStringView Key)
+std::uint32_t KeyHash(QStringView Key)
 {
-    return std::size_t(qHash(Key, 0));
+    const std::size_t h = qHash(Key, 0);
+    return std::uint32_t(h ^ (std::uint64_t(h) >> 32));
 }
 
 // The class key of a trimmed line: the text before its first " : "; empty view when it has none.
@@ -86,9 +88,22 @@ void GameSaveLines::Clear()
 
 void GameSaveLines::BuildIndex()
 {
-    FByClass.clear();
-    FByHeader.clear();
+    Index().swap(FByClass);
+    Index().swap(FByHeader);
     const int count = Count();
+    // Counted first so that the vectors are allocated once, at their final size.
+    size_t classes = 0;
+    size_t headers = 0;
+    for (int i = 0; i < count; ++i) {
+        const QStringView trimmed = TrimmedView(FLines.at(i));
+        QStringView key;
+        if (ClassKey(trimmed, key)) {
+            ++classes;
+            headers += HeaderKey(trimmed, key) ? 1 : 0;
+        }
+    }
+    FByClass.reserve(classes);
+    FByHeader.reserve(headers);
     for (int i = 0; i < count; ++i) {
         const QStringView trimmed = TrimmedView(FLines.at(i));
         QStringView key;
@@ -100,8 +115,6 @@ void GameSaveLines::BuildIndex()
     }
     std::sort(FByClass.begin(), FByClass.end());
     std::sort(FByHeader.begin(), FByHeader.end());
-    FByClass.shrink_to_fit();
-    FByHeader.shrink_to_fit();
 }
 
 void GameSaveLines::AddToIndex(int Line)
@@ -145,7 +158,7 @@ void GameSaveLines::ShiftIndex(int From, int Delta)
                 e.Line += Delta;
 }
 
-int GameSaveLines::FindInIndex(const Index &In, std::size_t Hash, const QStringList &Lines, QStringView Prefix,
+int GameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
                                int Start, StopFlag Stop)
 {
     auto it = std::lower_bound(In.begin(), In.end(), Entry{Hash, Start});
@@ -170,6 +183,29 @@ int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) co
     if (IsHeaderPrefix(Prefix))
         return FindInIndex(FByHeader, KeyHash(Prefix), FLines, Prefix, Start, Stop);
     return FindInIndex(FByClass, KeyHash(key), FLines, Prefix, Start, Stop);
+}
+
+int GameSaveLines::FindLastLine(QStringView Prefix) const
+{
+    QStringView key;
+    if (!ClassKey(Prefix, key)) {
+        for (int i = Count() - 1; i >= 0; --i)
+            if (TrimmedStartsWith(FLines.at(i), Prefix))
+                return i;
+        return -1;
+    }
+    const bool header = IsHeaderPrefix(Prefix);
+    const Index &in = header ? FByHeader : FByClass;
+    const std::uint32_t hash = KeyHash(header ? Prefix : key);
+    auto it = std::upper_bound(in.begin(), in.end(), Entry{hash, std::numeric_limits<int>::max()});
+    while (it != in.begin()) {
+        --it;
+        if (it->Hash != hash)
+            break;
+        if (TrimmedStartsWith(FLines.at(it->Line), Prefix))
+            return it->Line;
+    }
+    return -1;
 }
 
 QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
@@ -244,6 +280,37 @@ void GameSaveLines::MoveBlock(int From, int Count, int To)
     InsertLines(target, block);
     if (!ends.empty())
         std::copy(ends.begin(), ends.end(), FForm.MixedLineEnds.begin() + target);
+}
+
+bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
+{
+    const int count = Count();
+    if (int(NewOrder.size()) != count)
+        return false;
+    std::vector<int> newIndex(size_t(count), -1);
+    for (int k = 0; k < count; ++k) {
+        const int old = NewOrder[size_t(k)];
+        if (old < 0 || old >= count || newIndex[size_t(old)] >= 0)
+            return false;
+        newIndex[size_t(old)] = k;
+    }
+    QStringList lines;
+    lines.reserve(count);
+    for (int k = 0; k < count; ++k)
+        lines.append(std::move(FLines[NewOrder[size_t(k)]]));
+    FLines = std::move(lines);
+    if (!FForm.MixedLineEnds.empty()) {
+        std::vector<SiiLineEnd> ends(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k)
+            ends[size_t(k)] = FForm.MixedLineEnds[size_t(NewOrder[size_t(k)])];
+        FForm.MixedLineEnds = std::move(ends);
+    }
+    for (Index *index : {&FByClass, &FByHeader}) {
+        for (Entry &e : *index)
+            e.Line = newIndex[size_t(e.Line)];
+        std::sort(index->begin(), index->end());
+    }
+    return true;
 }
 
 bool GameSaveLines::IndexIsConsistent() const

@@ -2,12 +2,9 @@
 
 #include "savegame/siitext.h"
 #include "shared/files.h"
+#include "shared/shell.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QThread>
 
 namespace kvn {
 
@@ -29,31 +26,11 @@ SiiDecryptStatus SiiDecrypter::DecryptSiiFile(const QString &FileName) const
     if (!IsExistingFile(program))
         return SiiDecryptStatus::StartFailed;
 
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({QDir::toNativeSeparators(FileName)});
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start();
-    if (!process.waitForStarted(10000))
+    // The window keeps answering while the decrypter runs (events are served during the wait).
+    const int exitCode =
+        ShellExecAndWaitExitCode(program, {QDir::toNativeSeparators(FileName)}, QString(), TShowMode::Hidden, true);
+    if (exitCode < 0 && IsSiiFileEncrypted(FileName) && !IsExistingFile(program))
         return SiiDecryptStatus::StartFailed;
-
-    // Short waits, with the window's events served in between, so the window stays responsive.
-    const bool onMainThread =
-        QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-    QElapsedTimer clock;
-    clock.start();
-    while (!process.waitForFinished(25)) {
-        if (process.state() == QProcess::NotRunning)
-            break;
-        if (onMainThread)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 25);
-        if (clock.elapsed() > FTimeoutMs) {
-            process.kill();
-            process.waitForFinished(5000);
-            return SiiDecryptStatus::NotDecoded;
-        }
-    }
     // The decrypter's word is not taken for it: the file itself must be plain text now.
     return IsSiiFileEncrypted(FileName) ? SiiDecryptStatus::NotDecoded : SiiDecryptStatus::Converted;
 }

@@ -30,15 +30,12 @@ public:
 
     QString DecrypterPath() const;
     // Runs the decrypter on FileName when it is not plain text. While it runs, the caller's event
-    // loop keeps being served (the window answers); a decrypter that does not end in TimeoutMs is
-    // stopped and counts as NotDecoded.
+    // loop keeps being served (the window answers). Whatever the decrypter says, the file itself
+    // decides: still not plain text afterwards is NotDecoded.
     SiiDecryptStatus DecryptSiiFile(const QString &FileName) const;
-
-    void SetTimeoutMs(int Ms) { FTimeoutMs = Ms; }
 
 private:
     QString FProgramFolder;
-    int FTimeoutMs = 120000;
 };
 
 } // namespace kvn

@@ -79,21 +79,32 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
     char16_t *buffer = reinterpret_cast<char16_t *>(Text.data());
     const qsizetype size = Text.size();
 
-    // Pass 1: compact "line + NUL" in place and remember each line end.
+    // Pass 1: compact "line + NUL" in place; the line ends are only kept per line when they differ.
     std::vector<SiiLineEnd> ends;
+    SiiLineEnd first = SiiLineEnd::None;
+    qsizetype endCount = 0;
+    auto noteEnd = [&](SiiLineEnd End) {
+        if (endCount == 0)
+            first = End;
+        else if (End != first && ends.empty())
+            ends.assign(size_t(endCount), first); // from here on, one entry per line
+        if (!ends.empty())
+            ends.push_back(End);
+        ++endCount;
+    };
     qsizetype write = 0;
     for (qsizetype read = 0; read < size; ++read) {
         const char16_t c = buffer[read];
         if (c == u'\r') {
             if (read + 1 < size && buffer[read + 1] == u'\n') {
                 ++read;
-                ends.push_back(SiiLineEnd::CrLf);
+                noteEnd(SiiLineEnd::CrLf);
             } else {
-                ends.push_back(SiiLineEnd::Cr);
+                noteEnd(SiiLineEnd::Cr);
             }
             buffer[write++] = kNul;
         } else if (c == u'\n') {
-            ends.push_back(SiiLineEnd::Lf);
+            noteEnd(SiiLineEnd::Lf);
             buffer[write++] = kNul;
         } else {
             buffer[write++] = c;
@@ -102,22 +113,12 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
     const bool lastLineOpen = write > 0 && buffer[write - 1] != kNul;
     if (lastLineOpen) {
         buffer[write++] = kNul;
-        ends.push_back(SiiLineEnd::None);
+        if (!ends.empty())
+            ends.push_back(SiiLineEnd::None);
     }
     Form.FinalLineEnd = !lastLineOpen;
-    Form.LineEnd = SiiLineEnd::CrLf;
-    for (SiiLineEnd end : ends)
-        if (end != SiiLineEnd::None) {
-            Form.LineEnd = end;
-            break;
-        }
-    const SiiLineEnd uniform = Form.LineEnd;
-    const bool mixed = std::any_of(ends.begin(), ends.end() - (lastLineOpen ? 1 : 0),
-                                   [uniform](SiiLineEnd e) { return e != uniform; });
-    if (mixed)
-        Form.MixedLineEnds = std::move(ends);
-    else
-        std::vector<SiiLineEnd>().swap(ends);
+    Form.LineEnd = endCount > 0 ? first : SiiLineEnd::CrLf;
+    Form.MixedLineEnds = std::move(ends);
 
     // The buffer shrinks to the compacted text before any line refers into it.
     Text.resize(write - 1); // the last NUL is the string's own terminator

@@ -23,9 +23,25 @@ QString TIniDocument::Fold(QStringView Name)
     return Name.toString().toCaseFolded();
 }
 
+qsizetype TIniDocument::TSection::FindEntry(const QString &Ident) const
+{
+    if (Indexed) {
+        const auto it = Index.constFind(Fold(Ident));
+        return it == Index.constEnd() ? -1 : *it;
+    }
+    for (qsizetype i = 0; i < static_cast<qsizetype>(Entries.size()); ++i) {
+        if (Entries[static_cast<size_t>(i)].Name.compare(Ident, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
 void TIniDocument::TSection::Reindex()
 {
     Index.clear();
+    Indexed = static_cast<qsizetype>(Entries.size()) >= IndexFrom;
+    if (!Indexed)
+        return;
     // Walking backwards leaves the first of several equal names in the index.
     for (qsizetype i = static_cast<qsizetype>(Entries.size()) - 1; i >= 0; --i)
         Index.insert(Fold(Entries[i].Name), i);
@@ -54,16 +70,20 @@ TIniDocument::TSection &TIniDocument::SectionFor(const QString &Name)
     if (TSection *found = FindSection(Name))
         return *found;
     FSectionIndex.insert(Fold(Name), static_cast<qsizetype>(FSections.size()));
-    FSections.push_back(TSection{Name, {}, {}});
+    FSections.push_back(TSection{Name, {}, {}, false});
     return FSections.back();
 }
 
 void TIniDocument::AddEntry(TSection &Section, QString Name, QString Value)
 {
-    const QString key = Fold(Name);
-    if (!Section.Index.contains(key))
-        Section.Index.insert(key, static_cast<qsizetype>(Section.Entries.size()));
+    if (Section.Indexed) {
+        const QString key = Fold(Name);
+        if (!Section.Index.contains(key))
+            Section.Index.insert(key, static_cast<qsizetype>(Section.Entries.size()));
+    }
     Section.Entries.push_back(TEntry{std::move(Name), std::move(Value)});
+    if (!Section.Indexed && static_cast<qsizetype>(Section.Entries.size()) >= TSection::IndexFrom)
+        Section.Reindex();
 }
 
 void TIniDocument::Parse(QStringView Text)
@@ -109,7 +129,9 @@ QString TIniDocument::ToText() const
     QString text;
     text.reserve(size);
     for (const TSection &section : FSections) {
-        text += QLatin1Char('[') + section.Name + QLatin1String("]\r\n");
+        text += QLatin1Char('[');
+        text += section.Name;
+        text += QLatin1String("]\r\n");
         for (const TEntry &entry : section.Entries) {
             text += entry.Name;
             text += QLatin1Char('=');
@@ -151,19 +173,19 @@ bool TIniDocument::Find(const QString &Section, const QString &Ident, QString &V
     const TSection *section = FindSection(Section);
     if (!section)
         return false;
-    const auto it = section->Index.constFind(Fold(Ident));
-    if (it == section->Index.constEnd())
+    const qsizetype at = section->FindEntry(Ident);
+    if (at < 0)
         return false;
-    Value = section->Entries[static_cast<size_t>(*it)].Value;
+    Value = section->Entries[static_cast<size_t>(at)].Value;
     return true;
 }
 
 void TIniDocument::SetValue(const QString &Section, const QString &Ident, const QString &Value)
 {
     TSection &section = SectionFor(Section);
-    const auto it = section.Index.constFind(Fold(Ident));
-    if (it != section.Index.constEnd())
-        section.Entries[static_cast<size_t>(*it)].Value = Value;
+    const qsizetype at = section.FindEntry(Ident);
+    if (at >= 0)
+        section.Entries[static_cast<size_t>(at)].Value = Value;
     else
         AddEntry(section, Ident, Value);
 }
@@ -173,10 +195,10 @@ bool TIniDocument::RemoveEntry(const QString &Section, const QString &Ident)
     TSection *section = FindSection(Section);
     if (!section)
         return false;
-    const auto it = section->Index.constFind(Fold(Ident));
-    if (it == section->Index.constEnd())
+    const qsizetype at = section->FindEntry(Ident);
+    if (at < 0)
         return false;
-    section->Entries.erase(section->Entries.begin() + *it);
+    section->Entries.erase(section->Entries.begin() + at);
     section->Reindex();
     return true;
 }

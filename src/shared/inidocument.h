@@ -43,10 +43,15 @@ private:
         QString Name;
         QString Value;
     };
+    // Most sections hold a handful of entries, which are found faster by a scan than through a hash
+    // (and cost no allocation per entry); only large sections build an index.
     struct TSection {
+        static constexpr qsizetype IndexFrom = 16;
         QString Name;
         std::vector<TEntry> Entries;
-        QHash<QString, qsizetype> Index; // folded name -> first entry with that name
+        QHash<QString, qsizetype> Index; // folded name -> first entry with that name, once indexed
+        bool Indexed = false;
+        qsizetype FindEntry(const QString &Ident) const;
         void Reindex();
     };
 

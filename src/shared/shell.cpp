@@ -102,8 +102,11 @@ bool ShellExecAndWait(const QString &Verb, const QString &FileName, const QStrin
         return OpenWithDefaultHandler(QUrl::fromLocalFile(FileName));
     if (!IsExistingFile(FileName))
         return false;
-    if (!IsProgramFile(FileName))
-        return OpenWithDefaultHandler(QUrl::fromLocalFile(FileName));
+    if (!IsProgramFile(FileName)) {
+        // A handler cannot be waited for; a caller that waits expects a program (and its result),
+        // so a file that lost its program flag is reported as not started instead of being opened.
+        return !Wait && OpenWithDefaultHandler(QUrl::fromLocalFile(FileName));
+    }
 
     QProcess process;
     Configure(process, FileName, Parameters, Folder, ShowMode);

@@ -10,7 +10,8 @@ enum class TShowMode { Normal, Hidden };
 
 // - An address starting with "http://" or "https://" is opened with the system's default handler.
 // - A folder, or a file that is not a program, is opened with the system's default handler
-//   (Verb "open" or "explore" alike).
+//   (Verb "open" or "explore" alike); a file that is not a program is not opened when Wait is true,
+//   since a handler cannot be waited for (the result is then false).
 // - A program file is started with Parameters as separate arguments (no shell quoting is involved)
 //   in Folder (empty: the current folder). When Wait is true the call returns after the program
 //   has ended; meanwhile the caller's event loop keeps running (all events when ProcessMessages is

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 using namespace kvn;
 
@@ -168,9 +170,35 @@ private slots:
         QVERIFY(distances.DistanceExists(QStringLiteral("Q"), QStringLiteral("r")));
         QCOMPARE(distances.GetDistance(QStringLiteral("r"), QStringLiteral("q")).KM, 0); // "Q" is not lower case
 
+        // Names that would break the file's lines are not stored.
+        const QByteArray written = ReadAll(path);
+        QCOMPARE(distances
+                     .SaveUserDistances({{QStringLiteral("x,y"), QStringLiteral("z"), 1, 0},
+                                         {QStringLiteral("x\r\ny,z,5"), QStringLiteral("z"), 1, 0},
+                                         {QString(), QStringLiteral("z"), 1, 0}})
+                     .AddedPairs,
+                 0);
+        QCOMPARE(ReadAll(path), written);
+
         // Nothing new: the file is not touched.
         QCOMPARE(distances.SaveUserDistances({{QStringLiteral("a"), QStringLiteral("b"), 1, 0}}).AddedPairs, 0);
         QVERIFY(distances.SaveUserDistances({}).Ok);
+    }
+
+    void offersBecomeLearntDistances()
+    {
+        struct Offer {
+            QString departure, target;
+            TDistanceDataResult DistanceData;
+        };
+        Offer a{QStringLiteral("a"), QStringLiteral("b"), {12, -1, false}};
+        Offer c{QStringLiteral("c"), QStringLiteral("d"), {34, 5, true}};
+        const std::vector<Offer *> offers{&a, nullptr, &c};
+        const auto learned = LearnedDistancesOf(offers);
+        QCOMPARE(learned.size(), std::size_t(2));
+        QCOMPARE(learned[0].Target, QStringLiteral("b"));
+        QCOMPARE(learned[0].FerryTime, -1);
+        QCOMPARE(learned[1].KM, 34);
     }
 
     void savingKeepsAByteOrderMark_data()
@@ -225,6 +253,50 @@ private slots:
         QCOMPARE(result.AddedPairs, 0);
         QCOMPARE(distances.Snapshot(), before);
         QVERIFY(!QFile::exists(QDir(folder).filePath(TDistances::UserFileName())));
+    }
+
+    // The learner saves and rebuilds on its thread while the window keeps looking distances up:
+    // every reader sees either the old or the new table whole, never one in between.
+    void readersNeverSeeAHalfBuiltTable()
+    {
+        QTemporaryDir dir;
+        TDistances distances(dir.path());
+        QStringList compiled;
+        for (int i = 0; i < 2000; ++i)
+            compiled.append(QStringLiteral("c%1,d%1,%2,0").arg(i).arg(100 + i));
+        distances.SetCompiledLines(compiled);
+        distances.ReloadDistances();
+
+        std::atomic<bool> stop{false};
+        std::atomic<int> faults{0}, reads{0};
+        QThread *reader = QThread::create([&] {
+            while (!stop.load()) {
+                const auto table = distances.Snapshot();
+                const std::size_t size = table->Entries().size();
+                // Compiled entries first, then pairs of learnt lines.
+                if (size < 2000 || (size - 2000) % 2 != 0)
+                    ++faults;
+                if (table->GetDistance(QStringLiteral("d1999"), QStringLiteral("c1999")).KM != 2099)
+                    ++faults;
+                if (distances.GetDistance(QStringLiteral("c7"), QStringLiteral("d7")).KM != 107)
+                    ++faults;
+                ++reads;
+            }
+        });
+        reader->start();
+        for (int i = 0; i < 40; ++i) {
+            const auto result =
+                distances.SaveUserDistances({{QStringLiteral("u%1").arg(i), QStringLiteral("v%1").arg(i), i + 1, 0}});
+            QVERIFY(result.Ok);
+        }
+        while (reads.load() < 100)
+            QThread::msleep(1);
+        stop = true;
+        reader->wait();
+        delete reader;
+        QCOMPARE(faults.load(), 0);
+        QCOMPARE(distances.Snapshot()->Entries().size(), std::size_t(2000 + 80));
+        QCOMPARE(distances.GetDistance(QStringLiteral("v39"), QStringLiteral("u39")).KM, 40);
     }
 
     void deactivationMarks()

@@ -183,6 +183,34 @@ private slots:
         QCOMPARE(ini.ReadSection("settings").count("dup"), 1);
     }
 
+    void largeSectionFindsLikeSmallOne_data()
+    {
+        QTest::addColumn<int>("fillers");
+        QTest::newRow("small section") << 2;
+        QTest::newRow("large section") << 40;
+    }
+    void largeSectionFindsLikeSmallOne()
+    {
+        QFETCH(int, fillers);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.ini");
+        QByteArray text = "[s]\nKey=first\n";
+        for (int i = 0; i < fillers; ++i)
+            text += "filler" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n";
+        text += "KEY=second\n";
+        WriteRaw(path, text);
+        TMemIniFile ini(path, false);
+        QCOMPARE(ini.ReadString("S", "kEy", ""), QString("first"));
+        QCOMPARE(ini.ReadInteger("s", "FILLER1", -1), 1);
+        ini.DeleteKey("s", "key");
+        QCOMPARE(ini.ReadString("s", "key", ""), QString("second"));
+        ini.DeleteKey("s", "key");
+        QVERIFY(!ini.ValueExists("s", "key"));
+        ini.WriteString("s", "Key", "third");
+        QCOMPARE(ini.ReadSection("s").last(), QString("Key"));
+        QCOMPARE(ini.ReadString("s", "KEY", ""), QString("third"));
+    }
+
     void numbersAndBooleans()
     {
         QTemporaryDir dir;

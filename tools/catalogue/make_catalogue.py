@@ -279,12 +279,20 @@ def make_distances(path, cities):
     return lines
 
 
-def write_lines(path, lines):
+def write_lines(path, lines, check_only=False):
+    """Writes the file (atomically); with check_only, reports whether it would change instead."""
     data = "".join(line + "\n" for line in lines).encode("latin-1")
+    if check_only:
+        try:
+            with open(path, "rb") as f:
+                return f.read() == data
+        except OSError:
+            return False
     tmp = path + ".tmp"
     with open(tmp, "wb") as f:
         f.write(data)
     os.replace(tmp, path)
+    return True
 
 
 def main():
@@ -292,10 +300,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("sources", nargs="?", default=os.path.join(repo, "..", "shared", "data"))
     parser.add_argument("--out", default=os.path.join(repo, "src", "catalogue", "data"))
+    parser.add_argument("--check", action="store_true",
+                        help="write nothing; exit 1 when the files differ from what the sources give")
     args = parser.parse_args()
     src = os.path.abspath(args.sources)
     if not os.path.isfile(os.path.join(src, GAME_DEFS)):
-        fail("no game-defs snapshot under " + src)
+        print("make_catalogue: no game-defs snapshot under " + src, file=sys.stderr)
+        sys.exit(77)  # nothing to build from; a test runner counts this as skipped
 
     with open(os.path.join(src, GAME_DEFS), encoding="utf-8") as f:
         defs = json.load(f)
@@ -309,13 +320,19 @@ def main():
     timestamp = int(datetime.datetime(DATA_DATE.year, DATA_DATE.month, DATA_DATE.day,
                                       tzinfo=datetime.timezone.utc).timestamp())
 
-    os.makedirs(args.out, exist_ok=True)
-    write_lines(os.path.join(args.out, "Countries.txt"), countries)
-    write_lines(os.path.join(args.out, "Cargos.txt"), cargos)
-    write_lines(os.path.join(args.out, "TrailerDefinitions.txt"), trailers)
-    write_lines(os.path.join(args.out, "Distances.txt"), distances)
-    write_lines(os.path.join(args.out, "Catalogue.txt"),
-                ["game-version=%s" % GAME_VERSION, "data-timestamp=%d" % timestamp])
+    outputs = {
+        "Countries.txt": countries,
+        "Cargos.txt": cargos,
+        "TrailerDefinitions.txt": trailers,
+        "Distances.txt": distances,
+        "Catalogue.txt": ["game-version=%s" % GAME_VERSION, "data-timestamp=%d" % timestamp],
+    }
+    if not args.check:
+        os.makedirs(args.out, exist_ok=True)
+    stale = [name for name, lines in outputs.items()
+             if not write_lines(os.path.join(args.out, name), lines, check_only=args.check)]
+    if args.check and stale:
+        fail("out of date: " + ", ".join(stale))
 
     print("cities %d in %d countries" % (len(countries), len({l.split(";")[1] for l in countries})))
     print("cargos %d (%d only in the raw definitions: %s)" % (len(cargos), len(only_raw), " ".join(only_raw)))

@@ -1,0 +1,37 @@
+// Feeds arbitrary bytes as a save and as a profile.sii to the readers of a profile load:
+// profile names, game time and city, companies, cargo offers and the learner's walk.
+#include "catalogue/catalogue.h"
+#include "savegame/companies.h"
+#include "savegame/gamesavelines.h"
+#include "savegame/profiles.h"
+#include "savegame/profilesession.h"
+#include "savegame/savegamecargos.h"
+#include "savegame/unknowndistances.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size)
+{
+    static kvn::TCatalogue *catalogue = [] {
+        auto *c = new kvn::TCatalogue;
+        c->LoadTrailersAndCargos();
+        c->Distances.SetCompiledLines({"a,b,10,0", "berlin,praha,350,0"});
+        c->Distances.ReloadDistances();
+        return c;
+    }();
+    kvn::GameSaveLines save;
+    save.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(Data), qsizetype(Size)));
+
+    kvn::ReadProfileNames(save.Lines());
+    kvn::ReadGameTimeAndLastCity(save.Lines());
+    kvn::TCompanyList companies;
+    kvn::LoadCompaniesFromGameFile(save, companies);
+    kvn::LoadCargosFromGameFileToClasses(save, catalogue->CargoInfoList, catalogue->TrailerDefinitionDataList, nullptr);
+    const auto table = catalogue->Distances.Snapshot();
+    const auto indexed = kvn::CollectUnknownDistances(save, *table);
+    const auto scanned = kvn::CollectUnknownDistancesByScan(save.Lines(), *table);
+    if (indexed.size() != scanned.size())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,169 @@
+#include "jobs/assemblejob.h"
+
+#include "catalogue/countries.h"
+#include "catalogue/distances.h"
+#include "lang/languages.h"
+#include "shared/strings.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace kvn {
+
+namespace {
+
+QString LocaleLower(const QString &S)
+{
+    return QLocale().toLower(S);
+}
+
+PTrailerDefinitionItem FindTrailerItem(const TCargoInfo &Cargo, const QString &TrailerDefinition)
+{
+    for (const auto &item : Cargo.TrailerDefinitionList())
+        if (item && item->TrailerDefinitionData &&
+            item->TrailerDefinitionData->TrailerDefinition() == TrailerDefinition)
+            return item.get();
+    return nullptr;
+}
+
+// The whole number nearest to V, halves to the even neighbour; clamped into int range.
+int RoundHalfEven(double V)
+{
+    if (!std::isfinite(V))
+        return 0;
+    const double r = std::nearbyint(std::clamp(V, -2147483648.0, 2147483647.0));
+    return int(r);
+}
+
+int FloorToInt(double V)
+{
+    if (!std::isfinite(V))
+        return 0;
+    return int(std::floor(std::clamp(V, -2147483648.0, 2147483647.0)));
+}
+
+TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo, const TTrailerDefinitionItem &Item,
+                         const TLanguageTexts &Texts, TJobPreview Preview)
+{
+    const TTrailerDefinitionData &trailer = *Item.TrailerDefinitionData;
+    const int units = Preview.SliderPosition;
+    const int chassisT = trailer.ChassisMass() / 1000;
+    const int cargoVolume = RoundHalfEven(double(units) * Cargo.CargoVolume());
+    const int trailerVolume = FloorToInt(trailer.Volume());
+    const int cargoT = FloorToInt(double(units) * Cargo.CargoWeightInKG() / 1000.0);
+    const int totalT = cargoT + chassisT;
+    const int fill = Percentage(cargoVolume, trailerVolume);
+    const TDistanceDataResult &d = Job.DistanceDataResult();
+
+    const QString distanceText =
+        Job.DistanceIsUnknown()
+            ? QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewDistanceUnknown)
+            : Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
+    Preview.Label1 =
+        Texts.Format(TLangText::LabelJobPreviewFromAToB,
+                     {UpperFirst(Job.DepartureCity()), UpperFirst(Job.DepartureCountry()),
+                      UpperFirst(Job.DestinationCity()), UpperFirst(Job.DestinationCountry()), distanceText});
+    if (d.NeedsFerry)
+        Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
+    Preview.Label2 = Texts.Format(TLangText::LabelJobPreviewCargoTypeAndWeight, {Cargo.CargoName(), cargoT});
+    Preview.Label3 = Texts.Format(TLangText::LabelJobPreviewTrailerFilled, {fill, cargoVolume, trailerVolume});
+    Preview.Label4 = Texts.Format(TLangText::LabelJobPreviewTrailerWeight, {chassisT, totalT});
+    if (d.KM <= 0) {
+        Preview.Label5 = Texts.Text(TLangText::LabelJobPreviewDistanceUnknownHelpImprove);
+        Preview.Label5Visible = true;
+    } else if (Cargo.CargoMaximumDistance() >= 0 && Cargo.CargoMaximumDistance() < d.KM) {
+        Preview.Label5 = Texts.Format(TLangText::LabelJobPreviewCargoMaxDistance, {Cargo.CargoMaximumDistance()});
+        Preview.Label5Visible = true;
+    }
+    return Preview;
+}
+
+} // namespace
+
+QString ResolveCountry(const TCountries &Countries, int ItemIndex, const QString &CountryText, const QString &City)
+{
+    if (ItemIndex == 0)
+        if (const TCountryInfo *country = Countries.FindCountryOfCity(LocaleLower(City)))
+            return country->Country();
+    return CountryText;
+}
+
+bool TrailerAllowedInCountry(const TTrailerDefinitionData &Trailer, const QString &Country)
+{
+    return !Trailer.IsCountryBoundTrailer() || Trailer.CountryValidityList().Contains(LocaleLower(Country));
+}
+
+QString CountryBoundTrailerKind(const TTrailerDefinitionData &Trailer, const TLanguageTexts &Texts)
+{
+    const QString andWord = Texts.Text(TLangText::LabelJobPreviewAnd);
+    QString kind = (Trailer.IsDoubleTrailer() ? QStringLiteral("double") : QString()) + QStringLiteral(" ") + andWord +
+                   QStringLiteral("  ") + Texts.Text(TLangText::LabelJobPreviewCountryBound) + QStringLiteral(" ");
+    kind = TrimControl(kind);
+    if (!andWord.isEmpty() && kind.startsWith(andWord))
+        kind.remove(0, andWord.size());
+    return kind;
+}
+
+TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &Cargos, const TCountries &Countries,
+                          const TDistanceTable *Distances, const TLanguageTexts &Texts)
+{
+    TAssembledJob result;
+    TCargoInfo *cargo = FindCargo(Cargos, Selection.CargoName);
+    if (!cargo)
+        return result;
+    PTrailerDefinitionItem item = FindTrailerItem(*cargo, Selection.TrailerDefinition);
+    if (!item)
+        return result;
+
+    auto job = std::make_unique<TJobListDataSummary>();
+    job->SetID(GenerateJobID());
+    job->SetDepartureCity(LocaleLower(Selection.DepartureCityText));
+    job->SetDestinationCity(LocaleLower(Selection.DestinationCityText));
+    job->SetDepartureCountry(ResolveCountry(Countries, Selection.DepartureCountryIndex, Selection.DepartureCountryText,
+                                            job->DepartureCity()));
+    job->SetDestinationCountry(ResolveCountry(Countries, Selection.DestinationCountryIndex,
+                                              Selection.DestinationCountryText, job->DestinationCity()));
+    job->SetDepartureCompany(Selection.DepartureCompany);
+    job->SetDestinationCompany(Selection.DestinationCompany);
+    job->SetCargoInfo(cargo);
+    job->SetTrailerDefinitionData(item);
+    const TDistanceDataResult d =
+        Distances ? Distances->GetDistance(job->DepartureCity(), job->DestinationCity()) : TDistanceDataResult{};
+    job->SetDistanceDataResult(d);
+    job->SetDistanceIsUnknown(IsUnknownDistance(d.KM));
+    job->SetCargoUrgency(std::clamp(Selection.Urgency, 0, kMaxUrgency));
+
+    TJobPreview &preview = result.Preview;
+    preview.SliderMin = item->CargoUnitCountMin;
+    preview.SliderMax = std::max(item->CargoUnitCountMin, item->CargoUnitCountMax);
+    preview.SliderPosition = Selection.SenderIsSlider
+                                 ? std::clamp(Selection.SliderPosition, preview.SliderMin, preview.SliderMax)
+                                 : preview.SliderMax;
+    preview.SliderEnabled = preview.SliderMin != preview.SliderMax;
+    job->SetCargoUnitCountUserCustom(preview.SliderPosition);
+
+    result.Preview = BuildPreview(*job, *cargo, *item, Texts, preview);
+
+    const TTrailerDefinitionData &trailer = *item->TrailerDefinitionData;
+    if (!TrailerAllowedInCountry(trailer, job->DepartureCountry())) {
+        result.TrailerOutsideItsCountries = true;
+        result.TrailerWarning = Texts.Format(TLangText::MsgTrailerWarning, {CountryBoundTrailerKind(trailer, Texts),
+                                                                            trailer.CountryValidityListCommaList()});
+    }
+    result.Job = std::move(job);
+    result.Ok = true;
+    return result;
+}
+
+TJobListDataSummary *AddAssembledJob(TAssembledJob &Assembled, TJobList &List, IJobListWindow *Window,
+                                     const std::function<bool(const QString &Warning)> &AskTrailer)
+{
+    if (!Assembled.Ok || !Assembled.Job)
+        return nullptr;
+    if (Assembled.TrailerOutsideItsCountries && !(AskTrailer && AskTrailer(Assembled.TrailerWarning)))
+        return nullptr;
+    return AppendJob(List, std::move(Assembled.Job), Window);
+}
+
+} // namespace kvn

@@ -1,0 +1,171 @@
+#include "jobs/backup.h"
+
+#include "savegame/profiles.h"
+#include "shared/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kvn {
+
+namespace {
+
+constexpr int MaxNameSuffix = 1000;
+constexpr qint64 CompareChunk = 4 * 1024 * 1024;
+
+QString Shown(const QString &Path)
+{
+    return QDir::toNativeSeparators(Path);
+}
+
+} // namespace
+
+QString BackupFolder(const TProfileInfo &Profile)
+{
+    return Profile.QuickSavePath() + QStringLiteral("~%1 Backups/").arg(QStringLiteral("Kestrovan"));
+}
+
+QString BackupFileName(const QDateTime &LocalTime)
+{
+    return LocalTime.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")) + QStringLiteral(".bak");
+}
+
+bool FilesHaveSameBytes(const QString &A, const QString &B)
+{
+    QFile a(A);
+    QFile b(B);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+        return false;
+    if (a.size() != b.size())
+        return false;
+    for (;;) {
+        const QByteArray ca = a.read(CompareChunk);
+        const QByteArray cb = b.read(CompareChunk);
+        if (ca != cb)
+            return false;
+        if (ca.isEmpty())
+            return a.atEnd() && b.atEnd() && a.error() == QFileDevice::NoError && b.error() == QFileDevice::NoError;
+    }
+}
+
+TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source, const QDateTime &LocalTime)
+{
+    TBackupResult result;
+    if (!IsExistingFile(Source)) {
+        result.Error = QStringLiteral("There is no savegame at \"%1\" to back up.").arg(Shown(Source));
+        return result;
+    }
+    const QString folder = BackupFolder(Profile);
+    if (!QDir().mkpath(folder)) {
+        result.Error = QStringLiteral("The backup folder \"%1\" could not be created.").arg(Shown(folder));
+        return result;
+    }
+    const QString stamp = LocalTime.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
+    QString target = folder + stamp + QStringLiteral(".bak");
+    for (int n = 2; QFileInfo::exists(target); ++n) {
+        if (n > MaxNameSuffix) {
+            result.Error = QStringLiteral("No free backup name was found in \"%1\".").arg(Shown(folder));
+            return result;
+        }
+        target = folder + stamp + QStringLiteral("_%1.bak").arg(n);
+    }
+    QString error;
+    if (!CopyFileTo(Source, target, &error)) {
+        result.Error = QStringLiteral("The savegame could not be backed up: %1").arg(error);
+        QFile::remove(target);
+        return result;
+    }
+    if (!FilesHaveSameBytes(Source, target)) {
+        result.Error = QStringLiteral("The backup \"%1\" does not match the savegame.").arg(Shown(target));
+        QFile::remove(target);
+        return result;
+    }
+    result.Ok = true;
+    result.BackupPath = target;
+    return result;
+}
+
+QStringList ListBackups(const TProfileInfo &Profile)
+{
+    QStringList names;
+    GetFilesInDirectory(BackupFolder(Profile), QStringLiteral("*.*"), names);
+    return names;
+}
+
+QStringList BackupComboItems(const QString &TitleText, const QString &DeleteAllText, const QStringList &Backups)
+{
+    QStringList items;
+    items.reserve(Backups.size() + 2);
+    items << TitleText << Backups << DeleteAllText;
+    return items;
+}
+
+TBackupComboAction BackupComboAction(int SelectedIndex, int ItemCount)
+{
+    if (SelectedIndex <= 0 || SelectedIndex >= ItemCount)
+        return TBackupComboAction::None;
+    return SelectedIndex == ItemCount - 1 ? TBackupComboAction::DeleteAll : TBackupComboAction::Restore;
+}
+
+QString RestoreConfirmationText(const QString &BackupName)
+{
+    return QStringLiteral("Confirmation\r\n\r\nDo you really want to restore your previous savegame backup \"") +
+           BackupName +
+           QStringLiteral("\"?\r\nThis will result in a loss of your old savegame!\r\n\r\nAre you sure you want to "
+                          "continue?");
+}
+
+QString DeleteAllBackupsConfirmationText()
+{
+    return QStringLiteral("Confirmation\r\n\r\nDo you really want to delete all savegame backups?\r\nThis will result "
+                          "in a loss of all your old savegames!\r\n\r\nAre you sure you want to continue?");
+}
+
+TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm)
+{
+    TBackupActionResult result;
+    // A name from the list is a bare file name; anything with a folder part is not one of ours.
+    if (Name.isEmpty() || Name.contains(u'/') || Name.contains(u'\\') || Name == QLatin1String("..") ||
+        Name == QLatin1String("."))
+        return result;
+    const QString path = BackupFolder(Profile) + Name;
+    if (!IsExistingFile(path))
+        return result;
+    if (!Confirm || !Confirm(RestoreConfirmationText(Name))) {
+        result.Outcome = TBackupOutcome::Declined;
+        return result;
+    }
+    // CopyFileTo writes beside game.sii and renames over it, so game.sii is never missing.
+    QString error;
+    const QString gameFile = Profile.GameFilePath();
+    if (!CopyFileTo(path, gameFile, &error) || !FilesHaveSameBytes(path, gameFile)) {
+        result.Outcome = TBackupOutcome::Failed;
+        result.Error = error.isEmpty() ? QStringLiteral("The backup could not be restored.") : error;
+        return result;
+    }
+    QFile::remove(path);
+    result.Outcome = TBackupOutcome::Done;
+    return result;
+}
+
+TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirmFunction &Confirm)
+{
+    TBackupActionResult result;
+    const QString folder = BackupFolder(Profile);
+    if (!IsExistingFolder(folder))
+        return result;
+    if (!Confirm || !Confirm(DeleteAllBackupsConfirmationText())) {
+        result.Outcome = TBackupOutcome::Declined;
+        return result;
+    }
+    if (!DeleteFolder(folder)) {
+        result.Outcome = TBackupOutcome::Failed;
+        result.Error = QStringLiteral("Not every backup in \"%1\" could be deleted.").arg(Shown(folder));
+        return result;
+    }
+    result.Outcome = TBackupOutcome::Done;
+    return result;
+}
+
+} // namespace kvn

@@ -1,0 +1,175 @@
+// Jobs: the record that carries a queued job (also a history entry), the two records that mirror
+// the save units the writer edits, the job list and the rules the window's job controls follow.
+#pragma once
+
+#include "catalogue/cargos.h"
+#include "catalogue/distances.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kvn {
+
+// 0 standard, 1 important, 2 urgent.
+inline constexpr std::int32_t kMaxUrgency = 2;
+
+class TJobListDataSummary {
+public:
+    TJobListDataSummary() = default;
+    TJobListDataSummary(const TJobListDataSummary &) = delete;
+    TJobListDataSummary &operator=(const TJobListDataSummary &) = delete;
+
+    const QString &ID() const { return FID; }
+    void SetID(const QString &V) { FID = V; }
+    // History entries: seconds since 1970 on the local clock; -1 when the file had none.
+    std::int64_t JobDate() const { return FJobDate; }
+    void SetJobDate(std::int64_t V) { FJobDate = V; }
+    const QString &DepartureCountry() const { return FDepartureCountry; }
+    void SetDepartureCountry(const QString &V) { FDepartureCountry = V; }
+    const QString &DestinationCountry() const { return FDestinationCountry; }
+    void SetDestinationCountry(const QString &V) { FDestinationCountry = V; }
+    const QString &DepartureCity() const { return FDepartureCity; }
+    void SetDepartureCity(const QString &V) { FDepartureCity = V; }
+    const QString &DestinationCity() const { return FDestinationCity; }
+    void SetDestinationCity(const QString &V) { FDestinationCity = V; }
+    const QString &DepartureCompany() const { return FDepartureCompany; }
+    void SetDepartureCompany(const QString &V) { FDepartureCompany = V; }
+    const QString &DestinationCompany() const { return FDestinationCompany; }
+    void SetDestinationCompany(const QString &V) { FDestinationCompany = V; }
+    const TDistanceDataResult &DistanceDataResult() const { return FDistanceDataResult; }
+    void SetDistanceDataResult(const TDistanceDataResult &V) { FDistanceDataResult = V; }
+    // The cargo's chosen trailer; not owned.
+    PTrailerDefinitionItem TrailerDefinitionData() const { return FTrailerDefinitionData; }
+    void SetTrailerDefinitionData(PTrailerDefinitionItem V) { FTrailerDefinitionData = V; }
+    // A queued job points at the catalogue's cargo; a history entry owns a cargo made for it.
+    TCargoInfo *CargoInfo() const { return FCargoInfo; }
+    void SetCargoInfo(TCargoInfo *V)
+    {
+        FOwnedCargoInfo.reset();
+        FCargoInfo = V;
+    }
+    void SetOwnedCargoInfo(std::unique_ptr<TCargoInfo> V)
+    {
+        FOwnedCargoInfo = std::move(V);
+        FCargoInfo = FOwnedCargoInfo.get();
+    }
+    bool DistanceIsUnknown() const { return FDistanceIsUnknown; }
+    void SetDistanceIsUnknown(bool V) { FDistanceIsUnknown = V; }
+
+    // Every job keeps its own urgency and unit count: the catalogue's cargo is shared by all jobs
+    // of that cargo, so values kept there would let the last choice win for all of them.
+    std::int32_t CargoUrgency() const { return FCargoUrgency; }
+    void SetCargoUrgency(std::int32_t V) { FCargoUrgency = V; }
+    std::int32_t CargoUnitCountUserCustom() const { return FCargoUnitCountUserCustom; }
+    void SetCargoUnitCountUserCustom(std::int32_t V) { FCargoUnitCountUserCustom = V; }
+
+private:
+    QString FID;
+    std::int64_t FJobDate = 0;
+    QString FDepartureCountry;
+    QString FDestinationCountry;
+    QString FDepartureCity;
+    QString FDestinationCity;
+    QString FDepartureCompany;
+    QString FDestinationCompany;
+    TDistanceDataResult FDistanceDataResult;
+    PTrailerDefinitionItem FTrailerDefinitionData = nullptr;
+    TCargoInfo *FCargoInfo = nullptr;
+    std::unique_ptr<TCargoInfo> FOwnedCargoInfo;
+    bool FDistanceIsUnknown = false;
+    std::int32_t FCargoUrgency = 0;
+    std::int32_t FCargoUnitCountUserCustom = 0;
+};
+
+// True for a looked-up distance that stands for "not known": below 1 km or the placeholder.
+inline bool IsUnknownDistance(std::int32_t KM)
+{
+    return KM < 1 || KM == kUnknownDistanceKm;
+}
+
+// One job_offer_data unit of the save; the field names are the unit's attribute names.
+struct TJobOfferData {
+    QString DataID;
+    QString departure;
+    QString target;
+    std::int32_t expiration_time = 0;
+    std::int32_t urgency = 0;
+    QString cargo;
+    QString company_truck;
+    QString trailer_variant;
+    QString trailer_definition;
+    QString fill_ratio;
+    QString trailer_place;
+    std::int32_t units_count = 0;
+    TDistanceDataResult DistanceData{kUnknownDistanceKm, 0, false};
+};
+using PJobOfferData = TJobOfferData *;
+
+// One economy_event unit of the save.
+struct TEconomyEvent {
+    QString DataID;
+    std::int32_t time = -1;
+    QString unit_link;
+    QString param;
+};
+
+// 32 random letters a-z, A-Z.
+QString GenerateJobID();
+
+// The queued jobs in the order they were added; the list owns them.
+class TJobList {
+public:
+    int Count() const { return int(FItems.size()); }
+    TJobListDataSummary *At(int Index) const
+    {
+        return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr;
+    }
+    TJobListDataSummary *Append(std::unique_ptr<TJobListDataSummary> Job);
+    // Removes and frees the first job with this ID (exact match); false when none has it.
+    bool Remove(const QString &ID);
+    void Clear() { FItems.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TJobListDataSummary>> FItems;
+};
+
+// 0 without a list.
+int JobListCount(const TJobList *List);
+
+// What the job list needs of the window: the job view, the panel over the empty view, the save
+// and delete buttons. The window implements it; tests use a fake.
+class IJobListWindow {
+public:
+    virtual ~IJobListWindow() = default;
+    virtual int JobViewNodeCount() const = 0;
+    virtual void SetJobViewNodeCount(int Count) = 0;
+    // Removes every node, so that none refers to a job about to be freed.
+    virtual void ClearJobView() = 0;
+    virtual void ExpandJobView() = 0;
+    virtual void RepaintJobView() = 0;
+    // ID of the job of the first selected node; empty when no node is selected.
+    virtual QString SelectedJobID() const = 0;
+    virtual void SetEmptyJobListPanelVisible(bool Visible) = 0; // Panel1
+    virtual void SetSaveJobsEnabled(bool Enabled) = 0;          // Button5
+    virtual void SetDeleteSelectedEnabled(bool Enabled) = 0;    // Button6
+    virtual void SetDeleteAllEnabled(bool Enabled) = 0;         // Button2
+};
+
+// Adds the job at the end and updates the view, the panel and the buttons.
+TJobListDataSummary *AppendJob(TJobList &List, std::unique_ptr<TJobListDataSummary> Job, IJobListWindow *Window);
+
+// Both delete buttons enabled exactly when jobs are queued.
+void UpdateDeleteButtons(const TJobList *List, IJobListWindow &Window);
+
+// Clears the view's nodes first, then removes the first job with this ID. Nothing happens when no
+// job has it.
+void DeleteJobByID(TJobList *List, const QString &ID, IJobListWindow *Window);
+
+enum class TJobDeleteButton { DeleteSelected /* Button6 */, DeleteAll /* Button2 */ };
+
+// The click of either delete button.
+void Button2Click(TJobList &List, IJobListWindow &Window, TJobDeleteButton Sender);
+
+} // namespace kvn

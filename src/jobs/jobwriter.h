@@ -1,0 +1,72 @@
+// "Save all jobs": every queued job takes over a job offer that the game generated for its
+// departure company, rewritten with the job's destination, cargo, trailer, urgency, distance and
+// expiry; the company's economy event is retimed to the expiry and queued last. The save is backed
+// up first, written once (aside, read back, renamed over game.sii), and the written jobs enter the
+// history.
+#pragma once
+
+#include "jobs/joblist.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace kvn {
+
+class GameSaveLines;
+class IJobHistoryWindow;
+class TDistanceTable;
+class TLanguageTexts;
+class TProfileInfo;
+
+// Each written job expires this many game minutes after the one before it.
+inline constexpr std::int32_t kJobExpirationStep = 360;
+// An offer unit must reach this many lines below its header.
+inline constexpr int kMinOfferUnitLines = 13;
+
+struct TJobWriteContext {
+    GameSaveLines *Lines = nullptr;
+    TProfileInfo *Profile = nullptr; // its QuickSavePath; GameFileLastWriteTime is updated
+    std::int32_t GameTime = 0;
+    const TDistanceTable *Distances = nullptr; // null: every distance is unknown
+    QString HistoryFolder;                     // where job-history.ini lives; empty: no history
+    const TLanguageTexts *Texts = nullptr;
+    // Called before each job (Done jobs written so far) and at the end; the status text is ready
+    // for the status line.
+    std::function<void(int Done, int Total, const QString &Status)> Progress;
+};
+
+struct TJobWriteOutcome {
+    bool Written = false;
+    QString Reason; // why not, for the player
+    QString OfferID;
+};
+
+struct TSaveJobsResult {
+    int Jobs = 0;
+    int Written = 0;          // jobs that are in game.sii now
+    bool FileWritten = false; // game.sii was replaced
+    QString BackupPath;
+    QString Error;                          // backup or write failure; empty otherwise
+    std::vector<TJobWriteOutcome> Outcomes; // one per job, in order
+    QString StatusText;                     // the final status line
+};
+
+// Writes Jobs into the save. Without a verified backup nothing is written. Each job is checked
+// completely before its first edit, so it is written whole or not at all. When the file cannot be
+// written, game.sii stays as it was, Written is 0 and the in-memory lines must be read again (the
+// caller reloads the profile after every run anyway).
+TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs, const TJobWriteContext &Context);
+
+// "Save all jobs" as the window runs it: SaveAllJobs on the queued jobs, then the job list is
+// emptied (written or not), the history is read again when given, and the empty-list panel and the
+// delete buttons are updated. Reloading the profile is left to the caller.
+TSaveJobsResult Button5Click(TJobList &List, const TJobWriteContext &Context, IJobListWindow *Window,
+                             TJobList *History = nullptr, IJobHistoryWindow *HistoryWindow = nullptr);
+
+// Writes Lines to a temporary file beside Path, reads it back and compares every line, and only
+// then renames it over Path. On failure Path is untouched and Error says why.
+bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString *Error = nullptr);
+
+} // namespace kvn

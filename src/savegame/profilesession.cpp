@@ -1,0 +1,201 @@
+#include "savegame/profilesession.h"
+
+#include "savegame/siidecryption.h"
+#include "savegame/unknowndistances.h"
+#include "shared/files.h"
+#include "shared/strings.h"
+
+#include <cmath>
+#include <limits>
+
+namespace kvn {
+
+namespace {
+
+QString Quoted(const QString &Name)
+{
+    return QLatin1Char('"') + Name + QLatin1Char('"');
+}
+
+// Marks every distance whose two cities are not both in the profile's city set, as the load does;
+// used again after the learner swapped in a rebuilt table.
+void ApplyProfileMarks(const TDistanceTable &Table, const TCountries &Countries)
+{
+    for (const TDistanceData &entry : Table.Entries())
+        if (!Countries.CityInSetIgnoringCase(entry.Departure()) ||
+            !Countries.CityInSetIgnoringCase(entry.Destination()))
+            entry.SetItemDeactivatedForProfile(true);
+}
+
+} // namespace
+
+GameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines)
+{
+    GameTimeAndCity found;
+    bool haveTime = false;
+    bool haveCity = false;
+    for (const QString &line : Lines) {
+        if (!haveTime && TrimmedStartsWith(line, u"game_time")) {
+            const QStringList fields = Explode(QStringLiteral(": "), TrimmedView(line).toString());
+            found.GameTime = ToIntDefault(fields.value(1), 600);
+            haveTime = true;
+        }
+        if (!haveCity && TrimmedStartsWith(line, u"last_visited_city:")) {
+            const QStringList fields = Explode(QStringLiteral(": "), TrimmedView(line).toString());
+            found.LastVisitedCity = TrimControl(Unquote(TrimControl(fields.value(1))));
+            haveCity = true;
+        }
+        if (haveTime && haveCity)
+            break;
+    }
+    return found;
+}
+
+std::int64_t FileLastWriteSeconds(const QString &Path)
+{
+    const double value = FileLastWriteTime(Path);
+    if (value == 0)
+        return std::numeric_limits<std::int64_t>::min() / 2;
+    return std::llround(double(DateTimeToUnixValue(value)));
+}
+
+TProfileSession::TProfileSession() = default;
+
+TProfileSession::~TProfileSession()
+{
+    StopUnknownDistancesThread();
+}
+
+void TProfileSession::Unload()
+{
+    StopUnknownDistancesThread();
+    FCurrentProfile = nullptr;
+    FGameSaveLines.Clear();
+    FCompanyList.Clear();
+    FGameTime = 0;
+    FLastVisitedCity.clear();
+}
+
+int TProfileSession::CurrentProfileComboIndex() const
+{
+    for (int i = 0; i < FProfileList.Count(); ++i)
+        if (FProfileList.At(i) == FCurrentProfile)
+            return i + 1;
+    return 0;
+}
+
+ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContext &Context)
+{
+    ProfileLoadResult result;
+    if (FLoadRunning) {
+        result.Status = ProfileLoadStatus::Ignored;
+        return result;
+    }
+    FLoadRunning = true;
+    FCurrentProfile = nullptr;
+    // The learner reads the previous save; it never outlives the profile it was started for.
+    StopUnknownDistancesThread();
+
+    const int count = FProfileList.Count();
+    if (count > 0 && ComboIndex > 0 && ComboIndex <= count) {
+        TProfileInfo *profile = FProfileList.At(ComboIndex - 1);
+        const QString game = profile->GameFilePath();
+        if (!IsExistingFile(game)) {
+            result.Status = ProfileLoadStatus::NoQuickSave;
+            result.StatusText = QStringLiteral("Error: no quick save files have been found for the profile ") +
+                                Quoted(profile->ProfileName());
+        } else {
+            const SiiDecryptStatus decrypted = Context.Decrypter.DecryptSiiFile(game);
+            if (decrypted == SiiDecryptStatus::StartFailed) {
+                result.Status = ProfileLoadStatus::DecrypterNotStarted;
+                result.StatusText =
+                    QStringLiteral("No profile loaded. Windows Security Warning dialogue cancelled by user");
+            } else if (decrypted == SiiDecryptStatus::NotDecoded) {
+                result.Status = ProfileLoadStatus::NotDecoded;
+                result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
+                                    Quoted(profile->ProfileName()) + QStringLiteral(" could not be decoded");
+            } else {
+                profile->SetGameFileLastWriteTime(FileLastWriteSeconds(game));
+                FGameSaveLines.Clear(); // the previous save goes before the next one comes in
+                GameSaveLines lines;
+                if (!lines.LoadFromFile(game).ok() || lines.IsEmpty()) {
+                    result.Status = ProfileLoadStatus::ReadFailed;
+                    result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
+                                        Quoted(profile->ProfileName()) + QStringLiteral(" could not be read");
+                } else {
+                    FGameSaveLines = std::move(lines);
+                    const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(FGameSaveLines.Lines());
+                    FGameTime = timeAndCity.GameTime;
+                    FLastVisitedCity = timeAndCity.LastVisitedCity;
+                    TCatalogue &catalogue = Context.Catalogue;
+                    catalogue.Distances.ResetDistanceDeactivation();
+                    const std::shared_ptr<const TDistanceTable> table = catalogue.Distances.Snapshot();
+                    catalogue.Countries.LoadCountriesToDataClasses(FGameSaveLines.Lines(), table.get(),
+                                                                   Context.CountryLists);
+                    LoadCargosFromGameFileToClasses(FGameSaveLines, catalogue.CargoInfoList,
+                                                    catalogue.TrailerDefinitionDataList, Context.CargoList);
+                    LoadCompaniesFromGameFile(FGameSaveLines, FCompanyList);
+                    FCurrentProfile = profile;
+                    if (Context.StartLearner)
+                        StartUnknownDistancesThread(Context);
+                    result.Status = ProfileLoadStatus::Loaded;
+                    result.StatusText = QStringLiteral("Profile ") + Quoted(profile->ProfileName()) +
+                                        QStringLiteral(" loaded successfully");
+                }
+            }
+        }
+    }
+    if (!FCurrentProfile) {
+        // Nothing of a failed or earlier load may be offered for the profile now selected.
+        FGameSaveLines.Clear();
+        FCompanyList.Clear();
+        FGameTime = 0;
+        FLastVisitedCity.clear();
+    }
+    FLoadRunning = false;
+    return result;
+}
+
+bool TProfileSession::QuickSaveChanged() const
+{
+    if (!FCurrentProfile)
+        return false;
+    return FileLastWriteSeconds(FCurrentProfile->GameFilePath()) > FCurrentProfile->GameFileLastWriteTime();
+}
+
+void TProfileSession::RecordQuickSaveTime()
+{
+    if (FCurrentProfile)
+        FCurrentProfile->SetGameFileLastWriteTime(FileLastWriteSeconds(FCurrentProfile->GameFilePath()));
+}
+
+QString TProfileSession::ProfileFolderToOpen() const
+{
+    return FCurrentProfile ? FCurrentProfile->ProfilePath() : QString();
+}
+
+void TProfileSession::StopUnknownDistancesThread()
+{
+    if (!FLearner)
+        return;
+    FLearner->RequestStop();
+    FLearner->wait();
+    FLearner.reset();
+}
+
+void TProfileSession::StartUnknownDistancesThread(ProfileLoadContext &Context)
+{
+    StopUnknownDistancesThread();
+    TCatalogue *catalogue = &Context.Catalogue;
+    FLearner = std::make_unique<TGetUnkownDistances>(FGameSaveLines, catalogue->Distances);
+    // Delivered on the main thread (the thread object lives there), after the table was swapped.
+    QObject::connect(FLearner.get(), &TGetUnkownDistances::DistancesLearned, FLearner.get(), [this, catalogue](int) {
+        if (const auto table = catalogue->Distances.Snapshot())
+            ApplyProfileMarks(*table, catalogue->Countries);
+        if (OnDistancesLearned)
+            OnDistancesLearned();
+    });
+    FLearner->start();
+}
+
+} // namespace kvn

@@ -1,0 +1,117 @@
+// The profile session: the profiles found, the loaded profile with its save lines, game time, last
+// visited city and companies, and the load that produces them. Held once by the program; the window
+// talks to it and shows what the results say.
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "savegame/companies.h"
+#include "savegame/gamesavelines.h"
+#include "savegame/profiles.h"
+#include "savegame/savegamecargos.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace kvn {
+
+class SiiDecrypter;
+class TGetUnkownDistances;
+
+enum class ProfileLoadStatus : std::uint8_t {
+    Loaded,
+    Ignored,           // a load is already running
+    NoProfileSelected, // entry 0 or an index outside the list
+    NoQuickSave,
+    DecrypterNotStarted,
+    NotDecoded, // the decrypter ran but the save is still not plain text
+    ReadFailed, // the save could not be read (or is far too large)
+};
+
+struct ProfileLoadResult {
+    ProfileLoadStatus Status = ProfileLoadStatus::NoProfileSelected;
+    // The fader text after the load: the success text, an error text, or empty.
+    QString StatusText;
+    bool Loaded() const { return Status == ProfileLoadStatus::Loaded; }
+};
+
+// What a load needs besides the session.
+struct ProfileLoadContext {
+    TCatalogue &Catalogue;
+    const SiiDecrypter &Decrypter;
+    ICountryListSink *CountryLists = nullptr; // the window's two country lists
+    ICargoListSink *CargoList = nullptr;      // the window's cargo list
+    bool StartLearner = true;                 // start the distance learner after a load
+};
+
+// Game time and last visited city of a save; GameTime is 0 and the city empty when missing.
+struct GameTimeAndCity {
+    int GameTime = 0;
+    QString LastVisitedCity;
+};
+GameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines);
+
+// Last write time of a file in whole seconds since 1970 on the local clock; a missing file counts as
+// a time long past.
+std::int64_t FileLastWriteSeconds(const QString &Path);
+
+class TProfileSession {
+public:
+    TProfileSession();
+    ~TProfileSession();
+    TProfileSession(const TProfileSession &) = delete;
+    TProfileSession &operator=(const TProfileSession &) = delete;
+
+    TProfileList &ProfileList() { return FProfileList; }
+    const TProfileList &ProfileList() const { return FProfileList; }
+
+    TProfileInfo *CurrentProfile() const { return FCurrentProfile; }
+    bool IsProfileLoaded() const { return FCurrentProfile != nullptr; }
+    bool IsProfileLoadRunning() const { return FLoadRunning; }
+
+    const GameSaveLines &SaveLines() const { return FGameSaveLines; }
+    GameSaveLines &SaveLines() { return FGameSaveLines; }
+    int GameTime() const { return FGameTime; }
+    const QString &LastVisitedCity() const { return FLastVisitedCity; }
+    const TCompanyList &CompanyList() const { return FCompanyList; }
+
+    // Loads the profile of the profile list's entry ComboIndex (entry 0 is the "select a profile"
+    // line, so profile k is entry k + 1). Runs on the main thread.
+    ProfileLoadResult LoadProfile(int ComboIndex, ProfileLoadContext &Context);
+    // Forgets the loaded profile and its save and stops the learner. Call it before a new profile
+    // search, which frees the profiles the session points into.
+    void Unload();
+    // The profile list entry of the loaded profile (profile k is entry k + 1), 0 when none is loaded:
+    // what Reload selects again.
+    int CurrentProfileComboIndex() const;
+
+    // The save watch: the quick-save was written after the time recorded at the load (or by our
+    // own writer through RecordQuickSaveTime).
+    bool QuickSaveChanged() const;
+    void RecordQuickSaveTime();
+
+    // The folder "Open profile in Explorer" opens; empty when no profile is loaded.
+    QString ProfileFolderToOpen() const;
+
+    // The distance learner of the loaded save.
+    void StopUnknownDistancesThread();
+    TGetUnkownDistances *UnknownDistancesThread() const { return FLearner.get(); }
+    // Called on the main thread when the learner has swapped in a new distance table, so that the
+    // profile's deactivation marks can be applied again.
+    std::function<void()> OnDistancesLearned;
+
+private:
+    void StartUnknownDistancesThread(ProfileLoadContext &Context);
+
+    TProfileList FProfileList;
+    TProfileInfo *FCurrentProfile = nullptr;
+    bool FLoadRunning = false;
+    GameSaveLines FGameSaveLines;
+    int FGameTime = 0;
+    QString FLastVisitedCity;
+    TCompanyList FCompanyList;
+    std::unique_ptr<TGetUnkownDistances> FLearner;
+};
+
+} // namespace kvn

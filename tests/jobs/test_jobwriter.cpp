@@ -1,0 +1,455 @@
+#include "catalogue/distances.h"
+#include "jobs/backup.h"
+#include "jobs/jobhistory.h"
+#include "jobs/jobwriter.h"
+#include "lang/languages.h"
+#include "savecheck.h"
+#include "savegame/gamesavelines.h"
+#include "savegame/profiles.h"
+#include "savegame/profilesession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using namespace kvn;
+using namespace kvntest;
+
+namespace {
+
+QByteArray ReadBytes(const QString &Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+class FakeJobWindow : public IJobListWindow {
+public:
+    int Nodes = 0;
+    bool PanelVisible = false;
+    bool DeleteEnabled = true;
+    int JobViewNodeCount() const override { return Nodes; }
+    void SetJobViewNodeCount(int Count) override { Nodes = Count; }
+    void ClearJobView() override { Nodes = 0; }
+    void ExpandJobView() override {}
+    void RepaintJobView() override {}
+    QString SelectedJobID() const override { return {}; }
+    void SetEmptyJobListPanelVisible(bool Visible) override { PanelVisible = Visible; }
+    void SetSaveJobsEnabled(bool) override {}
+    void SetDeleteSelectedEnabled(bool Enabled) override { DeleteEnabled = Enabled; }
+    void SetDeleteAllEnabled(bool) override {}
+};
+
+} // namespace
+
+class TestJobWriter : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    TProfileInfo FProfile;
+    GameSaveLines FLines;
+    TTrailerDefinitionData FTrailer;
+    TCargoInfo FCargo;
+    PTrailerDefinitionItem FItem = nullptr;
+    std::shared_ptr<const TDistanceTable> FDistances =
+        TDistanceTable::Build({"berlin,paris,1054,0", "dresden,malmo,600,130", "berlin,kiel,1234,0"}, {});
+    TLanguageTexts FTexts;
+    std::vector<std::unique_ptr<TJobListDataSummary>> FJobs;
+
+    void UseSave(const QStringList &Lines)
+    {
+        QDir(FDir.path()).removeRecursively();
+        QDir().mkpath(FDir.path() + "/save/quicksave");
+        FProfile.SetQuickSavePath(FDir.path() + "/save/quicksave/");
+        QFile f(FProfile.GameFilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(Lines.join("\r\n").toLatin1() + "\r\n");
+        f.close();
+        QVERIFY(FLines.LoadFromFile(FProfile.GameFilePath()).ok());
+        FJobs.clear();
+    }
+
+    TJobListDataSummary *AddJob(const QString &Company, const QString &City, const QString &ToCity, int Urgency = 0,
+                                int Units = 10)
+    {
+        auto job = std::make_unique<TJobListDataSummary>();
+        job->SetID(GenerateJobID());
+        job->SetDepartureCompany(Company);
+        job->SetDepartureCity(City);
+        job->SetDestinationCompany("posped");
+        job->SetDestinationCity(ToCity);
+        job->SetCargoInfo(&FCargo);
+        job->SetTrailerDefinitionData(FItem);
+        job->SetCargoUrgency(Urgency);
+        job->SetCargoUnitCountUserCustom(Units);
+        const TDistanceDataResult d = FDistances->GetDistance(City, ToCity);
+        job->SetDistanceDataResult(d);
+        job->SetDistanceIsUnknown(IsUnknownDistance(d.KM));
+        FJobs.push_back(std::move(job));
+        return FJobs.back().get();
+    }
+
+    std::vector<const TJobListDataSummary *> Jobs() const
+    {
+        std::vector<const TJobListDataSummary *> out;
+        for (const auto &j : FJobs)
+            out.push_back(j.get());
+        return out;
+    }
+
+    TJobWriteContext Context()
+    {
+        TJobWriteContext c;
+        c.Lines = &FLines;
+        c.Profile = &FProfile;
+        c.GameTime = 1000;
+        c.Distances = FDistances.get();
+        c.HistoryFolder = FDir.path() + "/program";
+        c.Texts = &FTexts;
+        return c;
+    }
+
+    ExpectedJob Expect(const FixtureCompany &C, int Offer, const QString &To, int Expiration, int Urgency = 0,
+                       int Units = 10, int KM = 1054, int Ferry = 0) const
+    {
+        ExpectedJob e;
+        e.OfferID = OfferID(C, Offer);
+        e.EventID = EventID(C);
+        e.EventTime = QString::number(Expiration);
+        e.Attributes = {{"target", "\"posped." + To + "\""},
+                        {"expiration_time", QString::number(Expiration)},
+                        {"urgency", QString::number(Urgency)},
+                        {"shortest_distance_km", QString::number(KM)},
+                        {"ferry_time", QString::number(Ferry)},
+                        {"ferry_price", "0"},
+                        {"cargo", "cargo.boxes"},
+                        {"company_truck", "scania.r"},
+                        {"trailer_variant", "scs.box.var"},
+                        {"trailer_definition", "trailer_def.box"},
+                        {"units_count", QString::number(Units)}};
+        return e;
+    }
+
+    QStringList DiskLines() const
+    {
+        GameSaveLines back;
+        back.LoadFromFile(FProfile.GameFilePath());
+        return back.Lines();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FDir.isValid());
+        FTrailer.SetTrailerDefinition("trailer_def.box");
+        FCargo.SetCargoName("boxes");
+        FCargo.SetCargoWeightInKG(500);
+        FItem = FCargo.AddTrailerDefinition("scs.box.var", "scania.r", 10000, 1, 20, &FTrailer);
+    }
+
+    // Three companies: expirations step by 360; each unit goes behind the last of its kind.
+    void threeJobsFromThreeCompanies()
+    {
+        const std::vector<FixtureCompany> companies = {
+            {"tradeaux", "berlin"}, {"fcp", "dresden"}, {"tradeaux", "kiel"}, {"other", "wien"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        AddJob("tradeaux", "berlin", "paris", 2, 7);
+        AddJob("fcp", "dresden", "malmo", 1, 20);
+        AddJob("tradeaux", "kiel", "berlin");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QCOMPARE(r.Written, 3);
+        QVERIFY(r.FileWritten);
+        QCOMPARE(r.StatusText, QString("3 of 3 jobs saved successfully. Don't forget to reload your profile after "
+                                       "your next quick save!"));
+        QCOMPARE(DiskLines(), FLines.Lines());
+        QCOMPARE(FProfile.GameFileLastWriteTime(), FileLastWriteSeconds(FProfile.GameFilePath()));
+        const QString problem = CheckWrittenSave(before, DiskLines(),
+                                                 {Expect(companies[0], 0, "paris", 1360, 2, 7),
+                                                  Expect(companies[1], 0, "malmo", 1720, 1, 20, 600, 130),
+                                                  Expect(companies[2], 0, "berlin", 2080, 0, 10, 1234)});
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(FLines.IndexIsConsistent());
+        // The backup holds the save as it was.
+        QCOMPARE(ReadBytes(r.BackupPath), before.join("\r\n").toLatin1() + "\r\n");
+        // History: three entries, written after the save.
+        TJobList history;
+        LoadJobHistory(FDir.path() + "/program", history, nullptr);
+        QCOMPARE(history.Count(), 3);
+        QCOMPARE(history.At(0)->DepartureCity(), QString("kiel"));
+        QCOMPARE(history.At(2)->CargoInfo()->CargoWeightInKG(), 3000.0); // 7 units x 500 kg
+    }
+
+    // Restoring the backup of a run right after it gives back the save as it was, and uses the backup up.
+    void restoreAfterSave()
+    {
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QVERIFY(r.FileWritten);
+        QVERIFY(ReadBytes(FProfile.GameFilePath()) != before);
+        const QString name = QFileInfo(r.BackupPath).fileName();
+        QCOMPARE(ListBackups(FProfile), QStringList({name}));
+        QCOMPARE(RestoreBackup(FProfile, name, [](const QString &) { return true; }).Outcome, TBackupOutcome::Done);
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QVERIFY(ListBackups(FProfile).isEmpty());
+    }
+
+    // The writer moves units in one pass; the save's unit index must follow the lines.
+    void permutedLinesKeepTheirIndex()
+    {
+        GameSaveLines lines;
+        lines.SetLines({"a : x {", "}", "", "b : y {", " v: 1", "}"});
+        QVERIFY(!lines.PermuteLines({0, 1, 2}));          // not every line
+        QVERIFY(!lines.PermuteLines({0, 0, 1, 2, 3, 4})); // not a permutation
+        QVERIFY(lines.PermuteLines({2, 3, 4, 5, 0, 1}));
+        QCOMPARE(lines.Lines(), QStringList({"", "b : y {", " v: 1", "}", "a : x {", "}"}));
+        QVERIFY(lines.IndexIsConsistent());
+        QCOMPARE(lines.FindLineFrom(u"a : x {", 0), 4);
+        QCOMPARE(lines.FindLastLine(u"b : "), 1);
+    }
+
+    // An offer and event already last: only attribute lines and the queue entry change.
+    void unitsAlreadyLastStayInPlace()
+    {
+        const std::vector<FixtureCompany> companies = {{"a", "berlin"}, {"b", "berlin"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        AddJob("b", "berlin", "paris");
+        QCOMPARE(SaveAllJobs(Jobs(), Context()).Written, 1);
+        const QStringList after = DiskLines();
+        QCOMPARE(after.size(), before.size());
+        int changed = 0;
+        for (int i = 0; i < before.size(); ++i)
+            changed += before.at(i) != after.at(i);
+        // 9 attributes change value (ferry time and price stay 0), the event's time; its queue entry is
+        // already last.
+        QCOMPARE(changed, 9 + 1);
+        QVERIFY(CheckWrittenSave(before, after, {Expect(companies[1], 0, "paris", 1360)}).isEmpty());
+    }
+
+    // A skipped job does not advance the expiration step; unknown distances are written as 1234.
+    void skippedJobsAndUnknownDistance()
+    {
+        const std::vector<FixtureCompany> companies = {{"a", "berlin"}, {"b", "kiel"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        AddJob("nobody", "berlin", "paris");
+        AddJob("b", "kiel", "atlantis");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QCOMPARE(r.Written, 1);
+        QVERIFY(!r.Outcomes[0].Written);
+        QVERIFY(r.Outcomes[0].Reason.contains("nobody"));
+        QVERIFY(
+            CheckWrittenSave(before, DiskLines(), {Expect(companies[1], 0, "atlantis", 1360, 0, 10, 1234)}).isEmpty());
+    }
+
+    void offerUnitSize_data()
+    {
+        QTest::addColumn<int>("attributes");
+        QTest::addColumn<int>("written");
+        QTest::newRow("13 lines below the header") << 12 << 1;
+        QTest::newRow("closing brace on the 12th line") << 11 << 0;
+    }
+
+    void offerUnitSize()
+    {
+        QFETCH(int, attributes);
+        QFETCH(int, written);
+        FixtureCompany c{"a", "berlin"};
+        c.OfferAttributes = attributes;
+        UseSave(BuildSave({c, {"z", "wien"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        AddJob("a", "berlin", "paris");
+        QCOMPARE(SaveAllJobs(Jobs(), Context()).Written, written);
+        if (!written)
+            QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+    }
+
+    void queueOfFiveWithTheEventSecond()
+    {
+        std::vector<FixtureCompany> companies;
+        for (const char *city : {"c1", "c2", "c3", "c4", "c5"})
+            companies.push_back({"x", city});
+        UseSave(BuildSave(companies));
+        AddJob("x", "c2", "paris");
+        QCOMPARE(SaveAllJobs(Jobs(), Context()).Written, 1);
+        QCOMPARE(QueueEntries(DiskLines()),
+                 QStringList({EventID(companies[0]), EventID(companies[2]), EventID(companies[3]),
+                              EventID(companies[4]), EventID(companies[1])}));
+    }
+
+    // Two failing jobs: the save untouched, a backup made, the list emptied, 0 of 2 reported.
+    void twoFailingJobs()
+    {
+        UseSave(BuildSave({{"a", "berlin"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        TJobList list;
+        FakeJobWindow w;
+        for (const char *company : {"nobody", "noone"}) {
+            AddJob(company, "berlin", "paris");
+            auto job = std::move(FJobs.back());
+            FJobs.pop_back();
+            AppendJob(list, std::move(job), &w);
+        }
+        TJobList history;
+        const TSaveJobsResult r = Button5Click(list, Context(), &w, &history, nullptr);
+        QCOMPARE(r.Written, 0);
+        QVERIFY(!r.FileWritten);
+        QCOMPARE(r.StatusText, QString("0 of 2 jobs saved successfully. Don't forget to reload your profile after "
+                                       "your next quick save!"));
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ListBackups(FProfile).size(), 1);
+        QCOMPARE(list.Count(), 0);
+        QVERIFY(w.PanelVisible && !w.DeleteEnabled);
+        QCOMPARE(history.Count(), 0);
+    }
+
+    // The same branch twice: the second job takes the next offer; with none left it is not written.
+    void sameBranchTakesTheNextOffer()
+    {
+        FixtureCompany c{"a", "berlin"};
+        c.Offers = 2;
+        UseSave(BuildSave({c, {"z", "wien"}}));
+        const QStringList before = FLines.Lines();
+        AddJob("a", "berlin", "paris", 1, 5);
+        AddJob("a", "berlin", "paris", 2, 9); // same cargo, its own urgency and units
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QCOMPARE(r.Written, 2);
+        QCOMPARE(r.Outcomes[1].OfferID, OfferID(c, 1));
+        QVERIFY(!r.Outcomes[2].Written);
+        QVERIFY(r.Outcomes[2].Reason.contains("no job offer left"));
+        const QString problem = CheckWrittenSave(
+            before, DiskLines(), {Expect(c, 0, "paris", 1360, 1, 5), Expect(c, 1, "paris", 1720, 2, 9)});
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    // A job that fails half-way (offer found, event missing) leaves nothing of itself behind.
+    void jobIsWrittenWholeOrNotAtAll()
+    {
+        FixtureCompany noEvent{"a", "berlin"};
+        noEvent.HasEvent = false;
+        const std::vector<FixtureCompany> companies = {noEvent, {"b", "berlin"}, {"z", "wien"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        AddJob("a", "berlin", "paris");
+        AddJob("b", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QCOMPARE(r.Written, 1);
+        QVERIFY(r.Outcomes[0].Reason.contains("economy event"));
+        // The first job's offer is byte for byte as it was; only the second job changed the save.
+        const QString problem = CheckWrittenSave(before, DiskLines(), {Expect(companies[1], 0, "paris", 1360)});
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    // Without a verified backup nothing is written, and the status says why.
+    void noBackupNoWrite()
+    {
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        QFile block(BackupFolder(FProfile).chopped(1));
+        QVERIFY(block.open(QIODevice::WriteOnly)); // a file where the backup folder belongs
+        block.close();
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QCOMPARE(r.Written, 0);
+        QVERIFY(!r.Error.isEmpty());
+        QVERIFY(r.StatusText.startsWith("No job was saved: the savegame could not be backed up."));
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
+    }
+
+    // The temporary file beside game.sii cannot be made (read-only folder, or a folder in its
+    // place where permissions do not stop us): game.sii unchanged, the player told, no history.
+    void unwritableQuickSaveFolder()
+    {
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        QVERIFY(BackupSaveFile(FProfile, FProfile.GameFilePath()).Ok); // the backup folder exists already
+        AddJob("a", "berlin", "paris");
+        QFile folder(FProfile.QuickSavePath());
+        const QFileDevice::Permissions old = folder.permissions();
+        folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile probe(FProfile.QuickSavePath() + "probe");
+        const bool permissionsBind = !probe.open(QIODevice::WriteOnly);
+        probe.close();
+        QFile::remove(probe.fileName());
+        if (permissionsBind) {
+            // The backup goes into its own (writable) folder; only game.sii's folder is locked.
+            QFile(BackupFolder(FProfile))
+                .setPermissions(QFile(BackupFolder(FProfile)).permissions() | QFileDevice::WriteOwner);
+        } else {
+            folder.setPermissions(old);
+            QVERIFY(QDir().mkpath(FProfile.GameFilePath() + ".kestrovan-new/blocker"));
+        }
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        folder.setPermissions(old);
+        QCOMPARE(r.Written, 0);
+        QVERIFY(!r.FileWritten);
+        QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii could not be written and was left as it was."),
+                 qPrintable(r.StatusText));
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
+    }
+
+    // A full disk while writing (a file size limit in a child process): game.sii unchanged, the
+    // player told. The limit lets the backup (same size as game.sii) through and stops the
+    // larger new save.
+    void diskFullWhileWriting()
+    {
+#ifdef Q_OS_UNIX
+        UseSave(BuildSave({{"a", "berlin"}, { "z", "wien" }}));
+        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        AddJob("a", "berlin", "paris"); // the new save is longer than the old one
+        int pipeFds[2];
+        QCOMPARE(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlim_t limit = rlim_t(before.size());
+            const rlimit rl{limit, limit};
+            int code = 10;
+            if (::setrlimit(RLIMIT_FSIZE, &rl) == 0) {
+                const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+                const QByteArray status = r.StatusText.toUtf8();
+                (void)!::write(pipeFds[1], status.constData(), size_t(status.size()));
+                code = r.FileWritten ? 1 : (r.BackupPath.isEmpty() ? 2 : 0);
+            }
+            ::_exit(code);
+        }
+        ::close(pipeFds[1]);
+        QByteArray status;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            status.append(buffer, n);
+        ::close(pipeFds[0]);
+        int wstatus = 0;
+        QCOMPARE(::waitpid(child, &wstatus, 0), child);
+        QVERIFY(WIFEXITED(wstatus));
+        if (WEXITSTATUS(wstatus) == 10)
+            QSKIP("The file size limit cannot be set here");
+        QCOMPARE(WEXITSTATUS(wstatus), 0);
+        QVERIFY2(status.startsWith("No job was saved: game.sii could not be written"), status.constData());
+        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::Files), QStringList({"game.sii"}));
+#else
+        QSKIP("File size limits are a POSIX feature");
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJobWriter)
+#include "test_jobwriter.moc"

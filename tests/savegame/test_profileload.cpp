@@ -1,0 +1,518 @@
+#include "savegen.h"
+
+#include "catalogue/catalogue.h"
+#include "savegame/companies.h"
+#include "savegame/profilesession.h"
+#include "savegame/savegamecargos.h"
+#include "savegame/siidecryption.h"
+#include "savegame/unknowndistances.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kvn;
+
+namespace {
+
+const QString kRealSave = QStringLiteral(KVN_SHARED_DIR "/realsaves/recent-text-save/game.sii");
+
+void WriteFile(const QString &Path, const QByteArray &Bytes)
+{
+    QDir().mkpath(QFileInfo(Path).path());
+    QFile f(Path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(Bytes);
+}
+
+GameSaveLines SaveOf(const QStringList &Lines)
+{
+    GameSaveLines save;
+    save.SetLines(Lines);
+    return save;
+}
+
+// The reading the game's own layout allows: a cargo line right after a line with "ferry", then
+// truck, variant and definition on the next three lines.
+QSet<QString> PairsByPosition(const QStringList &Lines, const TCatalogue &Cat)
+{
+    QSet<QString> pairs;
+    for (int i = 1; i + 3 < Lines.size(); ++i) {
+        if (!TrimmedStartsWith(Lines[i], u"cargo: cargo") || !Lines[i - 1].contains("ferry"))
+            continue;
+        const QString cargo = Lines[i].split('.').value(1).trimmed();
+        const QString def = SiiLineValue(Lines[i + 3]);
+        if (CargoExists(Cat.CargoInfoList, cargo) && FindTrailerDefinition(Cat.TrailerDefinitionDataList, def))
+            pairs.insert(cargo + "|" + def);
+    }
+    return pairs;
+}
+
+QSet<QString> PairsOfCatalogue(const TCatalogue &Cat)
+{
+    QSet<QString> pairs;
+    for (const auto &cargo : Cat.CargoInfoList)
+        for (const auto &item : cargo->TrailerDefinitionList())
+            pairs.insert(cargo->CargoName() + "|" + item->TrailerDefinitionData->TrailerDefinition());
+    return pairs;
+}
+
+struct Recorder : ICargoListSink, ICountryListSink {
+    int Cargos = 0;
+    QStringList Countries;
+    void ClearCargoList() override { Cargos = 0; }
+    void AppendCargo(TCargoInfo *) override { ++Cargos; }
+    void ClearCountryLists() override { Countries.clear(); }
+    void FillCountryLists(const QStringList &Entries) override { Countries = Entries; }
+};
+
+} // namespace
+
+class TestProfileLoad : public QObject {
+    Q_OBJECT
+    TCatalogue FCatalogue;
+
+private slots:
+    void initTestCase()
+    {
+        FCatalogue.LoadTrailersAndCargos();
+        FCatalogue.Distances.ReloadDistances();
+        QVERIFY(!FCatalogue.CargoInfoList.empty());
+    }
+
+    void gameTimeAndCity_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("time");
+        QTest::addColumn<QString>("city");
+        QTest::newRow("bare") << QStringList{" game_time: 608", " game_time_secs: &4", " last_visited_city: berlin"}
+                              << 608 << "berlin";
+        QTest::newRow("quoted city") << QStringList{" last_visited_city: \"praha\"", "game_time: 7"} << 7 << "praha";
+        QTest::newRow("not a number") << QStringList{" game_time: &40d2"} << 600 << "";
+        QTest::newRow("missing") << QStringList{"SiiNunit"} << 0 << "";
+    }
+    void gameTimeAndCity()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, time);
+        QFETCH(QString, city);
+        const GameTimeAndCity found = ReadGameTimeAndLastCity(lines);
+        QCOMPARE(found.GameTime, time);
+        QCOMPARE(found.LastVisitedCity, city);
+    }
+
+    void companies()
+    {
+        TCompanyList list;
+        LoadCompaniesFromGameFile(
+            SaveOf({" companies: 3", " companies[0]: company.volatile.a.x", " companies[1]: company.volatile.a.y",
+                    " companies[2]: company.volatile.b.x"}),
+            list);
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.At(0)->CityList(), (QStringList{"x", "y"}));
+        QCOMPARE(list.At(1)->CompanyName(), QString("b"));
+        QCOMPARE(list.BranchCount(), 3);
+        // An item of five fields stops every later item.
+        LoadCompaniesFromGameFile(
+            SaveOf({" companies: 3", " companies[0]: company.volatile.a.x", " companies[1]: company.volatile.a.y.z",
+                    " companies[2]: company.volatile.b.x"}),
+            list);
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.BranchCount(), 1);
+        LoadCompaniesFromGameFile(SaveOf({" companies: x", " companies[0]: company.volatile.a.x"}), list);
+        QCOMPARE(list.Count(), 0);
+    }
+
+    void minimumUnits()
+    {
+        QCOMPARE(MinimumUnits(100, 20), 99);
+        QCOMPARE(MinimumUnits(10, 50), 10); // ten units are half a tonne: no count of one tonne
+        QCOMPARE(MinimumUnits(40, 50), 39);
+        QCOMPARE(MinimumUnits(3, 5000), 3); // one unit is already five tonnes
+        QCOMPARE(MinimumUnits(2000000000, 0.0001), 19999999);
+        for (int units : {1, 7, 50, 333})
+            for (double w : {0.5, 13.0, 20.0, 333.3, 999.0, 1000.0, 1500.0}) {
+                int expected = 0;
+                for (int n = units; n >= 0; --n)
+                    if (std::floor(n * w / 1000) == 1) {
+                        expected = n;
+                        break;
+                    }
+                QCOMPARE(MinimumUnits(units, w), expected <= 0 ? units : expected);
+            }
+    }
+
+    // Older saves order the offer's attributes differently; they are read by name inside the unit.
+    void cargoOffersInAnotherOrder()
+    {
+        TCatalogue catalogue;
+        LoadTrailerDefinitionsFromLines({"trailer_def.t.box;35000;5600;13.7;3;50"},
+                                        catalogue.TrailerDefinitionDataList);
+        LoadCargosFromLines({"cargo.acid;0.6;0;8;0;0.5;20;0.33;0;-1", "cargo.beams;0.6;0;8;0;0.5;20;0.33;1;-1"},
+                            catalogue.CargoInfoList);
+        const GameSaveLines save = SaveOf({"job_offer_data : o1 {",
+                                           " cargo: cargo.acid",
+                                           " trailer_definition: trailer_def.t.box",
+                                           " company_truck: truck_a",
+                                           " trailer_variant: variant_a",
+                                           " ferry_price: 0",
+                                           "}",
+                                           "",
+                                           "job_offer_data : o2 {",
+                                           " ferry_price: 0",
+                                           " cargo: cargo.beams",
+                                           " company_truck: truck_b",
+                                           " trailer_variant: variant_b",
+                                           " trailer_definition: trailer_def.t.box",
+                                           "}",
+                                           "",
+                                           "job_offer_data : o3 {",
+                                           " cargo: null",
+                                           "}",
+                                           "player_job : p {",
+                                           " ferry_time: 0",
+                                           " cargo: cargo.acid",
+                                           " x: 1",
+                                           " y: 2",
+                                           " z: 3",
+                                           "}"});
+        LoadCargosFromGameFileToClasses(save, catalogue.CargoInfoList, catalogue.TrailerDefinitionDataList, nullptr);
+        const TCargoInfo *acid = FindCargo(catalogue.CargoInfoList, "acid");
+        QCOMPARE(acid->TrailerDefinitionList().size(), size_t(1));
+        const TTrailerDefinitionItem &item = *acid->TrailerDefinitionList().front();
+        QCOMPARE(item.Truck, QString("truck_a"));
+        QCOMPARE(item.TrailerVariant, QString("variant_a"));
+        // 20 kg a unit of 0.5 m3 in 50 m3: 100 units, 2 t, and 99 units are the largest count of 1 t.
+        QCOMPARE(item.CargoUnitCountMax, 100);
+        QCOMPARE(item.CargoUnitCountMin, 99);
+        QCOMPARE(item.CargoWeightApproxInKG, 2000);
+        QCOMPARE(acid->CargoWeightMinUnitCountWeightInT(), 1);
+        QCOMPARE(acid->CargoWeightMaxUnitCountWeightInT(), 2);
+        // A heavy cargo with the same data offers all its units at least.
+        const TCargoInfo *beams = FindCargo(catalogue.CargoInfoList, "beams");
+        QCOMPARE(beams->TrailerDefinitionList().front()->CargoUnitCountMin, 100);
+        QCOMPARE(beams->CargoWeightMinUnitCountWeightInT(), 2);
+        QCOMPARE(CompatibleCargoCount(catalogue.CargoInfoList), 2);
+    }
+
+    void realSaveProfileLoad()
+    {
+        if (!QFile::exists(kRealSave))
+            QSKIP("real save not available");
+        GameSaveLines save;
+        QVERIFY(save.LoadFromFile(kRealSave).ok());
+        const GameTimeAndCity time = ReadGameTimeAndLastCity(save.Lines());
+        QCOMPARE(time.GameTime, 608);
+        QCOMPARE(time.LastVisitedCity, QString("berlin"));
+
+        TCompanyList companies;
+        LoadCompaniesFromGameFile(save, companies);
+        QCOMPARE(companies.Count(), 64);
+        QCOMPARE(companies.BranchCount(), 410);
+
+        Recorder sink;
+        LoadCargosFromGameFileToClasses(save, FCatalogue.CargoInfoList, FCatalogue.TrailerDefinitionDataList, &sink);
+        const QSet<QString> pairs = PairsOfCatalogue(FCatalogue);
+        QVERIFY(!pairs.isEmpty());
+        // Reading by attribute name gives what the game's fixed layout gives.
+        QCOMPARE(pairs, PairsByPosition(save.Lines(), FCatalogue));
+        QCOMPARE(sink.Cargos, int(FCatalogue.CargoInfoList.size()));
+        QVERIFY(std::is_sorted(FCatalogue.CargoInfoList.begin(), FCatalogue.CargoInfoList.end(),
+                               [](const auto &a, const auto &b) { return a->CargoName() < b->CargoName(); }));
+        QCOMPARE(CompatibleCargoCount(FCatalogue.CargoInfoList), int(QSet<QString>([&] {
+                                                                         QSet<QString> c;
+                                                                         for (const QString &p : pairs)
+                                                                             c.insert(p.section('|', 0, 0));
+                                                                         return c;
+                                                                     }())
+                                                                         .size()));
+    }
+
+    void realSaveLearner_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("compiled table") << false;
+        QTest::newRow("empty table") << true;
+    }
+    void realSaveLearner()
+    {
+        QFETCH(bool, empty);
+        if (!QFile::exists(kRealSave))
+            QSKIP("real save not available");
+        GameSaveLines save;
+        QVERIFY(save.LoadFromFile(kRealSave).ok());
+        const auto table = empty ? TDistanceTable::Build({}, {}) : FCatalogue.Distances.Snapshot();
+        const std::vector<TLearnedDistance> indexed = CollectUnknownDistances(save, *table);
+        const std::vector<TLearnedDistance> scanned = CollectUnknownDistancesByScan(save.Lines(), *table);
+        QCOMPARE(indexed.size(), scanned.size());
+        QSet<QString> pairs;
+        for (size_t i = 0; i < indexed.size(); ++i) {
+            QCOMPARE(indexed[i].Departure, scanned[i].Departure);
+            QCOMPARE(indexed[i].Target, scanned[i].Target);
+            QCOMPARE(indexed[i].KM, scanned[i].KM);
+            QCOMPARE(indexed[i].FerryTime, scanned[i].FerryTime);
+            const TLearnedDistance &d = indexed[i];
+            QVERIFY(!table->DistanceExists(d.Departure, d.Target));
+            QVERIFY(!table->DistanceExists(d.Target, d.Departure));
+            QVERIFY(d.KM >= 1 && d.KM != kUnknownDistanceKm);
+            pairs.insert(d.Departure + "," + d.Target);
+        }
+        // 1,416 offers, of which those with a target and a distance are collected when the table
+        // knows nothing; the compiled table already knows every pair of this save.
+        if (empty)
+            QCOMPARE(int(indexed.size()), 1323);
+        else
+            QCOMPARE(int(indexed.size()), 0);
+        qInfo("collected %d offers, %d distinct pairs", int(indexed.size()), int(pairs.size()));
+    }
+
+    void learnerEdgeCases()
+    {
+        const auto table = TDistanceTable::Build({"known,x,100,0"}, {});
+        const QStringList lines{"company : company.volatile.c.x {",
+                                " job_offer: 3",
+                                " job_offer[0]: o0",
+                                " job_offer[1]: o1",
+                                "}",
+                                "",
+                                "job_offer_data : o0 {",
+                                " target: \"\"",
+                                " shortest_distance_km: 50",
+                                " ferry_time: 0",
+                                "}",
+                                "",
+                                "job_offer_data : o1 {",
+                                " target: \"d.y\"",
+                                " shortest_distance_km: 70",
+                                " ferry_time: 30",
+                                "}",
+                                "",
+                                "company : company.volatile.c.known {",
+                                " job_offer: 3",
+                                " job_offer[0]: p0",
+                                " job_offer[1]: p1",
+                                " job_offer[2]: p2",
+                                "}",
+                                "",
+                                "job_offer_data : p0 {",
+                                " target: \"d.x\"",
+                                " shortest_distance_km: 90",
+                                " ferry_time: 0",
+                                "}",
+                                "job_offer_data : p1 {",
+                                " target: \"d.z\"",
+                                " shortest_distance_km: 1234",
+                                "}",
+                                "job_offer_data : p2 {",
+                                " target: \"d.w\"",
+                                " shortest_distance_km: 0",
+                                "}"};
+        const GameSaveLines save = SaveOf(lines);
+        const std::vector<TLearnedDistance> found = CollectUnknownDistances(save, *table);
+        // o0 has no target (the walk looks on and finds none), o1 is collected; p0 is known in
+        // reverse, p1 is the unknown marker, p2 has no distance.
+        QCOMPARE(found.size(), size_t(1));
+        QCOMPARE(found[0].Departure, QString("x"));
+        QCOMPARE(found[0].Target, QString("y"));
+        QCOMPARE(found[0].KM, 70);
+        QCOMPARE(found[0].FerryTime, 30);
+        QCOMPARE(CollectUnknownDistancesByScan(lines, *table).size(), size_t(1));
+        std::atomic<bool> stop{true};
+        QVERIFY(CollectUnknownDistances(save, *table, &stop).empty());
+    }
+
+    void loadsGeneratedProfilesWithoutCarryOver()
+    {
+        QTemporaryDir dir;
+        const savegen::Catalogue cat = savegen::Catalogue::FromResources();
+        savegen::Options opt;
+        opt.Lines = 3000;
+        opt.Profiles = 2;
+        QVERIFY(savegen::WriteGameFolder(cat, opt, dir.path()));
+
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        catalogue.Distances.SetUserFolder(dir.path());
+        catalogue.Distances.ReloadDistances();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        QCOMPARE(session.ProfileList().Count(), 2);
+        Recorder sink;
+        ProfileLoadContext context{catalogue, decrypter, &sink, &sink, false};
+
+        QCOMPARE(session.LoadProfile(0, context).Status, ProfileLoadStatus::NoProfileSelected);
+        QCOMPARE(session.LoadProfile(3, context).Status, ProfileLoadStatus::NoProfileSelected);
+
+        QSet<QString> pairsPerProfile[2];
+        QStringList companiesPerProfile[2];
+        for (int p : {1, 0}) {
+            const ProfileLoadResult result = session.LoadProfile(p + 1, context);
+            QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+            QVERIFY(session.IsProfileLoaded());
+            QCOMPARE(session.CurrentProfileComboIndex(), p + 1);
+            QCOMPARE(result.StatusText,
+                     "Profile \"" + session.CurrentProfile()->ProfileName() + "\" loaded successfully");
+            pairsPerProfile[p] = PairsOfCatalogue(catalogue);
+            QCOMPARE(pairsPerProfile[p], PairsByPosition(session.SaveLines().Lines(), catalogue));
+            for (int i = 0; i < session.CompanyList().Count(); ++i)
+                companiesPerProfile[p] << session.CompanyList().At(i)->CompanyName();
+            QVERIFY(!sink.Countries.isEmpty());
+            QVERIFY(session.GameTime() >= 600);
+            QVERIFY(!session.LastVisitedCity().isEmpty());
+            QVERIFY(!session.QuickSaveChanged());
+        }
+        // The second load (profile 0) holds only its own companies and pairs.
+        GameSaveLines first;
+        QVERIFY(first.LoadFromFile(session.CurrentProfile()->GameFilePath()).ok());
+        TCompanyList own;
+        LoadCompaniesFromGameFile(first, own);
+        QCOMPARE(session.CompanyList().Count(), own.Count());
+        QVERIFY(pairsPerProfile[0] != pairsPerProfile[1]);
+
+        // The save watch notices a newer quick-save.
+        const QString game = session.CurrentProfile()->GameFilePath();
+        QFile touch(game);
+        QVERIFY(touch.open(QIODevice::ReadWrite));
+        QVERIFY(touch.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        touch.close();
+        QVERIFY(session.QuickSaveChanged());
+        session.RecordQuickSaveTime();
+        QVERIFY(!session.QuickSaveChanged());
+        QCOMPARE(session.ProfileFolderToOpen(), session.CurrentProfile()->ProfilePath());
+    }
+
+    // After a load the learner runs on its own copy, writes the user file once and the profile's
+    // marks are applied again to the table it swapped in.
+    void sessionLearnerHandsOverAndMarksAgain()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 4000;
+        opt.Profiles = 1;
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        catalogue.Distances.SetUserFolder(dir.path());
+        catalogue.Distances.ReloadDistances();
+        const auto before = catalogue.Distances.Snapshot();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        int learned = 0;
+        session.OnDistancesLearned = [&learned] { ++learned; };
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
+        QVERIFY(session.LoadProfile(1, context).Loaded());
+        QVERIFY(session.UnknownDistancesThread());
+        QVERIFY(session.UnknownDistancesThread()->wait(30000));
+        QTRY_COMPARE(learned, 1);
+        QVERIFY(QFile::exists(catalogue.Distances.UserFilePath()));
+        const auto after = catalogue.Distances.Snapshot();
+        QVERIFY(after != before);
+        QVERIFY(after->Entries().size() > before->Entries().size());
+        int marked = 0;
+        for (const TDistanceData &e : after->Entries()) {
+            const bool outside = !catalogue.Countries.CityInSetIgnoringCase(e.Departure()) ||
+                                 !catalogue.Countries.CityInSetIgnoringCase(e.Destination());
+            QCOMPARE(e.ItemDeactivatedForProfile(), outside);
+            marked += outside ? 1 : 0;
+        }
+        QVERIFY(marked > 0);
+        // A second load stops the finished learner and starts a new one, which finds nothing new.
+        QVERIFY(session.LoadProfile(1, context).Loaded());
+        session.StopUnknownDistancesThread();
+        QVERIFY(!session.UnknownDistancesThread());
+    }
+
+    // Bad saves: a clear status, no profile, nothing changed on disk.
+    void badSaves_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::newRow("empty") << QByteArray() << int(ProfileLoadStatus::NotDecoded);
+        QTest::newRow("binary garbage") << QByteArray("\x01\x02\xff\xfe garbage", 13)
+                                        << int(ProfileLoadStatus::NotDecoded);
+        QTest::newRow("encrypted") << QByteArray("ScsC\x00\x01", 6) << int(ProfileLoadStatus::NotDecoded);
+        QTest::newRow("truncated") << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n companies: 5\r\n companies[0]: co")
+                                   << int(ProfileLoadStatus::Loaded);
+        QTest::newRow("gigantic line") << "SiiNunit\r\n{\r\n game_time: " + QByteArray(8 << 20, '9') + "\r\n}"
+                                       << int(ProfileLoadStatus::Loaded);
+    }
+    void badSaves()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("profiles/50/profile.sii"), "SiiNunit\r\n{\r\n profile_name: P\r\n}\r\n");
+        WriteFile(dir.filePath("profiles/50/save/quicksave/game.sii"), bytes);
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        QCOMPARE(session.ProfileList().Count(), 1);
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const ProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(int(result.Status), status);
+        if (!result.Loaded()) {
+            QVERIFY(!session.IsProfileLoaded());
+            QVERIFY(session.CompanyList().Count() == 0);
+            QVERIFY(result.StatusText.contains("could not be decoded"));
+        } else {
+            QCOMPARE(session.GameTime(), status == int(ProfileLoadStatus::Loaded) && bytes.size() > 1000 ? 600 : 0);
+        }
+        QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytes);
+    }
+
+    void missingQuickSave()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("profiles/50/profile.sii"), "SiiNunit\r\n{\r\n profile_name: \"Pat\"\r\n}\r\n");
+        TCatalogue catalogue;
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const ProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, ProfileLoadStatus::NoQuickSave);
+        QCOMPARE(result.StatusText, QString("Error: no quick save files have been found for the profile \"Pat\""));
+        QVERIFY(!session.IsProfileLoaded());
+    }
+
+    // The learner thread hands its pairs over once; a stopped one writes nothing.
+    void learnerThread()
+    {
+        QTemporaryDir dir;
+        TDistances distances(dir.path());
+        distances.SetCompiledLines({"a,b,10,0"});
+        distances.ReloadDistances();
+        const GameSaveLines save =
+            SaveOf({"company : company.volatile.c.a {", " job_offer: 1", " job_offer[0]: o", "}",
+                    "job_offer_data : o {", " target: \"d.z\"", " shortest_distance_km: 77", " ferry_time: 0", "}"});
+        {
+            TGetUnkownDistances stopped(save, distances);
+            stopped.RequestStop();
+            stopped.start();
+            QVERIFY(stopped.wait(5000));
+            QVERIFY(!stopped.HandedOver());
+            QVERIFY(!QFile::exists(distances.UserFilePath()));
+        }
+        TGetUnkownDistances learner(save, distances);
+        QSignalSpy learned(&learner, &TGetUnkownDistances::DistancesLearned);
+        learner.start();
+        QVERIFY(learner.wait(10000));
+        QVERIFY(learner.HandedOver());
+        QCOMPARE(learned.count(), 1);
+        QVERIFY(distances.DistanceExists("a", "z"));
+        QVERIFY(distances.DistanceExists("z", "a"));
+        QCOMPARE(distances.GetDistance("a", "z").KM, 77);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfileLoad)
+#include "test_profileload.moc"
