@@ -1,48 +1,58 @@
 #include "app/loadsequence.h"
 
+#include "savegame/siidecryption.h"
 #include "ui/programstate.h"
 
 namespace kvn {
 
 void TLoadSequence::CreateCatalogueLists()
 {
-    // Not yet wired: the catalogue lists arrive with the catalogue loaders.
+    // The trailer and cargo lists belong to the catalogue and the save's lines to the profile
+    // session, both made with the program state, so they exist already.
 }
 
 void TLoadSequence::LoadDistances()
 {
-    // Not yet wired: the distance table arrives with the distance loader.
+    FState.Catalogue.Distances.SetUserFolder(FState.ProgramFolder);
+    FState.Catalogue.Distances.ReloadDistances();
 }
 
 void TLoadSequence::LoadTrailerDefinitions()
 {
-    // Not yet wired: arrives with the trailer loader.
+    LoadTrailerDefinitionsFromResource(FState.Catalogue.TrailerDefinitionDataList);
 }
 
 void TLoadSequence::LoadCargos()
 {
-    // Not yet wired: arrives with the cargo loader.
+    LoadCargosFromResource(FState.Catalogue.CargoInfoList);
 }
 
 bool TLoadSequence::ListProfiles()
 {
-    // Not yet wired: arrives with the profile search.
-    return false;
+    // The search frees the profiles a loaded profile would point into.
+    FState.Session.Unload();
+    const SiiDecrypter decrypter(FState.ProgramFolder);
+    FState.LastProfileSearch = kvn::ListProfiles(FState.Session.ProfileList(), decrypter);
+    return FState.LastProfileSearch.GameFolderExists;
 }
 
 QStringList TLoadSequence::ProfileCaptions() const
 {
-    return {};
+    QStringList captions;
+    const TProfileList &profiles = FState.Session.ProfileList();
+    for (int i = 0; i < profiles.Count(); ++i)
+        captions << profiles.At(i)->ProfileName() + QStringLiteral(" - ") + profiles.At(i)->CompanyName();
+    return captions;
 }
 
 int TLoadSequence::ProfileCount() const
 {
-    return 0;
+    return kvn::ProfileCount(FState.Session.ProfileList());
 }
 
 bool TLoadSequence::GameDocumentsFolderExists() const
 {
-    return false;
+    return FState.LastProfileSearch.GameFolderExists;
 }
 
 } // namespace kvn

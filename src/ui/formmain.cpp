@@ -152,7 +152,7 @@ void TFormMain::FormCreate()
     Edit2->setValidator(digitsOnly);
     SpinEdit1->setRange(1, 8);
 
-    ReadDatabaseInfo(FState.DatabaseInfo);
+    ReadDatabaseInfo(FState.Catalogue.DatabaseInfo);
     // The job list, the history list and their views arrive with their own code.
 }
 
@@ -400,7 +400,7 @@ void TFormMain::Image100Click()
 
 void TFormMain::ShowDatabaseInformation()
 {
-    ShowDatabaseInformationMessage(FState.Texts, FState.DatabaseInfo, this);
+    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this);
 }
 
 } // namespace kvn

@@ -128,7 +128,7 @@ void TFormMain::SaveSettings()
 
 void TFormMain::StopUnknownDistancesLearner()
 {
-    // The distance learner thread is stopped here once it exists.
+    FState.Session.StopUnknownDistancesThread();
 }
 
 void TFormMain::closeEvent(QCloseEvent *Event)

@@ -2,8 +2,10 @@
 // (or by a test) and handed to the window by reference.
 #pragma once
 
-#include "catalogue/resources.h"
+#include "catalogue/catalogue.h"
 #include "lang/languages.h"
+#include "savegame/profiles.h"
+#include "savegame/profilesession.h"
 
 #include <QString>
 
@@ -14,7 +16,11 @@ struct TProgramState {
     QString ProgramFolder;
     QString LanguageCode;
     TLanguageTexts Texts;
-    TDatabaseInfo DatabaseInfo;
+    TCatalogue Catalogue;
+    // The profiles found, the loaded profile and its save lines.
+    TProfileSession Session;
+    // What the last profile search found out about the game's folders.
+    ProfileSearchResult LastProfileSearch;
 };
 
 } // namespace kvn

@@ -75,6 +75,7 @@ private slots:
     void loadsOnceWithoutGameFolder();
     void closeDuringCargoLoadingWaitsForTheEnd();
     void closesAtOnceWhenIdle();
+    void loadsCatalogueAndFindsProfile();
     void screenshots();
 
 private:
@@ -244,6 +245,38 @@ void TestFormMain::closesAtOnceWhenIdle()
     QVERIFY(finished.wait(10000));
     QVERIFY(form.close());
     QVERIFY(!form.WantClose());
+}
+
+void TestFormMain::loadsCatalogueAndFindsProfile()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QString profile = home.path() + "/.local/share/Euro Truck Simulator 2/profiles/4A6F686E/";
+    QVERIFY(QDir().mkpath(profile));
+    QFile sii(profile + "profile.sii");
+    QVERIFY(sii.open(QIODevice::WriteOnly));
+    sii.write("SiiNunit\n{\nuser_profile : _nameless.1 {\n company_name: \"Kestrel Haulage\"\n"
+              " profile_name: \"John\"\n}\n}\n");
+    sii.close();
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    form.show();
+    const bool loaded = finished.wait(20000);
+    qputenv("XDG_DATA_HOME", oldData);
+    QVERIFY(loaded);
+    QCOMPARE(fixture.Status(), fixture.Main("status-profiles-and-meta-loaded"));
+    QCOMPARE(form.ComboBox1->count(), 2);
+    QCOMPARE(form.ComboBox1->itemText(0), fixture.Main("label-select-a-profile"));
+    QCOMPARE(form.ComboBox1->itemText(1), QString("John - Kestrel Haulage"));
+    QCOMPARE(form.ComboBox1->currentIndex(), 0);
+    QCOMPARE(form.Label1->text(), fixture.Main("label-profile-found"));
+    QVERIFY(!fixture.State.Catalogue.TrailerDefinitionDataList.empty());
+    QVERIFY(!fixture.State.Catalogue.CargoInfoList.empty());
+    QVERIFY(fixture.State.Catalogue.Distances.Snapshot());
 }
 
 void TestFormMain::screenshots()
