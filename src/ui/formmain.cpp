@@ -50,7 +50,7 @@ public:
 
 // The layout is in pixels, so the font is sized in pixels too: 11 px is Tahoma 8 pt at the
 // 96 dots per inch the layout was drawn for. Without Tahoma the system's sans-serif face takes
-// its place one pixel smaller, since the usual replacements run wider.
+// its place, made smaller where its wider letters would not fit (FitFontToTexts).
 QFont WindowFont()
 {
     if (QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) {
@@ -60,7 +60,7 @@ QFont WindowFont()
     }
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(10);
+    font.setPixelSize(11);
     return font;
 }
 
@@ -266,13 +266,13 @@ void TFormMain::ConfigureWidgets()
 
     for (QPushButton *button : {Button8, Button5, Button3, Button6, Button2, Button4})
         button->setEnabled(false);
-    Button8->setIcon(IconPicture(QStringLiteral("random"), 16));
-    Button3->setIcon(IconPicture(QStringLiteral("plus"), 16));
+    Button8->setIcon(IconPicture(QStringLiteral("arrows-circular"), 16));
+    Button3->setIcon(IconPicture(QStringLiteral("plus-green"), 16));
     Button5->setIcon(IconPicture(QStringLiteral("tick"), 16));
 
     // The locks' behaviour comes with the lock code; they start open.
     for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9})
-        lock->SetPicture(IconPicture(QStringLiteral("lock-open"), 16));
+        lock->SetPicture(IconPicture(QStringLiteral("padlock-open"), 16));
 
     ClearPreviewLabels();
     QPalette faderPalette = TextFader1->palette();
@@ -288,7 +288,7 @@ void TFormMain::ConfigureWidgets()
     ProgressBar1->setGeometry(ProgressBar1->x(), ComboBox11->y(), ProgressBar1->width(), ComboBox11->height());
 
     Image101->SetPicture(IconPicture(QStringLiteral("info"), 48));
-    Image100->SetPicture(IconPicture(QStringLiteral("help"), 48));
+    Image100->SetPicture(IconPicture(QStringLiteral("smiley-puzzled"), 48));
     connect(Image101, &TClickImage::clicked, this, &TFormMain::ShowDatabaseInformation);
     connect(Image100, &TClickImage::clicked, this, &TFormMain::Image100Click);
     Button9->setEnabled(false);
@@ -339,6 +339,51 @@ void TFormMain::ApplyInterfaceTexts()
             label->setText(entry.Text);
         }
     }
+    FitFontToTexts();
+}
+
+bool TFormMain::TextsFit(const QFont &Font) const
+{
+    const QFontMetrics metrics(Font);
+    const auto fits = [&metrics](const QString &Text, int Room) { return metrics.horizontalAdvance(Text) <= Room; };
+    for (const QWidget *widget : findChildren<QWidget *>()) {
+        if (const auto *group = qobject_cast<const QGroupBox *>(widget)) {
+            if (!fits(group->title(), group->width() - 12))
+                return false;
+        } else if (const auto *check = qobject_cast<const QCheckBox *>(widget)) {
+            if (!fits(check->text(), check->width() - 22))
+                return false;
+        } else if (const auto *button = qobject_cast<const QPushButton *>(widget)) {
+            const int iconRoom = button->icon().isNull() ? 0 : 22;
+            if (!fits(button->text(), button->width() - 10 - iconRoom))
+                return false;
+        } else if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+            if (!label->wordWrap() && label->textFormat() != Qt::RichText && !fits(label->text(), label->width()))
+                return false;
+        }
+    }
+    // The urgency and backup entries get their texts at the first paint.
+    const std::pair<const QComboBox *, const char *> entries[] = {
+        {ComboBox10, "urgency-standard"},
+        {ComboBox10, "urgency-important"},
+        {ComboBox10, "urgency-urgent"},
+        {ComboBox11, "backup-restore-savegame"},
+        {ComboBox11, "backup-restore-delete-all-backups"},
+    };
+    for (const auto &[combo, key] : entries)
+        if (!fits(MainText(QLatin1String(key)), combo->width() - 30))
+            return false;
+    return true;
+}
+
+void TFormMain::FitFontToTexts()
+{
+    // The layout is fixed in pixels; a wider face or a long translation could cut texts off, so
+    // the font steps down a pixel at a time until every text fits, but never below 8 pixels.
+    QFont fitted = font();
+    while (fitted.pixelSize() > 8 && !TextsFit(fitted))
+        fitted.setPixelSize(fitted.pixelSize() - 1);
+    setFont(fitted);
 }
 
 QString TFormMain::MainText(const QString &Key) const
@@ -358,8 +403,8 @@ void TFormMain::SetTextFader(const QString &Text, bool DoAnimate)
 
 void TFormMain::SetCustomWeightEnabled(bool Enabled)
 {
-    Image11->SetPicture(IconPicture(Enabled ? QStringLiteral("minus") : QStringLiteral("minus-grey"), 16));
-    Image12->SetPicture(IconPicture(Enabled ? QStringLiteral("plus") : QStringLiteral("plus-grey"), 16));
+    Image11->SetPicture(IconPicture(Enabled ? QStringLiteral("minus-red") : QStringLiteral("minus-grey"), 16));
+    Image12->SetPicture(IconPicture(Enabled ? QStringLiteral("plus-green") : QStringLiteral("plus-grey"), 16));
     TrackBar1->setEnabled(Enabled);
 }
 

@@ -152,6 +152,8 @@ private:
     void StopUnknownDistancesLearner();
 
     QString MainText(const QString &Key) const;
+    bool TextsFit(const QFont &Font) const;
+    void FitFontToTexts();
 
     TProgramState &FState;
     TLoadSteps &FLoadSteps;
