@@ -7,9 +7,11 @@
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -76,6 +78,7 @@ private slots:
     void closeDuringCargoLoadingWaitsForTheEnd();
     void closesAtOnceWhenIdle();
     void loadsCatalogueAndFindsProfile();
+    void databaseInformationMessage();
     void screenshots();
 
 private:
@@ -277,6 +280,30 @@ void TestFormMain::loadsCatalogueAndFindsProfile()
     QVERIFY(!fixture.State.Catalogue.TrailerDefinitionDataList.empty());
     QVERIFY(!fixture.State.Catalogue.CargoInfoList.empty());
     QVERIFY(fixture.State.Catalogue.Distances.Snapshot());
+}
+
+void TestFormMain::databaseInformationMessage()
+{
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    QVERIFY(fixture.State.Catalogue.DatabaseInfo.TrailerLineCount > 0); // read at creation
+    QString text, title;
+    int buttons = 0;
+    QTimer::singleShot(50, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        text = box->text().replace("\r\n", "\n");
+        title = box->windowTitle();
+        buttons = int(box->buttons().size());
+        box->defaultButton()->click();
+    });
+    QTest::mouseClick(form.Image101, Qt::LeftButton);
+    QCOMPARE(title, QString("Information"));
+    QCOMPARE(buttons, 1);
+    QVERIFY2(text.startsWith("Database information\nLast updated: "), qPrintable(text));
+    QVERIFY(text.contains(QString("Trailer count: %1\n").arg(fixture.State.Catalogue.DatabaseInfo.TrailerLineCount)));
+    QVERIFY(text.contains("Scandinavia, Vive la France!, Heavy Cargo, High Power Cargo."));
 }
 
 void TestFormMain::screenshots()
