@@ -13,7 +13,8 @@ void TLoadSequence::CreateCatalogueLists()
 
 void TLoadSequence::LoadDistances()
 {
-    FState.Catalogue.Distances.SetUserFolder(FState.ProgramFolder);
+    FState.Catalogue.Distances.SetUserFolder(FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder
+                                                                              : FState.UserFilesFolder);
     FState.Catalogue.Distances.ReloadDistances();
 }
 

@@ -12,9 +12,12 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Names the user's data folder, shared with the command-line tool.
+    QApplication::setApplicationName(QStringLiteral("Kestrovan"));
 
     kvn::TProgramState state;
     state.ProgramFolder = kvn::ProgramFolderPath();
+    state.UserFilesFolder = kvn::UserFilesFolderFor(state.ProgramFolder);
     state.LanguageCode = kvn::GetSystemLanguageCode();
     state.Texts.LoadMessageTexts(state.ProgramFolder, state.LanguageCode);
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace kvn {
 
@@ -14,6 +15,18 @@ QString ProgramFolderPath()
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;
+}
+
+QString UserFilesFolderFor(const QString &ProgramFolder)
+{
+    if (QFileInfo(ProgramFolder).isWritable())
+        return ProgramFolder;
+    QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data))
+        return ProgramFolder;
+    if (!data.endsWith(u'/'))
+        data += u'/';
+    return data;
 }
 
 bool CheckDecrypterPresent(const QString &ProgramFolder, const TLanguageTexts &Texts, const TShowError &ShowError)

@@ -14,6 +14,10 @@ inline const QString kDecrypterFileName = QStringLiteral("SII_Decrypt.exe");
 // The program's own folder with a trailing "/".
 QString ProgramFolderPath();
 
+// ProgramFolder when the program may write there (a copy unpacked by the user), otherwise the
+// user's data folder for this program (an installed package); ends in "/".
+QString UserFilesFolderFor(const QString &ProgramFolder);
+
 // Shows an error with a single OK button: (message, caption).
 using TShowError = std::function<void(const QString &Message, const QString &Caption)>;
 

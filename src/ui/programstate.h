@@ -14,6 +14,10 @@ namespace kvn {
 struct TProgramState {
     // The program's own folder, ending in "/": every file of the program is found from it.
     QString ProgramFolder;
+    // Where the program's own files (settings, job history, learnt distances) are written: the
+    // program's folder, or the user's data folder where the program's folder is not writable.
+    // Empty means the program's folder.
+    QString UserFilesFolder;
     QString LanguageCode;
     TLanguageTexts Texts;
     TCatalogue Catalogue;

@@ -21,6 +21,7 @@ private slots:
     void captionOfThisBuild();
     void decrypterCheck_data();
     void decrypterCheck();
+    void userFilesStayBesideAWritableProgram();
     void catalogueDateTime_data();
     void catalogueDateTime();
     void databaseInformationArgs();
@@ -119,6 +120,13 @@ void TestStartup::decrypterCheck()
     QVERIFY2(shown[0].contains("The file \"SII_Decrypt.exe\" is missing."), qPrintable(shown[0]));
     QVERIFY(shown[0].startsWith("An error occured!\r\n\r\n"));
     QCOMPARE(shown[1], QString("Error"));
+}
+
+void TestStartup::userFilesStayBesideAWritableProgram()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QCOMPARE(UserFilesFolderFor(folder.path() + "/"), folder.path() + "/");
 }
 
 void TestStartup::catalogueDateTime_data()
