@@ -39,6 +39,9 @@ TestProgram::TRun TestProgram::RunProgram(const QString &Folder, const QString &
     const QString logFile = QDir(Home).filePath("watch.log");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LANG", "en_US.UTF-8"); // the language code "en"
+    env.remove("LC_ALL");
+    env.remove("LANGUAGE");
     env.insert("HOME", Home);
     env.insert("XDG_DATA_HOME", Home + "/.local/share");
     env.insert("XDG_CONFIG_HOME", Home + "/.config");
@@ -67,16 +70,26 @@ TestProgram::TRun TestProgram::RunProgram(const QString &Folder, const QString &
 void TestProgram::missingDecrypterEndsWithOneError_data()
 {
     QTest::addColumn<bool>("folderOfThatName");
-    QTest::newRow("no file") << false;
-    QTest::newRow("a folder named like the decrypter") << true;
+    QTest::addColumn<bool>("translated");
+    QTest::newRow("no file") << false << false;
+    QTest::newRow("a folder named like the decrypter") << true << false;
+    QTest::newRow("language file beside the program") << false << true;
 }
 
 void TestProgram::missingDecrypterEndsWithOneError()
 {
     QFETCH(bool, folderOfThatName);
+    QFETCH(bool, translated);
     QTemporaryDir folder, home;
     QVERIFY(folder.isValid() && home.isValid());
     QVERIFY(CopyProgram(folder.path(), false));
+    if (translated) {
+        // Found from the program's folder although the program starts in another folder.
+        QVERIFY(QDir(folder.path()).mkdir("languages"));
+        QFile lang(folder.path() + "/languages/en.lang");
+        QVERIFY(lang.open(QIODevice::WriteOnly));
+        lang.write("[msgbox]\ncaption-error=Fehler\nmsg-decrypter-not-found=Die Datei %s fehlt.\n");
+    }
     if (folderOfThatName)
         QVERIFY(QDir(folder.path()).mkdir("SII_Decrypt.exe"));
 
@@ -85,12 +98,14 @@ void TestProgram::missingDecrypterEndsWithOneError()
     const QStringList shown = run.Log.filter(QRegularExpression("^shown "));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith("shown QMessageBox"), qPrintable(shown[0]));
-    QVERIFY(run.Log.contains("title Error"));
+    QVERIFY(run.Log.contains(translated ? "title Fehler" : "title Error"));
     QVERIFY(run.Log.contains("buttons 1"));
     QVERIFY(run.Log.contains("icon 3")); // critical
     const QStringList text = run.Log.filter(QRegularExpression("^text "));
     QCOMPARE(text.size(), 1);
-    QVERIFY2(text[0].contains("The file \"SII_Decrypt.exe\" is missing."), qPrintable(text[0]));
+    const QString expected =
+        translated ? "Die Datei SII_Decrypt.exe fehlt." : "The file \"SII_Decrypt.exe\" is missing.";
+    QVERIFY2(text[0].contains(expected), qPrintable(text[0]));
 }
 
 void TestProgram::startsWithDecrypterAndNoGameFolder()
