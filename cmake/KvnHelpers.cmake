@@ -32,6 +32,7 @@ function(kvn_add_qtest)
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
   target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     KVN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     KVN_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"

@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "jobs/backup.h"
 #include "savegame/profiles.h"
 
@@ -7,21 +8,9 @@
 #include <QTest>
 
 using namespace kvn;
+using namespace kvntest;
 
 namespace {
-
-void WriteBytes(const QString &Path, const QByteArray &Data)
-{
-    QFile f(Path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(Data), Data.size());
-}
-
-QByteArray ReadBytes(const QString &Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -38,7 +27,7 @@ private slots:
         QDir(FDir.path()).removeRecursively();
         QDir().mkpath(FDir.path() + "/save/quicksave");
         FProfile.SetQuickSavePath(FDir.path() + "/save/quicksave/");
-        WriteBytes(FProfile.GameFilePath(), "SiiNunit\r\n{\r\n}\r\n");
+        WriteRaw(FProfile.GameFilePath(), "SiiNunit\r\n{\r\n}\r\n");
     }
 
     void namesAndFolder()
@@ -53,12 +42,12 @@ private slots:
         const QDateTime t(QDate(2026, 1, 2), QTime(3, 4, 5));
         const TBackupResult first = BackupSaveFile(FProfile, FProfile.GameFilePath(), t);
         QVERIFY2(first.Ok, qPrintable(first.Error));
-        WriteBytes(FProfile.GameFilePath(), "changed");
+        WriteRaw(FProfile.GameFilePath(), "changed");
         const TBackupResult second = BackupSaveFile(FProfile, FProfile.GameFilePath(), t);
         QVERIFY2(second.Ok, qPrintable(second.Error));
         QVERIFY(first.BackupPath != second.BackupPath);
-        QCOMPARE(ReadBytes(first.BackupPath), QByteArray("SiiNunit\r\n{\r\n}\r\n"));
-        QCOMPARE(ReadBytes(second.BackupPath), QByteArray("changed"));
+        QCOMPARE(ReadRaw(first.BackupPath), QByteArray("SiiNunit\r\n{\r\n}\r\n"));
+        QCOMPARE(ReadRaw(second.BackupPath), QByteArray("changed"));
         QStringList names = ListBackups(FProfile);
         names.sort();
         QCOMPARE(names, QStringList({"2026-01-02 03-04-05.bak", "2026-01-02 03-04-05_2.bak"}));
@@ -74,7 +63,7 @@ private slots:
     // A backup folder that cannot be created (a file stands in its way) is reported, not ignored.
     void blockedFolderIsAFailure()
     {
-        WriteBytes(FProfile.QuickSavePath() + "~Kestrovan Backups", "in the way");
+        WriteRaw(FProfile.QuickSavePath() + "~Kestrovan Backups", "in the way");
         const TBackupResult r = BackupSaveFile(FProfile, FProfile.GameFilePath());
         QVERIFY(!r.Ok);
         QVERIFY(!r.Error.isEmpty());
@@ -97,7 +86,7 @@ private slots:
         const TBackupResult b = BackupSaveFile(FProfile, FProfile.GameFilePath());
         QVERIFY(b.Ok);
         const QString name = QFileInfo(b.BackupPath).fileName();
-        WriteBytes(FProfile.GameFilePath(), "written by the writer");
+        WriteRaw(FProfile.GameFilePath(), "written by the writer");
 
         QString asked;
         TBackupActionResult r = RestoreBackup(FProfile, name, [&](const QString &Text) {
@@ -105,14 +94,14 @@ private slots:
             return false;
         });
         QCOMPARE(r.Outcome, TBackupOutcome::Declined);
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), QByteArray("written by the writer"));
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), QByteArray("written by the writer"));
         QCOMPARE(asked, "Confirmation\r\n\r\nDo you really want to restore your previous savegame backup \"" + name +
                             "\"?\r\nThis will result in a loss of your old savegame!\r\n\r\nAre you sure you want to "
                             "continue?");
 
         r = RestoreBackup(FProfile, name, [](const QString &) { return true; });
         QCOMPARE(r.Outcome, TBackupOutcome::Done);
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), QByteArray("SiiNunit\r\n{\r\n}\r\n"));
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), QByteArray("SiiNunit\r\n{\r\n}\r\n"));
         QVERIFY(ListBackups(FProfile).isEmpty());
         // Nothing else (no temporary file) is left beside game.sii.
         QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::Files), QStringList({"game.sii"}));
@@ -122,14 +111,14 @@ private slots:
     void failedRestoreKeepsBoth()
     {
         QDir().mkpath(BackupFolder(FProfile));
-        WriteBytes(BackupFolder(FProfile) + "old.bak", "old save");
+        WriteRaw(BackupFolder(FProfile) + "old.bak", "old save");
         // game.sii turned into a folder: the copy cannot be renamed over it.
         QFile::remove(FProfile.GameFilePath());
         QDir().mkpath(FProfile.GameFilePath());
         const TBackupActionResult r = RestoreBackup(FProfile, "old.bak", [](const QString &) { return true; });
         QCOMPARE(r.Outcome, TBackupOutcome::Failed);
         QVERIFY(!r.Error.isEmpty());
-        QCOMPARE(ReadBytes(BackupFolder(FProfile) + "old.bak"), QByteArray("old save"));
+        QCOMPARE(ReadRaw(BackupFolder(FProfile) + "old.bak"), QByteArray("old save"));
         QVERIFY(QFileInfo(FProfile.GameFilePath()).isDir());
     }
 
@@ -148,11 +137,11 @@ private slots:
     void anyFileInTheFolderCanBeRestored()
     {
         QDir().mkpath(BackupFolder(FProfile));
-        WriteBytes(BackupFolder(FProfile) + "my own copy.txt", "mine");
+        WriteRaw(BackupFolder(FProfile) + "my own copy.txt", "mine");
         QCOMPARE(ListBackups(FProfile), QStringList({"my own copy.txt"}));
         QCOMPARE(RestoreBackup(FProfile, "my own copy.txt", [](const QString &) { return true; }).Outcome,
                  TBackupOutcome::Done);
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), QByteArray("mine"));
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), QByteArray("mine"));
     }
 
     void deleteAll()

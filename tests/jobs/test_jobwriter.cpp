@@ -1,4 +1,5 @@
 #include "catalogue/distances.h"
+#include "common/testfiles.h"
 #include "jobs/backup.h"
 #include "jobs/jobhistory.h"
 #include "jobs/jobwriter.h"
@@ -25,12 +26,6 @@ using namespace kvn;
 using namespace kvntest;
 
 namespace {
-
-QByteArray ReadBytes(const QString &Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 class FakeJobWindow : public IJobListWindow {
 public:
@@ -180,7 +175,7 @@ private slots:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QVERIFY(FLines.IndexIsConsistent());
         // The backup holds the save as it was.
-        QCOMPARE(ReadBytes(r.BackupPath), before.join("\r\n").toLatin1() + "\r\n");
+        QCOMPARE(ReadRaw(r.BackupPath), before.join("\r\n").toLatin1() + "\r\n");
         // History: three entries, written after the save.
         TJobList history;
         LoadJobHistory(FDir.path() + "/program", history, nullptr);
@@ -193,15 +188,15 @@ private slots:
     void restoreAfterSave()
     {
         UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         AddJob("a", "berlin", "paris");
         const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
         QVERIFY(r.FileWritten);
-        QVERIFY(ReadBytes(FProfile.GameFilePath()) != before);
+        QVERIFY(ReadRaw(FProfile.GameFilePath()) != before);
         const QString name = QFileInfo(r.BackupPath).fileName();
         QCOMPARE(ListBackups(FProfile), QStringList({name}));
         QCOMPARE(RestoreBackup(FProfile, name, [](const QString &) { return true; }).Outcome, TBackupOutcome::Done);
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QVERIFY(ListBackups(FProfile).isEmpty());
     }
 
@@ -269,11 +264,11 @@ private slots:
         FixtureCompany c{"a", "berlin"};
         c.OfferAttributes = attributes;
         UseSave(BuildSave({c, {"z", "wien"}}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         AddJob("a", "berlin", "paris");
         QCOMPARE(SaveAllJobs(Jobs(), Context()).Written, written);
         if (!written)
-            QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+            QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
     }
 
     void queueOfFiveWithTheEventSecond()
@@ -293,7 +288,7 @@ private slots:
     void twoFailingJobs()
     {
         UseSave(BuildSave({{"a", "berlin"}}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         TJobList list;
         FakeJobWindow w;
         for (const char *company : {"nobody", "noone"}) {
@@ -308,7 +303,7 @@ private slots:
         QVERIFY(!r.FileWritten);
         QCOMPARE(r.StatusText, QString("0 of 2 jobs saved successfully. Don't forget to reload your profile after "
                                        "your next quick save!"));
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QCOMPARE(ListBackups(FProfile).size(), 1);
         QCOMPARE(list.Count(), 0);
         QVERIFY(w.PanelVisible && !w.DeleteEnabled);
@@ -357,7 +352,7 @@ private slots:
     void noBackupNoWrite()
     {
         UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         QFile block(BackupFolder(FProfile).chopped(1));
         QVERIFY(block.open(QIODevice::WriteOnly)); // a file where the backup folder belongs
         block.close();
@@ -366,7 +361,7 @@ private slots:
         QCOMPARE(r.Written, 0);
         QVERIFY(!r.Error.isEmpty());
         QVERIFY(r.StatusText.startsWith("No job was saved: the savegame could not be backed up."));
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
     }
 
@@ -375,7 +370,7 @@ private slots:
     void unwritableQuickSaveFolder()
     {
         UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         QVERIFY(BackupSaveFile(FProfile, FProfile.GameFilePath()).Ok); // the backup folder exists already
         AddJob("a", "berlin", "paris");
         QFile folder(FProfile.QuickSavePath());
@@ -399,7 +394,7 @@ private slots:
         QVERIFY(!r.FileWritten);
         QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii could not be written and was left as it was."),
                  qPrintable(r.StatusText));
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
     }
 
@@ -410,7 +405,7 @@ private slots:
     {
 #ifdef Q_OS_UNIX
         UseSave(BuildSave({{"a", "berlin"}, { "z", "wien" }}));
-        const QByteArray before = ReadBytes(FProfile.GameFilePath());
+        const QByteArray before = ReadRaw(FProfile.GameFilePath());
         AddJob("a", "berlin", "paris"); // the new save is longer than the old one
         int pipeFds[2];
         QCOMPARE(::pipe(pipeFds), 0);
@@ -443,7 +438,7 @@ private slots:
             QSKIP("The file size limit cannot be set here");
         QCOMPARE(WEXITSTATUS(wstatus), 0);
         QVERIFY2(status.startsWith("No job was saved: game.sii could not be written"), status.constData());
-        QCOMPARE(ReadBytes(FProfile.GameFilePath()), before);
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::Files), QStringList({"game.sii"}));
 #else
         QSKIP("File size limits are a POSIX feature");

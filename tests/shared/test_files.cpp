@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "shared/files.h"
 
 #include <QDir>
@@ -10,23 +11,7 @@
 #endif
 
 using namespace kvn;
-
-namespace {
-
-void WriteRaw(const QString &Path, const QByteArray &Data)
-{
-    QFile file(Path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(Data);
-}
-
-QByteArray ReadRaw(const QString &Path)
-{
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using namespace kvntest;
 
 class TestFiles : public QObject {
     Q_OBJECT

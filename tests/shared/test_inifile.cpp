@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "shared/inifile.h"
 
 #include <QDir>
@@ -6,23 +7,11 @@
 #include <memory>
 
 using namespace kvn;
+using namespace kvntest;
 
 Q_DECLARE_METATYPE(kvn::TextEncoding)
 
 namespace {
-
-void WriteRaw(const QString &Path, const QByteArray &Data)
-{
-    QFile file(Path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(Data);
-}
-
-QByteArray ReadRaw(const QString &Path)
-{
-    QFile file(Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray Utf16LE(const char *Ascii)
 {
