@@ -153,7 +153,9 @@ void TFormMain::FormCreate()
     SpinEdit1->setRange(1, 8);
 
     ReadDatabaseInfo(FState.Catalogue.DatabaseInfo);
-    // The job list, the history list and their views arrive with their own code.
+    SetUpViews();
+    SetUpSelection();
+    SetUpRandomiser();
 }
 
 void TFormMain::CreateWidgets()

@@ -139,6 +139,15 @@ private:
     void SetCustomWeightEnabled(bool Enabled);
     void ClearPreviewLabels();
 
+    // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
+    void SetUpSelection();
+
+    // The job and history views, the owner-drawn lists and the options slide (formmainviews.cpp).
+    void SetUpViews();
+
+    // The random job generator and its options (formmainrandom.cpp).
+    void SetUpRandomiser();
+
     // The loading sequence (formmainload.cpp).
     void RunLoadSequence(bool ProfilesOnly);
     void RunOnMainThread(const std::function<void()> &Step);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
+#include "jobs/joblist.h"
 #include "lang/languages.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
@@ -25,6 +26,10 @@ struct TProgramState {
     TProfileSession Session;
     // What the last profile search found out about the game's folders.
     ProfileSearchResult LastProfileSearch;
+    // The jobs queued for the next "Save all jobs".
+    TJobList JobList;
+    // The jobs written earlier, as read from the job history file.
+    TJobList JobHistory;
 };
 
 } // namespace kvn
