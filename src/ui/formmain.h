@@ -21,6 +21,8 @@ class QTreeView;
 
 namespace kvn {
 
+class IJobHistoryWindow;
+class IJobListWindow;
 class TClickImage;
 class TLoadSteps;
 class TTextFader;
@@ -144,6 +146,9 @@ private:
 
     // The job and history views, the owner-drawn lists and the options slide (formmainviews.cpp).
     void SetUpViews();
+    // What the job list and the history tell the window; null until the views exist.
+    IJobListWindow *JobListWindow();
+    IJobHistoryWindow *JobHistoryWindow();
 
     // The random job generator and its options (formmainrandom.cpp).
     void SetUpRandomiser();

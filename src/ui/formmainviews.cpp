@@ -7,4 +7,14 @@ void TFormMain::SetUpViews()
 {
 }
 
+IJobListWindow *TFormMain::JobListWindow()
+{
+    return nullptr;
+}
+
+IJobHistoryWindow *TFormMain::JobHistoryWindow()
+{
+    return nullptr;
+}
+
 } // namespace kvn

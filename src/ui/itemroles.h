@@ -1,0 +1,34 @@
+// What the entries of the owner-drawn lists carry: the filling code stores it, the painting code
+// reads it. The pointers belong to the catalogue or the profile session and outlive the entries,
+// because every reload clears the lists before it frees what they point to.
+#pragma once
+
+#include "catalogue/cargos.h"
+
+#include <QComboBox>
+#include <QVariant>
+
+namespace kvn {
+
+class TProfileInfo;
+
+// ComboBox1: the profile of the entry; entry 0 ("select a profile") carries none.
+inline constexpr int kProfileInfoRole = Qt::UserRole + 1;
+// ComboBox8: the cargo of the entry.
+inline constexpr int kCargoInfoRole = Qt::UserRole + 2;
+// ComboBox9: the trailer definition of the entry.
+inline constexpr int kTrailerDefinitionRole = Qt::UserRole + 3;
+
+template <typename T> T *ItemPointer(const QComboBox *Box, int Index, int Role)
+{
+    if (Box == nullptr || Index < 0 || Index >= Box->count())
+        return nullptr;
+    return static_cast<T *>(Box->itemData(Index, Role).value<void *>());
+}
+
+template <typename T> void SetItemPointer(QComboBox *Box, int Index, int Role, T *Pointer)
+{
+    Box->setItemData(Index, QVariant::fromValue(static_cast<void *>(Pointer)), Role);
+}
+
+} // namespace kvn
