@@ -10,6 +10,7 @@
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 #include "savegen.h"
+#include "siicodec/siicodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <span>
 
 using namespace kvn;
 
@@ -334,6 +337,52 @@ private slots:
             if (key != "form")
                 QVERIFY2(inspected[1].value(key) == inspected[0].value(key), qPrintable(key));
         QVERIFY(inspected[0].value("job_offers").toInt() > 0);
+    }
+
+    // The program's options: each form as asked, the same bytes for the same seed, and nonsense
+    // refused before anything is written.
+    void savegenProgram_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::newRow("text") << QStringList{"--form", "text"} << 0 << QByteArray("SiiN");
+        QTest::newRow("binary") << QStringList{"--form", "binary"} << 0 << QByteArray("BSII");
+        QTest::newRow("encrypted") << QStringList{"--form", "encrypted"} << 0 << QByteArray("ScsC");
+        QTest::newRow("encrypted text") << QStringList{"--form", "encrypted-text"} << 0 << QByteArray("ScsC");
+        QTest::newRow("unknown form") << QStringList{"--form", "zip"} << 2 << QByteArray();
+        QTest::newRow("empty form in list") << QStringList{"--form", "text,"} << 2 << QByteArray();
+        QTest::newRow("seed not a number") << QStringList{"--seed", "abc"} << 2 << QByteArray();
+        QTest::newRow("city not a token") << QStringList{"--form", "binary", "--city", "Den Haag"} << 1 << QByteArray();
+    }
+    void savegenProgram()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, magic);
+        QByteArray bytes[2];
+        for (int k = 0; k < 2; ++k) {
+            const QString file = FDir.path() + QStringLiteral("/savegen%1.sii").arg(k);
+            QFile::remove(file);
+            QProcess p;
+            p.start(QStringLiteral(KVN_BIN_DIR "/kvn-savegen"),
+                    QStringList{"--game-sii", file, "--lines", "600", "--seed", "3"} + args);
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), exitCode);
+            QFile f(file);
+            if (exitCode != 0) {
+                QVERIFY(!f.exists());
+                return;
+            }
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            bytes[k] = f.readAll();
+        }
+        QVERIFY(bytes[0].startsWith(magic));
+        QVERIFY(bytes[0] == bytes[1]);
+        siicodec::TextBuffer text;
+        const auto data = std::span(reinterpret_cast<const uint8_t *>(bytes[0].constData()), size_t(bytes[0].size()));
+        QVERIFY(siicodec::ConvertToText(data, text).status <= siicodec::Status::AlreadyPlain);
+        QVERIFY(text.View().starts_with("SiiNunit\r\n{\r\neconomy : "));
     }
 };
 

@@ -31,11 +31,12 @@ int main(int argc, char **argv)
     parser.process(app);
 
     kvn::savegen::Options options;
-    bool ok = true;
-    options.Seed = parser.value("seed").toULongLong(&ok);
-    const qlonglong lines = parser.value("lines").toLongLong(&ok);
+    bool seedOk = false, linesOk = false, profilesOk = false;
+    options.Seed = parser.value("seed").toULongLong(&seedOk);
+    const qlonglong lines = parser.value("lines").toLongLong(&linesOk);
     options.Lines = lines;
-    const int profiles = parser.value("profiles").toInt();
+    const int profiles = parser.value("profiles").toInt(&profilesOk);
+    bool ok = seedOk && linesOk && profilesOk;
     options.Profiles = profiles;
     options.LastVisitedCity = parser.value("city");
     options.Forms.clear();
@@ -46,7 +47,8 @@ int main(int argc, char **argv)
     }
     if (!ok || lines < 1 || lines > 50000000 || profiles < 1 || profiles > 100 ||
         (parser.isSet("out") == parser.isSet("game-sii"))) {
-        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, and sensible numbers.\n");
+        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, sensible numbers and known "
+                             "forms (text, binary, encrypted, encrypted-text).\n");
         return 2;
     }
     const kvn::savegen::Catalogue catalogue = kvn::savegen::Catalogue::FromResources();
