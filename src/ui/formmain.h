@@ -28,6 +28,10 @@ namespace kvn {
 class IJobHistoryWindow;
 class IJobListWindow;
 class TClickImage;
+class TJobHistoryViewAdapter;
+class TJobListViewAdapter;
+class TJobTreeModel;
+class TWindowSlide;
 class TLoadSteps;
 class TTextFader;
 struct TProgramState;
@@ -153,6 +157,20 @@ private:
     // What the job list and the history tell the window; null until the views exist.
     IJobListWindow *JobListWindow();
     IJobHistoryWindow *JobHistoryWindow();
+    // Where the job history and the program's other own files are written.
+    QString UserFilesFolder() const;
+    void SetUpOwnerDrawnLists();
+    // "Delete selected" and "Delete all".
+    void Button2Click(QObject *Sender);
+    // "Delete history", after asking.
+    void Button9Click();
+    // "Show options / history": slides the window open or closed.
+    void Button10Click();
+    TJobTreeModel *FJobViewModel = nullptr;
+    TJobTreeModel *FJobHistoryViewModel = nullptr;
+    TJobListViewAdapter *FJobListWindow = nullptr;
+    TJobHistoryViewAdapter *FJobHistoryWindow = nullptr;
+    TWindowSlide *FOptionsSlide = nullptr;
 
     // The random job generator and its options (formmainrandom.cpp).
     void SetUpRandomiser();
