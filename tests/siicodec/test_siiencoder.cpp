@@ -154,6 +154,10 @@ private slots:
         QTest::newRow("float word") << 0x05u << "abc";
         QTest::newRow("float hex too short") << 0x05u << "&3f00";
         QTest::newRow("float3 with two") << 0x09u << "(1, 2)";
+        QTest::newRow("float3 item missing") << 0x09u << "(1, , 3)";
+        QTest::newRow("float3 item doubled") << 0x09u << "(1 2, 3, 4)";
+        QTest::newRow("placement empty") << 0x19u << "(, , ) (; , , )";
+        QTest::newRow("int3 with floats") << 0x11u << "(1.5, 2, 3)";
         QTest::newRow("quaternion without ;") << 0x17u << "(1, 0, 0, 0)";
         QTest::newRow("ordinal unknown") << 0x37u << "sporty";
         QTest::newRow("string unterminated") << 0x01u << "\"abc";

@@ -1,10 +1,8 @@
 #include "savegen.h"
 
+#include "catalogue/resources.h"
 #include "gameclasses.h"
 #include "siicodec/encoder.h"
-
-#include "catalogue/resources.h"
-#include "siicodec/siicodec.h"
 
 #include <QBuffer>
 

@@ -320,10 +320,11 @@ private:
         return v;
     }
 
-    // Splits "(a, b) (c; d)" into its numbers after checking the punctuation against `shape`.
+    // Splits "(a, b) (c; d)" into its numbers after checking its layout against `shape`, in which
+    // 'n' stands for one number ("(n, n) (n; n)" without the spaces).
     std::vector<std::string_view> Tuple(std::string_view s, std::string_view shape)
     {
-        std::string punctuation;
+        std::string layout;
         std::vector<std::string_view> parts;
         size_t start = std::string_view::npos;
         for (size_t i = 0; i <= s.size(); ++i) {
@@ -331,14 +332,15 @@ private:
             const bool separator = c == '(' || c == ')' || c == ',' || c == ';' || c == ' ';
             if (separator && start != std::string_view::npos) {
                 parts.push_back(s.substr(start, i - start));
+                layout += 'n';
                 start = std::string_view::npos;
             } else if (!separator && start == std::string_view::npos) {
                 start = i;
             }
             if (separator && c != ' ')
-                punctuation += c;
+                layout += c;
         }
-        if (punctuation != shape)
+        if (layout != shape)
             Error("'" + std::string(s.substr(0, 80)) + "' does not have the form " + std::string(shape));
         return parts;
     }
@@ -435,20 +437,20 @@ private:
         case 0x07:
         case 0x09: {
             const int n = type == 0x07 ? 2 : 3;
-            for (std::string_view p : Tuple(s, n == 2 ? "(,)" : "(,,)"))
+            for (std::string_view p : Tuple(s, n == 2 ? "(n,n)" : "(n,n,n)"))
                 FOut.F32(Float(p));
             return;
         }
         case 0x11:
-            for (std::string_view p : Tuple(s, "(,,)"))
+            for (std::string_view p : Tuple(s, "(n,n,n)"))
                 FOut.U32(uint32_t(Integer<int32_t>(p)));
             return;
         case 0x17:
-            for (std::string_view p : Tuple(s, "(;,,)"))
+            for (std::string_view p : Tuple(s, "(n;n,n,n)"))
                 FOut.F32(Float(p));
             return;
         case 0x19: {
-            const std::vector<std::string_view> p = Tuple(s, "(,,)(;,,)");
+            const std::vector<std::string_view> p = Tuple(s, "(n,n,n)(n;n,n,n)");
             const float xyz[3] = {Float(p[0]), Float(p[1]), Float(p[2])};
             const float wxyz[4] = {Float(p[3]), Float(p[4]), Float(p[5]), Float(p[6])};
             FOut.Placement(xyz, wxyz);
