@@ -245,7 +245,9 @@ bool TOwnerDrawnList::eventFilter(QObject *Watched, QEvent *Event)
         PaintClosedField();
         return true;
     }
-    return QStyledItemDelegate::eventFilter(Watched, Event);
+    // The combo box is no editor of this delegate: the delegate's own filter would treat its
+    // focus changes as the end of an edit.
+    return false;
 }
 
 void TOwnerDrawnList::PaintClosedField()
