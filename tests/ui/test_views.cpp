@@ -306,17 +306,20 @@ void TestViews::slideOpensAndCloses()
     TWindowFixture fixture(FProgramFolder.path() + "/");
     fixture.ShowAndWait();
     TFormMain &form = *fixture.Form;
+    auto *slide = form.findChild<TWindowSlide *>();
+    QVERIFY(slide);
+    QSignalSpy finished(slide, &TWindowSlide::Finished);
     QCOMPARE(form.width(), 960);
     form.Button10->click();
     form.Button10->click(); // while the slide runs: ignored
-    QTRY_COMPARE(form.width(), 1305);
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
     QCOMPARE(form.width(), 1305);
     QCOMPARE(form.Button10->text(), QString("Show options / history"));
     form.Button10->click();
-    QTRY_COMPARE(form.width(), 960);
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
     QCOMPARE(form.width(), 960);
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 2); // the ignored click started nothing
 }
 
 void TestViews::cargoLooks_data()
