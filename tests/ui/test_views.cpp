@@ -29,9 +29,10 @@ using namespace kvn;
 namespace {
 
 struct TWindowFixture {
-    explicit TWindowFixture(const QString &ProgramFolder) : Steps(State)
+    explicit TWindowFixture(const QString &ProgramFolder, const QString &UserFilesFolder = QString()) : Steps(State)
     {
         State.ProgramFolder = ProgramFolder;
+        State.UserFilesFolder = UserFilesFolder;
         State.LanguageCode = "en";
         Form = std::make_unique<TFormMain>(State, Steps);
         Form->ApplyInterfaceTexts();
@@ -123,6 +124,7 @@ private slots:
     void queuedJobShowsItsRows();
     void deleteSelectedAndDeleteAll();
     void rowWithoutJobIsUndefined();
+    void historyLoadedAtStartAndDeletedOnYes_data();
     void historyLoadedAtStartAndDeletedOnYes();
     void easeOutQuint_data();
     void easeOutQuint();
@@ -240,17 +242,27 @@ void TestViews::rowWithoutJobIsUndefined()
     QCOMPARE(fixture.Text(fixture.Form->VST, 0, 2), QString("undefined"));
 }
 
+void TestViews::historyLoadedAtStartAndDeletedOnYes_data()
+{
+    QTest::addColumn<bool>("userFilesFolder");
+    QTest::newRow("beside the program") << false;
+    // Where the program's folder is read-only, the history lives in the user's data folder.
+    QTest::newRow("in the user's data folder") << true;
+}
+
 void TestViews::historyLoadedAtStartAndDeletedOnYes()
 {
-    QTemporaryDir programFolder;
-    QVERIFY(programFolder.isValid());
-    const QString file = programFolder.path() + "/job-history.ini";
+    QFETCH(bool, userFilesFolder);
+    QTemporaryDir programFolder, userFiles;
+    QVERIFY(programFolder.isValid() && userFiles.isValid());
+    const QString historyFolder = userFilesFolder ? userFiles.path() : programFolder.path();
+    const QString file = historyFolder + "/job-history.ini";
     WriteFile(file, "[0]\nitems=2\n"
                     "[1]\ndeparture=berlin\ndestination=praha\ncargo=Apples\nweight=20\ndistance=350\n"
                     "ferry=0\nferrytime=0\ndate=1765000000\n"
                     "[2]\ndeparture=calais\ndestination=dover\ncargo=Pears\nweight=12,5\ndistance=0\n"
                     "ferry=1\nferrytime=90\n");
-    TWindowFixture fixture(programFolder.path() + "/");
+    TWindowFixture fixture(programFolder.path() + "/", userFilesFolder ? userFiles.path() + "/" : QString());
     TFormMain &form = *fixture.Form;
     QTreeView *view = form.VSTJobHistory;
     QCOMPARE(view->model()->rowCount(), 2);
