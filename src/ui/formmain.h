@@ -2,10 +2,14 @@
 // and the closing rules live in formmainload.cpp.
 #pragma once
 
+#include "jobs/randomiseroptions.h"
+#include "jobs/randomjob.h"
+
 #include <QFuture>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -170,6 +174,34 @@ private:
 
     // The random job generator and its options (formmainrandom.cpp).
     void SetUpRandomiser();
+    void Button8Click();
+    void RunRandomJobTask();
+    void RandomJobStart();
+    std::unique_ptr<TJobListDataSummary> GenerateRandomJob();
+    void SelectRandomJob(const TJobListDataSummary &Job);
+    void RandomJobEnd();
+    void CancelRandomJob();
+    TRandomJobSelection RandomJobSelection() const;
+    void SetOptionsEnabled(bool On);
+    void CheckBox1Click(QCheckBox *Sender);
+    void Edit1Change(QObject *Sender);
+    TRandomiserSettings RandomiserSettingsShown() const;
+    QString SettingsFolder() const;
+    TRandomiserOptions FRandomiserOptions;
+    TRandomNumbers FRandomNumbers;
+    QFuture<void> FRandomJobThread;
+    bool FSettingsLoaded = false;
+
+public:
+    // The options the generator obeys, as the options box has set them.
+    const TRandomiserOptions &RandomiserOptions() const { return FRandomiserOptions; }
+    // The random numbers of the generator; tests give a seeded source.
+    void SetRandomNumbers(TRandomNumbers Random) { FRandomNumbers = std::move(Random); }
+    // The settings of the last SaveSettings could not be written.
+    bool SettingsSaveFailed() const { return FSettingsSaveFailed; }
+
+private:
+    bool FSettingsSaveFailed = false;
 
     // The loading sequence (formmainload.cpp).
     void RunLoadSequence(bool ProfilesOnly);
