@@ -2,7 +2,8 @@
 """Builds the .deb, unpacks it into a clean folder (dpkg -x), makes the unpacked tree read-only and
 checks, as a player without write access to it:
   - the layout: programs, decrypter and languages in one folder, links in bin, desktop entry, icon;
-  - the installed window starts (offscreen) and shows its texts from the installed German file;
+  - the installed window starts (offscreen), shows its texts from the installed German file and
+    keeps its options in the user's data folder;
   - the installed kestrovan-cli saves a job and keeps its history and learnt distances in the
     user's data folder, writing nothing into the installed tree.
 
@@ -122,6 +123,8 @@ def run(args, work):
         check(status == ["status Profile und Metadaten erfolgreich geladen"],
               f"the installed window speaks German from its installed language file: {status}")
         check(not any(line.startswith("shown QMessageBox") for line in lines), "no error dialogue")
+        check(os.path.isfile(os.path.join(data_home, "Kestrovan", "Kvn-settings.ini")),
+              "the window kept its options in the user's data folder")
 
     # One job through the installed command line: the files it keeps go to the user's data folder.
     spec = importlib.util.spec_from_file_location("killtest", os.path.join(SOURCE, "tests", "crash", "killtest.py"))
