@@ -1,6 +1,12 @@
 // Writes starting inputs for the three harnesses: siicodec-fuzz-seeds <folder>
-// creates <folder>/bsii, <folder>/scsc and <folder>/3nk.
+// creates <folder>/bsii, <folder>/scsc and <folder>/3nk. Besides the fixtures, a small save of
+// kvn-savegen in the binary form gives the harnesses units shaped like the game's.
+#include "gameclasses.h"
+#include "savegen.h"
 #include "sii_fixtures.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
 
 #include <zlib.h>
 
@@ -19,11 +25,30 @@ static void Put(const fs::path &file, uint8_t prefix, bool withPrefix, const Byt
     out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// The binary form of a generated save of a few hundred lines; empty if it cannot be made.
+static Bytes GeneratedBinarySave()
+{
+    kvn::savegen::Options options;
+    options.Seed = 5;
+    options.Lines = 400;
+    QBuffer text;
+    text.open(QIODevice::WriteOnly);
+    kvn::savegen::WriteGameSii(kvn::savegen::Catalogue::FromResources(), options, text);
+    const QByteArray binary = kvn::savegen::StoreGameSii(text.data(), kvn::savegen::SaveForm::Binary, options.Seed);
+    return Bytes(binary.begin(), binary.end());
+}
+
 int main(int argc, char **argv)
 {
+    QCoreApplication app(argc, argv);
     if (argc != 2)
         return 2;
     const fs::path root = argv[1];
+    const Bytes generated = GeneratedBinarySave();
+    if (generated.empty())
+        return 1;
+    Put(root / "bsii" / "savegen", 0, false, generated);
+    Put(root / "scsc" / "savegen_file", 0, true, MakeContainer(generated));
     for (uint32_t v = 1; v <= 3; ++v) {
         const Bytes sample = AllTypesSample(v);
         Put(root / "bsii" / ("all_types_v" + std::to_string(v)), 0, false, sample);

@@ -110,8 +110,10 @@ TFormMain::TFormMain(TProgramState &State, TLoadSteps &LoadSteps, QWidget *Paren
 
 TFormMain::~TFormMain()
 {
-    // A load still running hands steps to this thread; let them finish before the widgets go.
-    while (FLoadTask.isRunning())
+    // A load or a random search still running hands steps to this thread; let them finish
+    // before the widgets go (a search ends at its next pause once cancelled).
+    CancelRandomJob();
+    while (FLoadTask.isRunning() || FRandomJobThread.isRunning())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     FormDestroy();
 }

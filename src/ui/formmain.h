@@ -2,10 +2,14 @@
 // and the closing rules live in formmainload.cpp.
 #pragma once
 
+#include "jobs/randomiseroptions.h"
+#include "jobs/randomjob.h"
+
 #include <QFuture>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "ui/messagedialogue.h"
 #include "ui/selectionlocks.h"
@@ -29,6 +33,10 @@ class IJobHistoryWindow;
 class IJobListWindow;
 class TClickImage;
 class TCargoInfo;
+class TJobHistoryViewAdapter;
+class TJobListViewAdapter;
+class TJobTreeModel;
+class TWindowSlide;
 class TLoadSteps;
 struct ProfileLoadResult;
 class TTextFader;
@@ -163,7 +171,6 @@ private:
     void RunChangeHandler(QComboBox *Sender);
     QComboBox *ComboBoxNumber(int Number) const;
     TCargoInfo *SelectedCargo() const;
-    QString HistoryFolder() const;
 
 public:
     // What a question of the window is answered with; tests answer in place of the player.
@@ -232,9 +239,51 @@ private:
     // What the job list and the history tell the window; null until the views exist.
     IJobListWindow *JobListWindow();
     IJobHistoryWindow *JobHistoryWindow();
+    // Where the job history and the program's other own files are written.
+    QString UserFilesFolder() const;
+    void SetUpOwnerDrawnLists();
+    // "Delete selected" and "Delete all".
+    void Button2Click(QObject *Sender);
+    // "Delete history", after asking.
+    void Button9Click();
+    // "Show options / history": slides the window open or closed.
+    void Button10Click();
+    TJobTreeModel *FJobViewModel = nullptr;
+    TJobTreeModel *FJobHistoryViewModel = nullptr;
+    TJobListViewAdapter *FJobListWindow = nullptr;
+    TJobHistoryViewAdapter *FJobHistoryWindow = nullptr;
+    TWindowSlide *FOptionsSlide = nullptr;
 
     // The random job generator and its options (formmainrandom.cpp).
     void SetUpRandomiser();
+    void Button8Click();
+    void RunRandomJobTask();
+    void RandomJobStart();
+    std::unique_ptr<TJobListDataSummary> GenerateRandomJob();
+    void SelectRandomJob(const TJobListDataSummary &Job);
+    void RandomJobEnd();
+    void CancelRandomJob();
+    TRandomJobSelection RandomJobSelection() const;
+    void SetOptionsEnabled(bool On);
+    void CheckBox1Click(QCheckBox *Sender);
+    void Edit1Change(QObject *Sender);
+    TRandomiserSettings RandomiserSettingsShown() const;
+    QString SettingsFolder() const;
+    TRandomiserOptions FRandomiserOptions;
+    TRandomNumbers FRandomNumbers;
+    QFuture<void> FRandomJobThread;
+    bool FSettingsLoaded = false;
+
+public:
+    // The options the generator obeys, as the options box has set them.
+    const TRandomiserOptions &RandomiserOptions() const { return FRandomiserOptions; }
+    // The random numbers of the generator; tests give a seeded source.
+    void SetRandomNumbers(TRandomNumbers Random) { FRandomNumbers = std::move(Random); }
+    // The settings of the last SaveSettings could not be written.
+    bool SettingsSaveFailed() const { return FSettingsSaveFailed; }
+
+private:
+    bool FSettingsSaveFailed = false;
 
     // The loading sequence (formmainload.cpp).
     void RunLoadSequence(bool ProfilesOnly);

@@ -121,16 +121,6 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     emit LoadingFinished();
 }
 
-void TFormMain::LoadSettings()
-{
-    // The randomiser options are read here once their settings code exists.
-}
-
-void TFormMain::SaveSettings()
-{
-    // The randomiser options are written here once their settings code exists.
-}
-
 void TFormMain::StopUnknownDistancesLearner()
 {
     FState.Session.StopUnknownDistancesThread();

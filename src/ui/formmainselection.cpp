@@ -189,11 +189,6 @@ TCargoInfo *TFormMain::SelectedCargo() const
     return index >= 0 ? FindCargo(FState.Catalogue.CargoInfoList, ComboBox8->currentText()) : nullptr;
 }
 
-QString TFormMain::HistoryFolder() const
-{
-    return FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder : FState.UserFilesFolder;
-}
-
 // ---- Profile loading ----------------------------------------------------------------------
 
 void TFormMain::ComboBox1Change()
@@ -685,7 +680,7 @@ void TFormMain::Button5Click()
     context.Profile = profile;
     context.GameTime = FState.Session.GameTime();
     context.Distances = table.get();
-    context.HistoryFolder = HistoryFolder();
+    context.HistoryFolder = UserFilesFolder();
     context.Texts = &FState.Texts;
     context.Progress = [this](int Done, int Total, const QString &Status) {
         ProgressBar1->setRange(0, std::max(Total, 1));

@@ -5,11 +5,14 @@
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
+#include "siicodec/siicodec.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <span>
 
 using namespace kvn;
 
@@ -85,40 +88,121 @@ private slots:
         QCOMPARE(savegen::ProfileFolderName("ab"), QString("6162"));
     }
 
-    // An encrypted game folder loads like a plain one: our decrypter turns both files into text.
+    // Every stored form decodes to the text form of the same seed, line for line (the binary
+    // form's decoder ends the file with one line break where the generator leaves an empty line).
+    void storedFormsDecodeToTheText_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<QByteArray>("outer");
+        QTest::addColumn<QByteArray>("inner");
+        QTest::addColumn<qint64>("lines");
+        QTest::newRow("binary, small") << int(savegen::SaveForm::Binary) << QByteArray("BSII") << QByteArray() << 300ll;
+        QTest::newRow("binary") << int(savegen::SaveForm::Binary) << QByteArray("BSII") << QByteArray() << 30000ll;
+        QTest::newRow("encrypted") << int(savegen::SaveForm::Encrypted) << QByteArray("ScsC") << QByteArray("BSII")
+                                   << 30000ll;
+        QTest::newRow("encrypted text") << int(savegen::SaveForm::EncryptedText) << QByteArray("ScsC")
+                                        << QByteArray("SiiN") << 3000ll;
+    }
+    void storedFormsDecodeToTheText()
+    {
+        QFETCH(int, form);
+        QFETCH(QByteArray, outer);
+        QFETCH(QByteArray, inner);
+        QFETCH(qint64, lines);
+        const savegen::Catalogue cat = savegen::Catalogue::FromResources();
+        savegen::Options opt;
+        opt.Seed = 7;
+        opt.Lines = lines;
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        savegen::WriteGameSii(cat, opt, text);
+        QString error;
+        const QByteArray stored = savegen::StoreGameSii(text.data(), savegen::SaveForm(form), opt.Seed, &error);
+        QVERIFY2(!stored.isEmpty(), qPrintable(error));
+        QVERIFY(stored.startsWith(outer));
+        QCOMPARE(savegen::StoreGameSii(text.data(), savegen::SaveForm(form), opt.Seed), stored);
+        const auto bytes = std::span(reinterpret_cast<const uint8_t *>(stored.constData()), size_t(stored.size()));
+        if (!inner.isEmpty()) {
+            std::vector<uint8_t> payload;
+            QVERIFY(siicodec::DecryptContainer(bytes, payload).Ok());
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(payload.data()), 4), inner);
+        }
+        siicodec::TextBuffer decoded;
+        const siicodec::Result r = siicodec::ConvertToText(bytes, decoded);
+        QVERIFY2(r.Ok(), r.message.c_str());
+        const QByteArray back(decoded.View().data(), qsizetype(decoded.View().size()));
+        QByteArray expected = text.data();
+        if (inner != "SiiN")
+            expected.chop(2); // "}\r\n\r\n" -> "}\r\n"
+        QCOMPARE(back.size(), expected.size());
+        QVERIFY(back == expected);
+    }
+
+    // A last visited city the binary form cannot hold as a token is refused, not stored broken.
+    void binaryRefusesWhatItCannotStore()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 300;
+        opt.Profiles = 1;
+        opt.Forms = {savegen::SaveForm::Encrypted};
+        opt.LastVisitedCity = "Den Haag";
+        QString error;
+        QVERIFY(!savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path(), &error));
+        QVERIFY2(error.contains("'Den Haag' is not a token"), qPrintable(error));
+        opt.Forms = {savegen::SaveForm::Text};
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path(), &error));
+    }
+
+    // A game folder as the game writes it today (encrypted binary save, encrypted text profile)
+    // is listed and loads through our decrypter; each profile may have its own form.
     void encryptedFolderLoads()
     {
         QTemporaryDir dir;
         savegen::Options opt;
         opt.Lines = 3000;
-        opt.Profiles = 1;
-        opt.Encrypted = true;
+        opt.Profiles = 2;
+        opt.Forms = {savegen::SaveForm::Encrypted, savegen::SaveForm::Text};
         const savegen::Catalogue cat = savegen::Catalogue::FromResources();
         QVERIFY(savegen::WriteGameFolder(cat, opt, dir.path()));
         SiiDecrypter decrypter(KVN_BIN_DIR);
         if (!QFile::exists(decrypter.DecrypterPath()))
             QSKIP("decrypter not built");
+        const QString first = dir.path() + "/profiles/" + savegen::ProfileFolderName("Kestrel Driver");
+        const QString second = dir.path() + "/profiles/" + savegen::ProfileFolderName("Night Hauler");
+        QVERIFY(IsSiiFileEncrypted(first + "/profile.sii"));
+        QVERIFY(IsSiiFileEncrypted(first + "/save/quicksave/game.sii"));
+        QVERIFY(!IsSiiFileEncrypted(second + "/save/quicksave/game.sii"));
+
         TProfileSession session;
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
-        QCOMPARE(session.ProfileList().Count(), 1);
-        const QString game = session.ProfileList().At(0)->GameFilePath();
-        QVERIFY(IsSiiFileEncrypted(game));
+        QCOMPARE(session.ProfileList().Count(), 2);
+        int index = -1;
+        for (int i = 0; i < 2; ++i)
+            if (session.ProfileList().At(i)->ProfileName() == "Kestrel Driver")
+                index = i;
+        QVERIFY(index >= 0);
+        QCOMPARE(session.ProfileList().At(index)->CompanyName(), QString("Kestrel Driver Logistics"));
+        const QString game = session.ProfileList().At(index)->GameFilePath();
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(1, context);
+        const ProfileLoadResult result = session.LoadProfile(index + 1, context);
         QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
         QVERIFY(!IsSiiFileEncrypted(game));
 
-        // The plain text inside is exactly what the generator writes for that profile.
+        // The text our decrypter left is the generator's text of that profile.
         savegen::Options one = opt;
-        one.Encrypted = false;
         QBuffer plain;
         plain.open(QIODevice::WriteOnly);
-        savegen::WriteGameSii(cat, one, plain);
+        const savegen::Summary summary = savegen::WriteGameSii(cat, one, plain);
         QFile f(game);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), plain.data());
+        QByteArray expected = plain.data();
+        expected.chop(2);
+        QVERIFY(f.readAll() == expected);
+        QCOMPARE(session.CompanyList().Count(), summary.Companies);
+        QCOMPARE(session.CompanyList().BranchCount(), summary.CompanyBranches);
     }
 };
 

@@ -14,103 +14,35 @@ namespace siifixtures {
 uint64_t Token(std::string_view text)
 {
     uint64_t v = 0;
-    uint64_t scale = 1;
-    for (char c : text) {
-        uint64_t d = 0;
-        if (c >= '0' && c <= '9')
-            d = uint64_t(c - '0') + 1;
-        else if (c >= 'a' && c <= 'z')
-            d = uint64_t(c - 'a') + 11;
-        else if (c == '_')
-            d = 37;
-        else
-            throw std::invalid_argument("not a token character");
-        v += d * scale;
-        scale *= 38;
-    }
+    if (!siicodec::EncodeToken(text, v))
+        throw std::invalid_argument("not a token");
     return v;
-}
-
-BsiiWriter::BsiiWriter(uint32_t version)
-{
-    Raw({'B', 'S', 'I', 'I'});
-    U32(version);
-}
-
-BsiiWriter &BsiiWriter::Structure(uint32_t id, std::string_view className, const std::vector<FieldDecl> &fields)
-{
-    U32(0).U8(1).U32(id).Str(className);
-    for (const FieldDecl &f : fields) {
-        U32(f.type).Str(f.name);
-        if (f.type == 0x37 || f.type == 0x38) {
-            U32(static_cast<uint32_t>(f.ordinals.size()));
-            for (const auto &[value, text] : f.ordinals)
-                U32(value).Str(text);
-        }
-    }
-    return U32(0);
-}
-
-BsiiWriter &BsiiWriter::End()
-{
-    return U32(0).U8(0);
-}
-
-BsiiWriter &BsiiWriter::U8(uint8_t v)
-{
-    FData.push_back(v);
-    return *this;
-}
-BsiiWriter &BsiiWriter::U16(uint16_t v)
-{
-    return U8(uint8_t(v)).U8(uint8_t(v >> 8));
-}
-BsiiWriter &BsiiWriter::U32(uint32_t v)
-{
-    return U16(uint16_t(v)).U16(uint16_t(v >> 16));
-}
-BsiiWriter &BsiiWriter::U64(uint64_t v)
-{
-    return U32(uint32_t(v)).U32(uint32_t(v >> 32));
-}
-BsiiWriter &BsiiWriter::F32(float v)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    return U32(bits);
-}
-BsiiWriter &BsiiWriter::Str(std::string_view s)
-{
-    U32(static_cast<uint32_t>(s.size()));
-    FData.insert(FData.end(), s.begin(), s.end());
-    return *this;
-}
-BsiiWriter &BsiiWriter::Raw(const Bytes &b)
-{
-    FData.insert(FData.end(), b.begin(), b.end());
-    return *this;
-}
-BsiiWriter &BsiiWriter::IdNamed(std::string_view dotted)
-{
-    std::vector<uint64_t> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t dot = dotted.find('.', start);
-        parts.push_back(Token(dotted.substr(start, dot == std::string_view::npos ? dotted.npos : dot - start)));
-        if (dot == std::string_view::npos)
-            break;
-        start = dot + 1;
-    }
-    U8(static_cast<uint8_t>(parts.size()));
-    for (uint64_t p : parts)
-        U64(p);
-    return *this;
 }
 
 Bytes ToBytes(std::string_view s)
 {
     return Bytes(s.begin(), s.end());
 }
+
+// The worked example of the format notes: 214 bytes of version 3.
+Bytes WorkedExample()
+{
+    const std::string_view hex =
+        "42534949030000000000000001010000000900000064656d6f5f756e69740100000006000000746172676574270000000f0000"
+        "0065787069726174696f6e5f74696d65050000000a00000066696c6c5f726174696f3d00000005000000636172676f03000000"
+        "0d000000636f6d70616e795f747275636b3600000005000000666c6167730000000001000000ff20f5a911820200001100000"
+        "06e6f72645f63726f776e2e6f726562726fffffffff0000003f0207462a0300000000ef34e68a00000000000000000000000002"
+        "00000001000000000000";
+    Bytes b;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        b.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return b;
+}
+
+const char *const kWorkedExampleText = "SiiNunit\r\n{\r\ndemo_unit : _nameless.282.11a9.f520 {\r\n"
+                                       " target: \"nord_crown.orebro\"\r\n expiration_time: nil\r\n"
+                                       " fill_ratio: &3f000000\r\n cargo: cargo.apples\r\n company_truck: \"\"\r\n"
+                                       " flags: 2\r\n flags[0]: true\r\n flags[1]: false\r\n}\r\n\r\n}";
 
 Bytes MakeContainer(const Bytes &payload, const ContainerOptions &options)
 {
@@ -167,23 +99,28 @@ Bytes Make3nK(std::string_view text, uint8_t seed)
     return out;
 }
 
-Bytes AllTypesSample(uint32_t version)
+std::vector<FieldDecl> AllTypesFields()
 {
     const std::vector<std::pair<uint32_t, std::string>> ordinals = {{2, "adr"}, {1, "balanced"}, {7, "eco mode"}};
+    return {{0x01, "s"},     {0x02, "sa"},          {0x03, "t"},
+            {0x04, "ta"},    {0x05, "f"},           {0x06, "fa"},
+            {0x07, "f2"},    {0x08, "f2a"},         {0x09, "f3"},
+            {0x0A, "f3a"},   {0x11, "i3"},          {0x12, "i3a"},
+            {0x17, "q"},     {0x18, "qa"},          {0x19, "p"},
+            {0x1A, "pa"},    {0x25, "i"},           {0x26, "ia"},
+            {0x27, "u"},     {0x28, "ua"},          {0x29, "h"},
+            {0x2A, "ha"},    {0x2B, "uh"},          {0x2C, "uha"},
+            {0x2F, "u2"},    {0x31, "l"},           {0x32, "la"},
+            {0x33, "ul"},    {0x34, "ula"},         {0x35, "b"},
+            {0x36, "ba"},    {0x37, "o", ordinals}, {0x38, "oa", ordinals},
+            {0x39, "id"},    {0x3A, "ida"},         {0x3B, "link"},
+            {0x3C, "linka"}, {0x3D, "ref"},         {0x3E, "refa"}};
+}
+
+Bytes AllTypesSample(uint32_t version)
+{
     BsiiWriter w(version);
-    w.Structure(1, "all_types", {{0x01, "s"},     {0x02, "sa"},          {0x03, "t"},
-                                 {0x04, "ta"},    {0x05, "f"},           {0x06, "fa"},
-                                 {0x07, "f2"},    {0x08, "f2a"},         {0x09, "f3"},
-                                 {0x0A, "f3a"},   {0x11, "i3"},          {0x12, "i3a"},
-                                 {0x17, "q"},     {0x18, "qa"},          {0x19, "p"},
-                                 {0x1A, "pa"},    {0x25, "i"},           {0x26, "ia"},
-                                 {0x27, "u"},     {0x28, "ua"},          {0x29, "h"},
-                                 {0x2A, "ha"},    {0x2B, "uh"},          {0x2C, "uha"},
-                                 {0x2F, "u2"},    {0x31, "l"},           {0x32, "la"},
-                                 {0x33, "ul"},    {0x34, "ula"},         {0x35, "b"},
-                                 {0x36, "ba"},    {0x37, "o", ordinals}, {0x38, "oa", ordinals},
-                                 {0x39, "id"},    {0x3A, "ida"},         {0x3B, "link"},
-                                 {0x3C, "linka"}, {0x3D, "ref"},         {0x3E, "refa"}});
+    w.Structure(1, "all_types", AllTypesFields());
     const int placementFloats = version == 1 ? 7 : 8;
     auto placement = [&](float x) {
         w.F32(x).F32(2).F32(-3);

@@ -60,23 +60,6 @@ QByteArray FieldLines(uint32_t version, const FieldDecl &field, const Bytes &val
     return Lf(text.substr(head.size(), text.size() - head.size() - tail.size()));
 }
 
-// The worked example of the format notes: 214 bytes of version 3.
-Bytes WorkedExample()
-{
-    const QByteArray b = QByteArray::fromHex(
-        "42534949030000000000000001010000000900000064656d6f5f756e69740100000006000000746172676574270000000f0000"
-        "0065787069726174696f6e5f74696d65050000000a00000066696c6c5f726174696f3d00000005000000636172676f03000000"
-        "0d000000636f6d70616e795f747275636b3600000005000000666c6167730000000001000000ff20f5a911820200001100000"
-        "06e6f72645f63726f776e2e6f726562726fffffffff0000003f0207462a0300000000ef34e68a00000000000000000000000002"
-        "00000001000000000000");
-    return Bytes(b.begin(), b.end());
-}
-
-const char *const kWorkedExampleText = "SiiNunit\r\n{\r\ndemo_unit : _nameless.282.11a9.f520 {\r\n"
-                                       " target: \"nord_crown.orebro\"\r\n expiration_time: nil\r\n"
-                                       " fill_ratio: &3f000000\r\n cargo: cargo.apples\r\n company_truck: \"\"\r\n"
-                                       " flags: 2\r\n flags[0]: true\r\n flags[1]: false\r\n}\r\n\r\n}";
-
 } // namespace
 
 class TestSiiCodec : public QObject {

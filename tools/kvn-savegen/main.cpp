@@ -22,22 +22,33 @@ int main(int argc, char **argv)
     parser.addOption({"lines", "Approximate number of lines of the (first) game.sii.", "n", "20000"});
     parser.addOption({"profiles", "Number of profiles.", "n", "2"});
     parser.addOption({"city", "Last visited city of the save.", "city"});
-    parser.addOption({"form", "text (default) or encrypted (the game's ScsC container, text inside).", "form", "text"});
+    parser.addOption({"form",
+                      "How the files are stored: text (default), binary (binary units), encrypted (as the game "
+                      "writes them: binary game.sii and text profile.sii inside the encrypted container) or "
+                      "encrypted-text (text inside the container). A comma list gives each profile its own form; "
+                      "the last one serves the rest.",
+                      "form[,form...]", "text"});
     parser.process(app);
 
     kvn::savegen::Options options;
-    bool ok = true;
-    options.Seed = parser.value("seed").toULongLong(&ok);
-    const qlonglong lines = parser.value("lines").toLongLong(&ok);
+    bool seedOk = false, linesOk = false, profilesOk = false;
+    options.Seed = parser.value("seed").toULongLong(&seedOk);
+    const qlonglong lines = parser.value("lines").toLongLong(&linesOk);
     options.Lines = lines;
-    const int profiles = parser.value("profiles").toInt();
+    const int profiles = parser.value("profiles").toInt(&profilesOk);
+    bool ok = seedOk && linesOk && profilesOk;
     options.Profiles = profiles;
     options.LastVisitedCity = parser.value("city");
-    options.Encrypted = parser.value("form") == QLatin1String("encrypted");
-    ok = ok && (options.Encrypted || parser.value("form") == QLatin1String("text"));
+    options.Forms.clear();
+    for (const QString &name : parser.value("form").split(u',')) {
+        kvn::savegen::SaveForm form = kvn::savegen::SaveForm::Text;
+        ok = ok && kvn::savegen::ParseSaveForm(name.trimmed(), form);
+        options.Forms.push_back(form);
+    }
     if (!ok || lines < 1 || lines > 50000000 || profiles < 1 || profiles > 100 ||
         (parser.isSet("out") == parser.isSet("game-sii"))) {
-        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, and sensible numbers.\n");
+        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, sensible numbers and known "
+                             "forms (text, binary, encrypted, encrypted-text).\n");
         return 2;
     }
     const kvn::savegen::Catalogue catalogue = kvn::savegen::Catalogue::FromResources();
@@ -48,11 +59,18 @@ int main(int argc, char **argv)
             return 1;
         }
         kvn::savegen::Summary summary;
-        if (options.Encrypted) {
+        if (options.Forms.front() != kvn::savegen::SaveForm::Text) {
             QBuffer text;
             text.open(QIODevice::WriteOnly);
             summary = kvn::savegen::WriteGameSii(catalogue, options, text);
-            file.write(kvn::savegen::EncryptSii(text.data(), options.Seed));
+            QString error;
+            const QByteArray stored =
+                kvn::savegen::StoreGameSii(text.data(), options.Forms.front(), options.Seed, &error);
+            if (stored.isEmpty()) {
+                std::fprintf(stderr, "kvn-savegen: %s\n", qPrintable(error));
+                return 1;
+            }
+            file.write(stored);
         } else {
             summary = kvn::savegen::WriteGameSii(catalogue, options, file);
         }

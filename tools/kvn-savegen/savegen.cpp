@@ -1,18 +1,19 @@
 #include "savegen.h"
 
 #include "catalogue/resources.h"
-#include "siicodec/siicodec.h"
+#include "gameclasses.h"
+#include "siicodec/encoder.h"
 
 #include <QBuffer>
-#include <openssl/evp.h>
-#include <zlib.h>
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <array>
 #include <random>
+#include <span>
 
 namespace kvn::savegen {
 
@@ -29,8 +30,9 @@ constexpr int kCompanyTokenCount = int(sizeof kCompanyTokens / sizeof kCompanyTo
 
 const char *const kTrucks[] = {"daf_xf_euro6_4x2_b", "scania_r_2016_4x2_a", "volvo_fh16_2012_6x4_c",
                                "mercedes_actros_4x2_b", "man_tgx_18_4x2_a"};
+// Unit names are tokens: at most 12 characters per part.
 const char *const kVariants[] = {"trailer.scs_box_b", "trailer.scs_flat_b", "trailer.scs_cont_a",
-                                 "trailer.scs_gooseneck_b", "trailer.scs_tank_a"};
+                                 "trailer.scs_lowbed_b", "trailer.scs_tank_a"};
 
 class Writer {
 public:
@@ -210,40 +212,66 @@ Catalogue Catalogue::FromResources()
 
 QByteArray EncryptSii(const QByteArray &Payload, std::uint64_t Seed)
 {
-    uLongf packedSize = compressBound(uLong(Payload.size()));
-    QByteArray packed(qsizetype(packedSize), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
-                  reinterpret_cast<const Bytef *>(Payload.constData()), uLong(Payload.size()), 6) != Z_OK)
-        return {};
-    packed.resize(qsizetype(packedSize));
-    const int pad = 16 - int(packed.size() % 16);
-    packed.append(QByteArray(pad, char(pad)));
-
-    // "ScsC", a 32-byte signature field (not checked by the game's readers we know), the IV, the size.
-    QByteArray out("ScsC");
     std::mt19937_64 random(Seed ^ 0x5CC5CC5Cull);
-    for (int i = 0; i < 32; ++i)
-        out.append(char(random() & 0xFF));
-    for (int i = 0; i < 16; ++i)
-        out.append(char(random() & 0xFF));
-    const quint32 size = quint32(Payload.size());
-    for (int i = 0; i < 4; ++i)
-        out.append(char((size >> (8 * i)) & 0xFF));
-    const qsizetype header = out.size();
-    out.resize(header + packed.size());
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    int written = 0;
-    const bool ok =
-        ctx &&
-        EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, siicodec::ContainerKey().data(),
-                           reinterpret_cast<const unsigned char *>(out.constData() + 36)) == 1 &&
-        EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-        EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(out.data() + header), &written,
-                          reinterpret_cast<const unsigned char *>(packed.constData()), int(packed.size())) == 1;
-    EVP_CIPHER_CTX_free(ctx);
-    if (!ok || written != packed.size())
+    std::array<std::uint8_t, 16> iv;
+    for (std::uint8_t &b : iv)
+        b = std::uint8_t(random() & 0xFF);
+    std::vector<std::uint8_t> file;
+    const auto payload = std::span(reinterpret_cast<const std::uint8_t *>(Payload.constData()), size_t(Payload.size()));
+    if (!siicodec::EncryptContainer(payload, iv, file).Ok())
         return {};
-    return out;
+    return QByteArray(reinterpret_cast<const char *>(file.data()), qsizetype(file.size()));
+}
+
+bool ParseSaveForm(const QString &Name, SaveForm &Form)
+{
+    static const std::pair<const char *, SaveForm> names[] = {{"text", SaveForm::Text},
+                                                              {"binary", SaveForm::Binary},
+                                                              {"encrypted", SaveForm::Encrypted},
+                                                              {"encrypted-text", SaveForm::EncryptedText}};
+    for (const auto &[name, form] : names)
+        if (Name == QLatin1String(name)) {
+            Form = form;
+            return true;
+        }
+    return false;
+}
+
+SaveForm Options::FormOfProfile(int Profile) const
+{
+    if (Forms.empty())
+        return SaveForm::Text;
+    return Forms[size_t(std::clamp(Profile, 0, int(Forms.size()) - 1))];
+}
+
+QByteArray StoreGameSii(const QByteArray &Text, SaveForm Form, std::uint64_t Seed, QString *Error)
+{
+    if (Form == SaveForm::Text)
+        return Text;
+    QByteArray stored = Text;
+    if (Form == SaveForm::Binary || Form == SaveForm::Encrypted) {
+        std::vector<std::uint8_t> binary;
+        const siicodec::Result r =
+            siicodec::EncodeBinary(std::string_view(Text.constData(), size_t(Text.size())), GameSiiClasses(), binary);
+        if (!r.Ok()) {
+            if (Error)
+                *Error =
+                    QStringLiteral("cannot store game.sii in binary form: %1").arg(QString::fromStdString(r.message));
+            return {};
+        }
+        stored = QByteArray(reinterpret_cast<const char *>(binary.data()), qsizetype(binary.size()));
+    }
+    if (Form == SaveForm::Encrypted || Form == SaveForm::EncryptedText) {
+        stored = EncryptSii(stored, Seed);
+        if (stored.isEmpty() && Error)
+            *Error = QStringLiteral("cannot encrypt game.sii");
+    }
+    return stored;
+}
+
+QByteArray StoreProfileSii(const QByteArray &Text, SaveForm Form, std::uint64_t Seed)
+{
+    return Form == SaveForm::Encrypted || Form == SaveForm::EncryptedText ? EncryptSii(Text, Seed) : Text;
 }
 
 QString ProfileFolderName(const QString &ProfileName)
@@ -464,9 +492,9 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
             return false;
         }
         QSaveFile sii(profile + QStringLiteral("/profile.sii"));
-        QByteArray profileBytes = ProfileSii(name, company, Opt.Seed + quint64(p));
-        if (Opt.Encrypted)
-            profileBytes = EncryptSii(profileBytes, Opt.Seed + quint64(p));
+        const SaveForm form = Opt.FormOfProfile(p);
+        const QByteArray profileBytes =
+            StoreProfileSii(ProfileSii(name, company, Opt.Seed + quint64(p)), form, Opt.Seed + quint64(p));
         if (!sii.open(QIODevice::WriteOnly) || profileBytes.isEmpty() || sii.write(profileBytes) < 0 || !sii.commit()) {
             if (Error)
                 *Error = QStringLiteral("cannot write %1").arg(sii.fileName());
@@ -482,12 +510,18 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
             return false;
         }
         bool written = true;
-        if (Opt.Encrypted) {
+        if (form != SaveForm::Text) {
             QBuffer text;
             text.open(QIODevice::WriteOnly);
             WriteGameSii(Cat, one, text);
-            const QByteArray encrypted = EncryptSii(text.data(), one.Seed);
-            written = !encrypted.isEmpty() && game.write(encrypted) == encrypted.size();
+            QString why;
+            const QByteArray stored = StoreGameSii(text.data(), form, one.Seed, &why);
+            if (stored.isEmpty()) {
+                if (Error)
+                    *Error = why;
+                return false;
+            }
+            written = game.write(stored) == stored.size();
         } else {
             WriteGameSii(Cat, one, game);
         }

@@ -34,12 +34,25 @@ struct Catalogue {
     static Catalogue FromResources();
 };
 
+// How a file is stored. The game writes game.sii as binary units inside its encrypted container and
+// profile.sii as text inside it; with its text-save setting both are plain text.
+enum class SaveForm {
+    Text,          // plain SII text, CR LF
+    Binary,        // binary units ("BSII"); profile.sii stays text
+    Encrypted,     // game.sii binary inside the encrypted container ("ScsC"), profile.sii text inside it
+    EncryptedText, // both files text inside the encrypted container
+};
+// "text", "binary", "encrypted", "encrypted-text"; false for anything else.
+bool ParseSaveForm(const QString &Name, SaveForm &Form);
+
 struct Options {
     std::uint64_t Seed = 1;
     std::int64_t Lines = 20000; // approximate length of game.sii
     int Profiles = 2;
     QString LastVisitedCity; // empty: one of the save's cities
-    bool Encrypted = false;  // store the files as the game often does: encrypted ("ScsC", text inside)
+    // The form of each profile's files in turn; the last one also serves the profiles after it.
+    std::vector<SaveForm> Forms = {SaveForm::Text};
+    SaveForm FormOfProfile(int Profile) const;
 };
 
 // What a generated save holds, for tests to compare a reader's findings with.
@@ -60,8 +73,14 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out);
 QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed);
 
 // Wraps Payload in the game's encrypted container (zlib, then AES-256-CBC with the game's key);
-// the initialisation vector comes from Seed, so the same seed gives the same bytes.
+// the initialisation vector comes from Seed, so the same seed gives the same bytes. Empty on failure.
 QByteArray EncryptSii(const QByteArray &Payload, std::uint64_t Seed);
+
+// The bytes of a game.sii written by WriteGameSii (Text) in the given form; empty on failure, with
+// the reason in Error. Decoding them gives Text back.
+QByteArray StoreGameSii(const QByteArray &Text, SaveForm Form, std::uint64_t Seed, QString *Error = nullptr);
+// The bytes of a profile.sii (text) in the given form.
+QByteArray StoreProfileSii(const QByteArray &Text, SaveForm Form, std::uint64_t Seed);
 
 // Writes Folder/profiles/<hex name>/profile.sii and .../save/quicksave/game.sii for every profile.
 // The first profile gets a save of Opt.Lines lines, the others smaller ones.
