@@ -444,7 +444,7 @@ void TFormMain::FormPaint()
 
 void TFormMain::Image100Click()
 {
-    // The help document's address and the shell helper come with their own code.
+    OpenHelpDocument();
 }
 
 void TFormMain::ShowDatabaseInformation()

@@ -11,6 +11,9 @@
 #include <functional>
 #include <memory>
 
+#include "ui/messagedialogue.h"
+#include "ui/selectionlocks.h"
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -22,17 +25,20 @@ class QPushButton;
 class QSlider;
 class QSpinBox;
 class QTreeView;
+class QUrl;
 
 namespace kvn {
 
 class IJobHistoryWindow;
 class IJobListWindow;
 class TClickImage;
+class TCargoInfo;
 class TJobHistoryViewAdapter;
 class TJobListViewAdapter;
 class TJobTreeModel;
 class TWindowSlide;
 class TLoadSteps;
+struct ProfileLoadResult;
 class TTextFader;
 struct TProgramState;
 
@@ -151,6 +157,82 @@ private:
 
     // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
     void SetUpSelection();
+    void SetUpLocks();
+    void RunProfilePreselection();
+    void ShowLoadResult(const ProfileLoadResult &Result);
+    void WatchLearner();
+    void Timer2Timer();
+    void Button4Click();
+    void OpenHelpDocument();
+    void RefreshBackupList();
+    void ComboBox11Change(int Index);
+    void SyncLockedComboBox(QComboBox *ComboBox, int Lock);
+    void ShowLockPictures();
+    void RunChangeHandler(QComboBox *Sender);
+    QComboBox *ComboBoxNumber(int Number) const;
+    TCargoInfo *SelectedCargo() const;
+
+public:
+    // What a question of the window is answered with; tests answer in place of the player.
+    using TAskFunction = std::function<int(const QString &Msg, const QString &Caption, TMsgDlgType DlgType,
+                                           TMsgDlgButtons Buttons, TMsgDlgBtn DefaultButton)>;
+    void SetMessageDialogue(TAskFunction Ask) { FAsk = std::move(Ask); }
+    int Ask(const QString &Msg, const QString &Caption, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+            TMsgDlgBtn DefaultButton);
+    // Opens a folder or a web address with the system's handler; tests watch it instead.
+    using TOpenUrlFunction = std::function<void(const QUrl &Url)>;
+    void SetUrlOpener(TOpenUrlFunction Open) { FOpenUrl = std::move(Open); }
+
+    bool IsProfileLoaded() const;
+    bool ProfileLoadRunning() const { return FProfileLoadRunning; }
+    // ComboBox1: loads the profile of the selected entry.
+    void ComboBox1Change();
+    void Reload();
+    // The selection cascade; Sender is the country, city or company box of one side.
+    void ComboBoxCountryChange(QComboBox *Sender, bool ForceChange);
+    void ComboBoxCityChange(QComboBox *Sender, bool ForceChange);
+    void ComboBoxCompanyChange(QComboBox *Sender);
+    void ComboBoxCargoChange(QComboBox *Sender);
+    void ComboBox2Change(QComboBox *Sender);
+    void ComboBox3Change(QComboBox *Sender);
+    void ComboBox4Change(QComboBox *Sender);
+    void ComboBox8Change();
+    void ComboBox9Change();
+    void ComboBox10Change();
+    void TrackBar1Change();
+    void Image11Click(TClickImage *Sender);
+    void UpdateAddJobButton();
+    void ClearAllComboBoxes();
+    // The preview of the selected job in JvHTLabel1..5; SliderAsked keeps the slider's position.
+    void AssembleJobPreview(bool SliderAsked = false);
+    // "Add job" and "Save all jobs".
+    void Button3Click();
+    void Button5Click();
+
+    // The locks: lock k belongs to Image<k+1> and freezes ComboBox<TSelectionLocks::ComboBoxNumber(k)>.
+    void ToggleLock(TClickImage *Image);
+    bool LockClosed(int Lock) const { return FLocks.Closed(Lock); }
+    // The selection boxes ComboBox<From>..ComboBox<To>; -1 stands for 2 and 10.
+    bool AllComboBoxesDisabled(int From = -1, int To = -1) const;
+    bool AnyComboBoxDisabled(int From = -1, int To = -1) const;
+    // Asks to open the destination locks when any is closed; false when the player says no.
+    bool EnsureDestinationUnlocked();
+    void ResetAllLocks();
+    void ResetCityCountryCompanyLocks(bool DestinationOnly);
+
+    // Watches the quick-save for a newer file written by the game.
+    QTimer *Timer2 = nullptr;
+
+signals:
+    // After every profile load, loaded or not, once the window shows its outcome.
+    void ProfileLoadFinished(bool Loaded);
+
+private:
+    TSelectionLocks FLocks;
+    TAskFunction FAsk;
+    TOpenUrlFunction FOpenUrl;
+    // From the first step of a profile load to its end, including the window's own steps.
+    bool FProfileLoadRunning = false;
 
     // The job and history views, the owner-drawn lists and the options slide (formmainviews.cpp).
     void SetUpViews();

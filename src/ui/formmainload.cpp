@@ -2,6 +2,7 @@
 // window is first shown, and the rules for closing the window while work is running.
 #include "lang/textformat.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
 #include "ui/loadsteps.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
@@ -85,6 +86,10 @@ void TFormMain::LoadStepProfiles()
         ComboBox1->insertItem(0, MainText(QStringLiteral("label-select-a-profile")));
         ComboBox1->setCurrentIndex(0);
     }
+    // Profile k is entry k + 1; the painting code reads the profile from its entry.
+    const TProfileList &profiles = FState.Session.ProfileList();
+    for (int k = 0; k < profiles.Count() && k + 1 < ComboBox1->count(); ++k)
+        SetItemPointer(ComboBox1, k + 1, kProfileInfoRole, profiles.At(k));
     if (!searched)
         return; // without a profiles folder the count keeps its text
     if (captions.isEmpty())
@@ -124,7 +129,8 @@ void TFormMain::StopUnknownDistancesLearner()
 void TFormMain::closeEvent(QCloseEvent *Event)
 {
     StopUnknownDistancesLearner();
-    FWantClose = FLoadingData || FGeneratingRandomCargo;
+    // A profile load may be waiting for the decrypter while the window answers.
+    FWantClose = FLoadingData || FGeneratingRandomCargo || FProfileLoadRunning;
     if (FGeneratingRandomCargo)
         FCancelGenerateRandomCargo = true;
     if (FWantClose)

@@ -1,10 +1,819 @@
 // Profile loading, the selection cascade, the locks and the job actions of the window.
+#include "catalogue/catalogue.h"
+#include "jobs/assemblejob.h"
+#include "jobs/backup.h"
+#include "jobs/jobhistory.h"
+#include "jobs/jobwriter.h"
+#include "savegame/profilesession.h"
+#include "savegame/siidecryption.h"
+#include "savegame/unknowndistances.h"
+#include "shared/strings.h"
+#include "ui/clickimage.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
+#include "ui/programstate.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QUrl>
+#include <algorithm>
 
 namespace kvn {
 
+namespace {
+
+// Shown while a profile loads; a fixed English text like the other texts of the load.
+const QString kLoadingProfileText = QStringLiteral("Loading profile data ... please wait");
+
+// The help document: the player's guide that comes beside the program.
+const QString kHelpDocumentName = QStringLiteral("README.md");
+
+QPixmap LockPicture(bool Closed)
+{
+    const QString file =
+        Closed ? QStringLiteral(":/icons/padlock-closed.svg") : QStringLiteral(":/icons/padlock-open.svg");
+    return QFile::exists(file) ? QIcon(file).pixmap(16, 16) : QPixmap();
+}
+
+// Alphabetical without regard to case; equal names keep their order (the same city may lie in
+// two countries and stays twice).
+void SortIgnoringCase(QStringList &Items)
+{
+    std::stable_sort(Items.begin(), Items.end(), [](const QString &A, const QString &B) {
+        return QString::compare(A, B, Qt::CaseInsensitive) < 0;
+    });
+}
+
+void FillSorted(QComboBox *Box, QStringList Items)
+{
+    SortIgnoringCase(Items);
+    Box->addItems(Items);
+    if (Box->count() > 0)
+        Box->setCurrentIndex(0);
+}
+
+// The two country lists, filled by the profile load.
+class TCountryListSink : public ICountryListSink {
+public:
+    explicit TCountryListSink(TFormMain &Form) : FForm(Form) {}
+    void ClearCountryLists() override
+    {
+        FForm.ComboBox5->clear();
+        FForm.ComboBox2->clear();
+    }
+    void FillCountryLists(const QStringList &Entries) override
+    {
+        for (QComboBox *box : {FForm.ComboBox5, FForm.ComboBox2}) {
+            box->addItems(Entries);
+            if (box->count() > 0)
+                box->setCurrentIndex(0);
+        }
+    }
+
+private:
+    TFormMain &FForm;
+};
+
+// The cargo list: every entry carries its cargo for the painting code.
+class TCargoListSink : public ICargoListSink {
+public:
+    explicit TCargoListSink(QComboBox *Box) : FBox(Box) {}
+    void ClearCargoList() override { FBox->clear(); }
+    void AppendCargo(TCargoInfo *Cargo) override
+    {
+        FBox->addItem(Cargo->CargoName());
+        SetItemPointer(FBox, FBox->count() - 1, kCargoInfoRole, Cargo);
+    }
+
+private:
+    QComboBox *FBox;
+};
+
+// What a locked selection held before a profile load refilled its list.
+struct TLockedSelection {
+    QComboBox *Box = nullptr;
+    QString Text;
+};
+
+} // namespace
+
 void TFormMain::SetUpSelection()
 {
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, &TFormMain::Timer2Timer);
+
+    SetUpLocks();
+
+    // Only the player's own picks run the handlers; the cascade sets the lists itself.
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    for (QComboBox *box : {ComboBox5, ComboBox2})
+        connect(box, &QComboBox::activated, this, [this, box] { ComboBox2Change(box); });
+    for (QComboBox *box : {ComboBox6, ComboBox3})
+        connect(box, &QComboBox::activated, this, [this, box] { ComboBox3Change(box); });
+    for (QComboBox *box : {ComboBox7, ComboBox4})
+        connect(box, &QComboBox::activated, this, [this, box] { ComboBox4Change(box); });
+    connect(ComboBox8, &QComboBox::activated, this, [this] { ComboBox8Change(); });
+    connect(ComboBox9, &QComboBox::activated, this, [this] { ComboBox9Change(); });
+    connect(ComboBox10, &QComboBox::activated, this, [this] { ComboBox10Change(); });
+    connect(ComboBox11, &QComboBox::activated, this, [this](int Index) { ComboBox11Change(Index); });
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    connect(Image11, &TClickImage::clicked, this, [this] { Image11Click(Image11); });
+    connect(Image12, &TClickImage::clicked, this, [this] { Image11Click(Image12); });
+    connect(Image10, &TClickImage::clicked, this, [this] { Reload(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+
+    // A table the learner rebuilt may know the distance the preview called unknown.
+    FState.Session.OnDistancesLearned = [this] { AssembleJobPreview(true); };
+}
+
+int TFormMain::Ask(const QString &Msg, const QString &Caption, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                   TMsgDlgBtn DefaultButton)
+{
+    if (FAsk)
+        return FAsk(Msg, Caption, DlgType, Buttons, DefaultButton);
+    return MessageDialogueSimple(FState.Texts, Msg, Caption, DlgType, Buttons, DefaultButton, QColor(Qt::black), 0,
+                                 this);
+}
+
+bool TFormMain::IsProfileLoaded() const
+{
+    return FState.Session.IsProfileLoaded();
+}
+
+QComboBox *TFormMain::ComboBoxNumber(int Number) const
+{
+    switch (Number) {
+    case 2:
+        return ComboBox2;
+    case 3:
+        return ComboBox3;
+    case 4:
+        return ComboBox4;
+    case 5:
+        return ComboBox5;
+    case 6:
+        return ComboBox6;
+    case 7:
+        return ComboBox7;
+    case 8:
+        return ComboBox8;
+    case 9:
+        return ComboBox9;
+    case 10:
+        return ComboBox10;
+    case 11:
+        return ComboBox11;
+    default:
+        return nullptr;
+    }
+}
+
+TCargoInfo *TFormMain::SelectedCargo() const
+{
+    const int index = ComboBox8->currentIndex();
+    if (TCargoInfo *cargo = ItemPointer<TCargoInfo>(ComboBox8, index, kCargoInfoRole))
+        return cargo;
+    return index >= 0 ? FindCargo(FState.Catalogue.CargoInfoList, ComboBox8->currentText()) : nullptr;
+}
+
+// ---- Profile loading ----------------------------------------------------------------------
+
+void TFormMain::ComboBox1Change()
+{
+    TProfileSession &session = FState.Session;
+    if (FProfileLoadRunning || session.IsProfileLoadRunning() || FLoadingData)
+        return;
+    FProfileLoadRunning = true;
+
+    // A locked selection keeps its value across a load where the new save offers it too.
+    std::vector<TLockedSelection> locked;
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock) {
+        QComboBox *box = ComboBoxNumber(TSelectionLocks::ComboBoxNumber(lock));
+        if (FLocks.Closed(lock) && box->currentIndex() >= 0)
+            locked.push_back({box, box->currentText()});
+    }
+
+    Timer2->stop();
+    ProgressBar1->setRange(0, 0);
+    Label3->setText(kLoadingProfileText);
+    SetTextFader(kLoadingProfileText, true);
+    ComboBox1->setEnabled(false);
+    Button3->setEnabled(false);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    TCountryListSink countrySink(*this);
+    TCargoListSink cargoSink(ComboBox8);
+    const SiiDecrypter decrypter(FState.ProgramFolder);
+    ProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    // Every profile entry carries its profile; the session counts entries the same way.
+    const ProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);
+
+    const bool loaded = session.IsProfileLoaded();
+    FProfileLoadRunning = false;
+    if (loaded) {
+        const QString path = session.CurrentProfile()->QuickSavePath();
+        Label3->setText(
+            Label3->fontMetrics().elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, Label3->width()));
+        RefreshBackupList();
+        Timer2->start();
+        WatchLearner();
+    } else {
+        Label3->clear();
+        ClearAllComboBoxes();
+    }
+    ComboBox1->setEnabled(true);
+    Button4->setEnabled(loaded);
+    if (!FGeneratingRandomCargo)
+        Button8->setEnabled(loaded);
+    ComboBox11->setEnabled(loaded);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+
+    if (loaded) {
+        RunProfilePreselection();
+        for (const TLockedSelection &keep : locked) {
+            const int index = keep.Box->findText(keep.Text);
+            if (index < 0)
+                continue;
+            keep.Box->setCurrentIndex(index);
+            if (keep.Box == ComboBox5 || keep.Box == ComboBox2)
+                ComboBoxCountryChange(keep.Box, true);
+            else if (keep.Box == ComboBox6 || keep.Box == ComboBox3)
+                ComboBoxCityChange(keep.Box, true);
+            else if (keep.Box == ComboBox8) {
+                ComboBox9->setEnabled(true);
+                ComboBoxCargoChange(ComboBox8);
+            }
+        }
+        // The locks' combo boxes follow the locks again.
+        for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+            ComboBoxNumber(TSelectionLocks::ComboBoxNumber(lock))->setEnabled(!FLocks.Closed(lock));
+    }
+    ShowLoadResult(result);
+    UpdateAddJobButton();
+    AssembleJobPreview();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    emit ProfileLoadFinished(loaded);
+    if (FWantClose && !FLoadingData && !FGeneratingRandomCargo)
+        Timer1->start();
+}
+
+void TFormMain::RunProfilePreselection()
+{
+    const TProfileSession &session = FState.Session;
+    const QString lastCity = session.LastVisitedCity();
+    if (!lastCity.isEmpty()) {
+        const QString country = FState.Catalogue.Countries.ResolveCountryName(0, QString(), lastCity);
+        if (!country.isEmpty()) {
+            ComboBox5->setCurrentIndex(ComboBox5->findText(UpperFirst(country), Qt::MatchFixedString));
+            if (ComboBox5->currentIndex() > 0) {
+                ComboBoxCountryChange(ComboBox5, true);
+                ComboBox6->setCurrentIndex(ComboBox6->findText(UpperFirst(lastCity), Qt::MatchFixedString));
+                ComboBoxCityChange(ComboBox6, true);
+            }
+        }
+    }
+    if (ComboBox5->currentIndex() <= 0) {
+        if (ComboBox5->count() > 0)
+            ComboBox5->setCurrentIndex(0);
+        ComboBoxCountryChange(ComboBox5, true);
+    }
+    ComboBoxCountryChange(ComboBox2, true);
+    ComboBox8->setCurrentIndex(ComboBox8->count() > 0 ? 0 : -1);
+    ComboBox9->setEnabled(true);
+    ComboBoxCargoChange(ComboBox8);
+    ComboBox10->setCurrentIndex(0);
+}
+
+void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
+{
+    const TProfileInfo *profile = nullptr;
+    const int index = ComboBox1->currentIndex();
+    if (index > 0 && index <= FState.Session.ProfileList().Count())
+        profile = FState.Session.ProfileList().At(index - 1);
+    const QString name = profile ? profile->ProfileName() : QString();
+    switch (Result.Status) {
+    case ProfileLoadStatus::NotDecoded:
+        SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotDecoded, {name}), true);
+        break;
+    case ProfileLoadStatus::ReadFailed:
+        SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotRead, {name}), true);
+        break;
+    case ProfileLoadStatus::Ignored:
+        break;
+    default:
+        SetTextFader(Result.StatusText, true);
+        break;
+    }
+}
+
+void TFormMain::WatchLearner()
+{
+    QPointer<TGetUnkownDistances> learner = FState.Session.UnknownDistancesThread();
+    if (!learner)
+        return;
+    // The learner's file may be read-only or the disk full; the player should know the learnt
+    // distances were not kept, instead of finding them unknown again next time.
+    connect(learner, &QThread::finished, this, [this, learner] {
+        if (!learner || learner->StopRequested())
+            return;
+        const TSaveUserDistancesResult &saved = learner->SaveResult();
+        if (!saved.Ok)
+            SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
+    });
+}
+
+void TFormMain::Reload()
+{
+    if (FProfileLoadRunning || FLoadingData)
+        return;
+    ClearAllComboBoxes();
+    ClearPreviewLabels();
+    if (IsProfileLoaded())
+        ComboBox1Change();
+    else
+        LoadCode(true);
+}
+
+void TFormMain::Timer2Timer()
+{
+    if (!IsProfileLoaded() || !FState.Session.QuickSaveChanged())
+        return;
+    Timer2->stop();
+    const int answer = Ask(FState.Texts.Text(TLangText::MsgGetSavegameModifiedWarning),
+                           FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo, mbYes);
+    if (answer == mrYes)
+        Reload();
+}
+
+void TFormMain::Button4Click()
+{
+    const QString folder = FState.Session.ProfileFolderToOpen();
+    if (folder.isEmpty())
+        return;
+    const QUrl url = QUrl::fromLocalFile(folder);
+    if (FOpenUrl)
+        FOpenUrl(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void TFormMain::OpenHelpDocument()
+{
+    const QUrl url = QUrl::fromLocalFile(QDir(FState.ProgramFolder).filePath(kHelpDocumentName));
+    if (FOpenUrl)
+        FOpenUrl(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+// ---- Backups --------------------------------------------------------------------------------
+
+void TFormMain::RefreshBackupList()
+{
+    const TProfileInfo *profile = FState.Session.CurrentProfile();
+    const QStringList backups = profile ? ListBackups(*profile) : QStringList();
+    const QSignalBlocker blocker(ComboBox11);
+    ComboBox11->clear();
+    ComboBox11->addItems(BackupComboItems(MainText(QStringLiteral("backup-restore-savegame")),
+                                          MainText(QStringLiteral("backup-restore-delete-all-backups")), backups));
+    ComboBox11->setCurrentIndex(0);
+}
+
+void TFormMain::ComboBox11Change(int Index)
+{
+    const TProfileInfo *profile = FState.Session.CurrentProfile();
+    if (!profile)
+        return;
+    const auto confirm = [this](const QString &Text) {
+        return Ask(Text, FState.Texts.Text(TLangText::CaptionConfirmation), TMsgDlgType::mtConfirmation, mbYes | mbNo,
+                   mbYes) == mrYes;
+    };
+    switch (BackupComboAction(Index, ComboBox11->count())) {
+    case TBackupComboAction::None:
+        return;
+    case TBackupComboAction::Restore: {
+        const TBackupActionResult result = RestoreBackup(*profile, ComboBox11->itemText(Index), confirm);
+        if (result.Outcome == TBackupOutcome::Done)
+            Reload(); // lists the backups again, without the one used up
+        else if (result.Outcome == TBackupOutcome::Failed)
+            SetTextFader(result.Error, true);
+        break;
+    }
+    case TBackupComboAction::DeleteAll: {
+        const TBackupActionResult result = DeleteAllBackups(*profile, confirm);
+        if (result.Outcome == TBackupOutcome::Failed)
+            SetTextFader(result.Error, true);
+        // Names of deleted files must not stay on offer.
+        RefreshBackupList();
+        break;
+    }
+    }
+    ComboBox11->setCurrentIndex(0);
+}
+
+// ---- The selection cascade ----------------------------------------------------------------
+
+void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
+{
+    if (!ForceChange && (!IsProfileLoaded() || FProfileLoadRunning || !Sender || !Sender->isEnabled()))
+        return;
+    QComboBox *cities = nullptr;
+    QComboBox *companies = nullptr;
+    if (Sender == ComboBox5) {
+        cities = ComboBox6;
+        companies = ComboBox7;
+    } else if (Sender == ComboBox2) {
+        cities = ComboBox3;
+        companies = ComboBox4;
+    } else {
+        return;
+    }
+    cities->clear();
+    companies->clear();
+    const bool all = Sender->currentIndex() == 0;
+    const QString selected = Sender->currentText();
+    QStringList names;
+    for (const auto &country : FState.Catalogue.Countries.CountryInfoList()) {
+        if (!all && country->Country() != selected)
+            continue;
+        for (const QString &city : country->CityList())
+            names << UpperFirst(city);
+        if (!all)
+            break;
+    }
+    if (names.isEmpty())
+        return;
+    FillSorted(cities, names);
+    ComboBoxCityChange(cities, ForceChange);
+}
+
+void TFormMain::ComboBoxCityChange(QComboBox *Sender, bool ForceChange)
+{
+    if (!ForceChange && (!IsProfileLoaded() || FProfileLoadRunning || !Sender || !Sender->isEnabled()))
+        return;
+    QComboBox *companies = nullptr;
+    if (Sender == ComboBox6)
+        companies = ComboBox7;
+    else if (Sender == ComboBox3)
+        companies = ComboBox4;
+    else
+        return;
+    companies->clear();
+    const QString city = Sender->currentIndex() >= 0 ? Sender->currentText() : QString();
+    QStringList names;
+    const TCompanyList &list = FState.Session.CompanyList();
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.At(i)->HasCity(city))
+            names << list.At(i)->CompanyName();
+    FillSorted(companies, names);
+    ComboBoxCompanyChange(companies);
+    UpdateAddJobButton();
+}
+
+void TFormMain::ComboBoxCompanyChange(QComboBox *)
+{
+    // The company list is filled sorted already.
+    UpdateAddJobButton();
+}
+
+void TFormMain::ComboBoxCargoChange(QComboBox *)
+{
+    // A locked trailer keeps its list.
+    if (!ComboBox9->isEnabled())
+        return;
+    ComboBox9->clear();
+    const TCargoInfo *cargo = SelectedCargo();
+    if (cargo) {
+        QStringList seen;
+        for (const auto &item : cargo->TrailerDefinitionList()) {
+            if (!item->TrailerDefinitionData)
+                continue;
+            const QString name = item->TrailerDefinitionData->TrailerDefinition();
+            if (seen.contains(name, Qt::CaseInsensitive))
+                continue;
+            seen << name;
+            ComboBox9->addItem(name);
+            SetItemPointer(ComboBox9, ComboBox9->count() - 1, kTrailerDefinitionRole, item->TrailerDefinitionData);
+        }
+    }
+    if (ComboBox9->currentIndex() < 0 && ComboBox9->count() > 0)
+        ComboBox9->setCurrentIndex(0);
+    UpdateAddJobButton();
+}
+
+void TFormMain::ComboBox2Change(QComboBox *Sender)
+{
+    ComboBoxCountryChange(Sender, false);
+    AssembleJobPreview();
+}
+
+void TFormMain::ComboBox3Change(QComboBox *Sender)
+{
+    ComboBoxCityChange(Sender, false);
+    AssembleJobPreview();
+}
+
+void TFormMain::ComboBox4Change(QComboBox *)
+{
+    AssembleJobPreview();
+}
+
+void TFormMain::ComboBox8Change()
+{
+    ComboBoxCargoChange(ComboBox8);
+    const TCargoInfo *cargo = SelectedCargo();
+    if (!cargo || !cargo->SavegameCompatibleCargo()) {
+        UpdateAddJobButton();
+        ClearPreviewLabels(); // the preview of the cargo before would describe a job that cannot be made
+    } else {
+        AssembleJobPreview();
+    }
+}
+
+void TFormMain::ComboBox9Change()
+{
+    AssembleJobPreview();
+}
+
+void TFormMain::ComboBox10Change()
+{
+    UpdateAddJobButton();
+    AssembleJobPreview();
+}
+
+void TFormMain::TrackBar1Change()
+{
+    AssembleJobPreview(true);
+}
+
+void TFormMain::Image11Click(TClickImage *Sender)
+{
+    // The slider keeps its range, so at either end nothing changes.
+    if (Sender == Image11)
+        TrackBar1->setValue(TrackBar1->value() - 1);
+    else if (Sender == Image12)
+        TrackBar1->setValue(TrackBar1->value() + 1);
+}
+
+void TFormMain::UpdateAddJobButton()
+{
+    bool enabled = IsProfileLoaded();
+    for (QComboBox *box : {ComboBox2, ComboBox5, ComboBox3, ComboBox6, ComboBox4, ComboBox7, ComboBox8})
+        enabled = enabled && box->currentIndex() >= 0;
+    if (enabled) {
+        const TCargoInfo *cargo = SelectedCargo();
+        enabled = cargo && cargo->SavegameCompatibleCargo();
+    }
+    enabled = enabled && ComboBox9->currentIndex() >= 0 && ComboBox10->currentIndex() >= 0;
+    Button3->setEnabled(enabled);
+}
+
+void TFormMain::ClearAllComboBoxes()
+{
+    ResetAllLocks();
+    // Nothing is left to keep: a lock over an empty list would only be in the way.
+    FLocks.OpenAll();
+    ShowLockPictures();
+    for (int n = 2; n <= 9; ++n) {
+        QComboBox *box = ComboBoxNumber(n);
+        box->setEnabled(true);
+        box->clear();
+    }
+    ComboBox10->setEnabled(true);
+    ComboBox10->setCurrentIndex(-1);
+    UpdateAddJobButton();
+}
+
+// ---- Preview and jobs -----------------------------------------------------------------------
+
+namespace {
+
+TJobSelection SelectionOf(const TFormMain &Form, bool SliderAsked)
+{
+    TJobSelection selection;
+    selection.DepartureCountryIndex = Form.ComboBox5->currentIndex();
+    selection.DepartureCountryText = Form.ComboBox5->currentText();
+    selection.DepartureCityText = Form.ComboBox6->currentText();
+    selection.DepartureCompany = Form.ComboBox7->currentText();
+    selection.DestinationCountryIndex = Form.ComboBox2->currentIndex();
+    selection.DestinationCountryText = Form.ComboBox2->currentText();
+    selection.DestinationCityText = Form.ComboBox3->currentText();
+    selection.DestinationCompany = Form.ComboBox4->currentText();
+    selection.CargoName = Form.ComboBox8->currentText();
+    selection.TrailerDefinition = Form.ComboBox9->currentText();
+    selection.Urgency = Form.ComboBox10->currentIndex();
+    selection.SliderPosition = Form.TrackBar1->value();
+    selection.SenderIsSlider = SliderAsked;
+    return selection;
+}
+
+} // namespace
+
+void TFormMain::AssembleJobPreview(bool SliderAsked)
+{
+    if (!IsProfileLoaded() || !Button3->isEnabled()) {
+        ClearPreviewLabels();
+        return;
+    }
+    const auto table = FState.Catalogue.Distances.Snapshot();
+    const TAssembledJob assembled = AssembleJob(SelectionOf(*this, SliderAsked), FState.Catalogue.CargoInfoList,
+                                                FState.Catalogue.Countries, table.get(), FState.Texts);
+    if (!assembled.Ok) {
+        ClearPreviewLabels();
+        return;
+    }
+    const TJobPreview &preview = assembled.Preview;
+    JvHTLabel1->setText(preview.Label1);
+    JvHTLabel2->setText(preview.Label2);
+    JvHTLabel3->setText(preview.Label3);
+    JvHTLabel4->setText(preview.Label4);
+    JvHTLabel5->setText(preview.Label5);
+    JvHTLabel5->setVisible(preview.Label5Visible);
+    {
+        // Setting the range is not the player moving the slider.
+        const QSignalBlocker blocker(TrackBar1);
+        TrackBar1->setRange(preview.SliderMin, preview.SliderMax);
+        TrackBar1->setValue(preview.SliderPosition);
+    }
+    SetCustomWeightEnabled(preview.SliderEnabled);
+}
+
+void TFormMain::Button3Click()
+{
+    if (!IsProfileLoaded() || !Button3->isEnabled())
+        return;
+    const auto table = FState.Catalogue.Distances.Snapshot();
+    TAssembledJob assembled = AssembleJob(SelectionOf(*this, true), FState.Catalogue.CargoInfoList,
+                                          FState.Catalogue.Countries, table.get(), FState.Texts);
+    if (!assembled.Ok)
+        return;
+    AddAssembledJob(assembled, FState.JobList, JobListWindow(), [this](const QString &Warning) {
+        return Ask(Warning, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo, mbNo) ==
+               mrYes;
+    });
+    if (!JobListWindow())
+        Button5->setEnabled(FState.JobList.Count() > 0);
+}
+
+void TFormMain::Button5Click()
+{
+    TProfileInfo *profile = FState.Session.CurrentProfile();
+    if (!profile || FState.JobList.Count() == 0)
+        return;
+    const auto table = FState.Catalogue.Distances.Snapshot();
+    TJobWriteContext context;
+    context.Lines = &FState.Session.SaveLines();
+    context.Profile = profile;
+    context.GameTime = FState.Session.GameTime();
+    context.Distances = table.get();
+    context.HistoryFolder = UserFilesFolder();
+    context.Texts = &FState.Texts;
+    context.Progress = [this](int Done, int Total, const QString &Status) {
+        ProgressBar1->setRange(0, std::max(Total, 1));
+        ProgressBar1->setValue(Done);
+        if (!Status.isEmpty())
+            SetTextFader(Status, false);
+        ProgressBar1->repaint();
+    };
+    Button5->setEnabled(false);
+    const TSaveJobsResult result =
+        kvn::Button5Click(FState.JobList, context, JobListWindow(), &FState.JobHistory, JobHistoryWindow());
+    // The save on disk is what counts now, whatever was written: read it again.
+    Reload();
+    SetTextFader(result.StatusText, true);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    if (!JobListWindow())
+        Button5->setEnabled(FState.JobList.Count() > 0);
+}
+
+// ---- Locks ----------------------------------------------------------------------------------
+
+void TFormMain::SetUpLocks()
+{
+    TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
+    for (TClickImage *image : images)
+        connect(image, &TClickImage::clicked, this, [this, image] { ToggleLock(image); });
+    ShowLockPictures();
+}
+
+void TFormMain::ShowLockPictures()
+{
+    TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+        images[lock]->SetPicture(LockPicture(FLocks.Closed(lock)));
+}
+
+void TFormMain::ToggleLock(TClickImage *Image)
+{
+    if (!IsProfileLoaded() || !Image)
+        return;
+    TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
+    const auto found = std::find(std::begin(images), std::end(images), Image);
+    if (found == std::end(images))
+        return;
+    const std::vector<int> follow = FLocks.ToggleLock(int(found - std::begin(images)));
+    ShowLockPictures();
+    for (int lock : follow)
+        SyncLockedComboBox(ComboBoxNumber(TSelectionLocks::ComboBoxNumber(lock)), lock);
+    if (!FGeneratingRandomCargo)
+        Button8->setEnabled(!AllComboBoxesDisabled(-1, -1));
+}
+
+void TFormMain::SyncLockedComboBox(QComboBox *ComboBox, int Lock)
+{
+    if (!ComboBox || Lock < 0)
+        return;
+    // A lock freezes a value, so there must be one: the first entry, as if the player had picked it.
+    if (ComboBox->currentIndex() < 0 && ComboBox->count() > 0) {
+        ComboBox->setCurrentIndex(0);
+        RunChangeHandler(ComboBox);
+    }
+    ComboBox->setEnabled(!FLocks.Closed(Lock));
+}
+
+void TFormMain::RunChangeHandler(QComboBox *Sender)
+{
+    if (Sender == ComboBox5 || Sender == ComboBox2)
+        ComboBox2Change(Sender);
+    else if (Sender == ComboBox6 || Sender == ComboBox3)
+        ComboBox3Change(Sender);
+    else if (Sender == ComboBox7 || Sender == ComboBox4)
+        ComboBox4Change(Sender);
+    else if (Sender == ComboBox8)
+        ComboBox8Change();
+    else if (Sender == ComboBox9)
+        ComboBox9Change();
+    else if (Sender == ComboBox10)
+        ComboBox10Change();
+}
+
+bool TFormMain::AllComboBoxesDisabled(int From, int To) const
+{
+    if (From == -1)
+        From = 2;
+    if (To == -1)
+        To = 10;
+    for (int n = From; n <= To; ++n)
+        if (const QComboBox *box = ComboBoxNumber(n); box && box->isEnabled())
+            return false;
+    return true;
+}
+
+bool TFormMain::AnyComboBoxDisabled(int From, int To) const
+{
+    if (From == -1)
+        From = 2;
+    if (To == -1)
+        To = 10;
+    for (int n = From; n <= To; ++n)
+        if (const QComboBox *box = ComboBoxNumber(n); box && !box->isEnabled())
+            return true;
+    return false;
+}
+
+bool TFormMain::EnsureDestinationUnlocked()
+{
+    if (!AnyComboBoxDisabled(2, 4))
+        return true;
+    const int answer =
+        Ask(FState.Texts.Text(TLangText::MsgGetMaxDistanceWarning), FState.Texts.Text(TLangText::CaptionConfirmation),
+            TMsgDlgType::mtWarning, mbYes | mbNo, mbYes);
+    if (answer != mrYes)
+        return false;
+    ResetCityCountryCompanyLocks(true);
+    return true;
+}
+
+void TFormMain::ResetAllLocks()
+{
+    TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+        if (FLocks.Closed(lock))
+            ToggleLock(images[lock]);
+}
+
+void TFormMain::ResetCityCountryCompanyLocks(bool DestinationOnly)
+{
+    // A chain's first lock is closed whenever any of its locks is, so opening it opens the chain.
+    if (!DestinationOnly && FLocks.Closed(0))
+        ToggleLock(Image1);
+    if (FLocks.Closed(3))
+        ToggleLock(Image4);
 }
 
 } // namespace kvn

@@ -1,0 +1,641 @@
+// The real window driven as a player would, on a game folder made by kvn-savegen: a profile is
+// picked, a job composed, added and saved, backups restored; the locks and the save watch.
+#include "app/loadsequence.h"
+#include "jobs/assemblejob.h"
+#include "jobs/backup.h"
+#include "savegen.h"
+#include "shared/strings.h"
+#include "ui/clickimage.h"
+#include "ui/formmain.h"
+#include "ui/itemroles.h"
+#include "ui/programstate.h"
+#include "ui/textfade.h"
+
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kvn;
+
+namespace {
+
+QByteArray FileBytes(const QString &Path)
+{
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One question the window asked and how the test answered it.
+struct TQuestion {
+    QString Msg;
+    QString Caption;
+};
+
+struct TPlayer {
+    explicit TPlayer(const QString &ProgramFolder) : Steps(State)
+    {
+        State.ProgramFolder = ProgramFolder;
+        State.UserFilesFolder = ProgramFolder;
+        State.LanguageCode = "en";
+        State.Texts.LoadMessageTexts(State.ProgramFolder, State.LanguageCode);
+        Form = std::make_unique<TFormMain>(State, Steps);
+        State.Texts.LoadInterfaceTexts(State.ProgramFolder, State.LanguageCode);
+        Form->ApplyInterfaceTexts();
+        Form->SetMessageDialogue(
+            [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn) {
+                Questions.push_back({Msg, Caption});
+                return Answer;
+            });
+        Form->SetUrlOpener([this](const QUrl &Url) { Opened << Url; });
+    }
+
+    bool Start()
+    {
+        QSignalSpy finished(Form.get(), &TFormMain::LoadingFinished);
+        Form->show();
+        return finished.wait(30000);
+    }
+
+    // What the popup does when the player clicks an entry.
+    bool Pick(QComboBox *Box, int Index)
+    {
+        if (!Box->isEnabled() || Index < 0 || Index >= Box->count())
+            return false;
+        Box->setCurrentIndex(Index);
+        emit Box->activated(Index);
+        return true;
+    }
+    bool PickText(QComboBox *Box, const QString &Text) { return Pick(Box, Box->findText(Text)); }
+    bool PickProfile(int Entry) { return Pick(Form->ComboBox1, Entry) && State.Session.IsProfileLoaded(); }
+
+    QString Status() const { return Form->TextFader1->Lines().value(Form->TextFader1->Lines().size() - 1); }
+    QString GameSii() const { return State.Session.CurrentProfile()->GameFilePath(); }
+
+    // The first cargo entry the save offers a trailer for.
+    int FirstCompatibleCargo() const
+    {
+        for (int i = 0; i < Form->ComboBox8->count(); ++i)
+            if (const auto *cargo = ItemPointer<TCargoInfo>(Form->ComboBox8, i, kCargoInfoRole))
+                if (cargo->SavegameCompatibleCargo())
+                    return i;
+        return -1;
+    }
+
+    TProgramState State;
+    TLoadSequence Steps;
+    std::unique_ptr<TFormMain> Form;
+    std::vector<TQuestion> Questions;
+    int Answer = mrYes;
+    QList<QUrl> Opened;
+};
+
+} // namespace
+
+class TestPlayerFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void pickProfilePresetsLastCity();
+    void countriesFillCitiesAndCompanies();
+    void entryZeroAndMissingSaveLoadNothing();
+    void previewAndSlider();
+    void addCountryBoundTrailerAsksFirst();
+    void saveAllJobsWritesBackupAndHistory();
+    void restoreAndDeleteBackups();
+    void locksBeforeProfileDoNothing();
+    void lockChains();
+    void lockSelectsFirstEntry();
+    void allLocksClosedDisableRandomJob();
+    void ensureDestinationUnlocked();
+    void lockedSelectionSurvivesReload();
+    void saveWatchAsksOnce();
+    void reloadAndOpenFolder();
+    void closeWhileProfileLoads();
+
+private:
+    QTemporaryDir FHome;
+    QTemporaryDir FProgramFolder;
+    QString FGameFolder;
+};
+
+void TestPlayerFlow::initTestCase()
+{
+    QVERIFY(FHome.isValid() && FProgramFolder.isValid());
+    qputenv("HOME", FHome.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (FHome.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (FHome.path() + "/.config").toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", (FHome.path() + "/Documents").toUtf8());
+    FGameFolder = FHome.path() + "/.local/share/Euro Truck Simulator 2";
+}
+
+void TestPlayerFlow::init()
+{
+    // Every test starts from the same untouched saves.
+    QDir(FGameFolder).removeRecursively();
+    QFile::remove(FProgramFolder.path() + "/job-history.ini");
+    savegen::Options options;
+    options.Seed = 7;
+    options.Lines = 6000;
+    options.Profiles = 2;
+    QString error;
+    QVERIFY2(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), options, FGameFolder, &error),
+             qPrintable(error));
+}
+
+void TestPlayerFlow::pickProfilePresetsLastCity()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QCOMPARE(form.ComboBox1->count(), 3);
+    QCOMPARE(form.Label1->text(), QString("2 profiles found"));
+    for (int entry = 1; entry <= 2; ++entry)
+        QCOMPARE(ItemPointer<TProfileInfo>(form.ComboBox1, entry, kProfileInfoRole),
+                 player.State.Session.ProfileList().At(entry - 1));
+    QVERIFY(!ItemPointer<TProfileInfo>(form.ComboBox1, 0, kProfileInfoRole));
+
+    QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(loadFinished.size(), 1);
+    QCOMPARE(loadFinished.at(0).at(0).toBool(), true);
+    const TProfileInfo *profile = player.State.Session.CurrentProfile();
+    QCOMPARE(player.Status(), "Profile \"" + profile->ProfileName() + "\" loaded successfully");
+    QVERIFY(!form.Label3->text().isEmpty());
+    QVERIFY(form.Label3->text() != "Loading profile data ... please wait");
+    QVERIFY(form.Button4->isEnabled() && form.Button8->isEnabled() && form.ComboBox11->isEnabled());
+    QVERIFY(form.ComboBox1->isEnabled());
+    QCOMPARE(form.ComboBox11->count(), 2); // no backups yet
+
+    // Departure preset to where the player last was, with that city's companies.
+    const QString lastCity = player.State.Session.LastVisitedCity();
+    QVERIFY(!lastCity.isEmpty());
+    const QString country = player.State.Catalogue.Countries.ResolveCountryName(0, QString(), lastCity);
+    QVERIFY(form.ComboBox5->currentIndex() > 0);
+    QCOMPARE(form.ComboBox5->currentText().toLower(), country);
+    QCOMPARE(form.ComboBox6->currentText(), UpperFirst(lastCity));
+    QVERIFY(form.ComboBox7->count() > 0);
+    QCOMPARE(form.ComboBox7->currentIndex(), 0);
+    // Destination: all countries; cargo, urgency first.
+    QCOMPARE(form.ComboBox2->itemText(0), QString("All countries"));
+    QCOMPARE(form.ComboBox2->currentIndex(), 0);
+    QVERIFY(form.ComboBox3->count() > 0);
+    QCOMPARE(form.ComboBox8->currentIndex(), 0);
+    QCOMPARE(form.ComboBox10->currentIndex(), 0);
+    for (int i = 0; i < form.ComboBox8->count(); ++i) {
+        const auto *cargo = ItemPointer<TCargoInfo>(form.ComboBox8, i, kCargoInfoRole);
+        QVERIFY(cargo);
+        QCOMPARE(cargo->CargoName(), form.ComboBox8->itemText(i));
+    }
+}
+
+void TestPlayerFlow::countriesFillCitiesAndCompanies()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const TCountries &countries = player.State.Catalogue.Countries;
+
+    // All countries: every city of every country, sorted without regard to case.
+    QVERIFY(player.Pick(form.ComboBox5, 0));
+    QStringList all;
+    for (const auto &country : countries.CountryInfoList())
+        for (const QString &city : country->CityList())
+            all << UpperFirst(city);
+    QStringList shown;
+    for (int i = 0; i < form.ComboBox6->count(); ++i)
+        shown << form.ComboBox6->itemText(i);
+    QCOMPARE(shown.size(), all.size());
+    for (int i = 1; i < shown.size(); ++i)
+        QVERIFY(QString::compare(shown[i - 1], shown[i], Qt::CaseInsensitive) <= 0);
+    QCOMPARE(form.ComboBox6->currentIndex(), 0);
+    QVERIFY(form.ComboBox7->count() > 0); // the first city's companies
+
+    // A real country: only its cities; each company listed has a branch in the chosen city.
+    const TCountryInfo *second = countries.CountryInfoList().back().get();
+    QVERIFY(player.PickText(form.ComboBox2, second->Country()));
+    QCOMPARE(form.ComboBox3->count(), int(second->CityList().size()));
+    for (int i = 0; i < form.ComboBox3->count(); ++i)
+        QVERIFY(second->HasCity(form.ComboBox3->itemText(i)));
+    QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->count() - 1));
+    const QString city = form.ComboBox3->currentText();
+    QVERIFY(form.ComboBox4->count() > 0);
+    for (int i = 0; i < form.ComboBox4->count(); ++i)
+        QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox4->itemText(i))->HasCity(city));
+    QVERIFY(form.Button3->isEnabled() == (player.FirstCompatibleCargo() == 0));
+}
+
+void TestPlayerFlow::entryZeroAndMissingSaveLoadNothing()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(player.Pick(form.ComboBox1, 0));
+    QVERIFY(!player.State.Session.IsProfileLoaded());
+    QVERIFY(form.Label3->text().isEmpty());
+    QVERIFY(player.Status().isEmpty());
+    for (QComboBox *box : {form.ComboBox5, form.ComboBox6, form.ComboBox7, form.ComboBox8, form.ComboBox9}) {
+        QCOMPARE(box->count(), 0);
+        QVERIFY(box->isEnabled());
+    }
+    QVERIFY(!form.Button4->isEnabled() && !form.Button8->isEnabled() && !form.ComboBox11->isEnabled());
+    QVERIFY(!form.Button3->isEnabled());
+
+    // The second profile's quick-save is gone: the error stays, nothing is loaded.
+    const TProfileInfo *second = player.State.Session.ProfileList().At(1);
+    QVERIFY(QFile::remove(second->GameFilePath()));
+    QVERIFY(!player.PickProfile(2));
+    QCOMPARE(player.Status(),
+             "Error: no quick save files have been found for the profile \"" + second->ProfileName() + "\"");
+    QCOMPARE(form.ComboBox5->count(), 0);
+    QVERIFY(form.Label3->text().isEmpty());
+}
+
+void TestPlayerFlow::previewAndSlider()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const int cargo = player.FirstCompatibleCargo();
+    QVERIFY(cargo >= 0);
+    QVERIFY(player.Pick(form.ComboBox8, cargo));
+    QVERIFY(form.ComboBox9->count() > 0);
+    QVERIFY(form.Button3->isEnabled());
+    QVERIFY(form.JvHTLabel1->text().contains(form.ComboBox6->currentText()));
+    QVERIFY(form.JvHTLabel2->text().contains(form.ComboBox8->currentText()));
+    QVERIFY(!form.JvHTLabel3->text().isEmpty() && !form.JvHTLabel4->text().isEmpty());
+
+    // The slider starts at the trailer's maximum; plus there changes nothing, minus takes one off.
+    QSlider *slider = form.TrackBar1;
+    QCOMPARE(slider->value(), slider->maximum());
+    const QString weight = form.JvHTLabel2->text();
+    QTest::mouseClick(form.Image12, Qt::LeftButton);
+    QCOMPARE(slider->value(), slider->maximum());
+    QCOMPARE(form.JvHTLabel2->text(), weight);
+    if (slider->minimum() < slider->maximum()) {
+        QVERIFY(slider->isEnabled());
+        QTest::mouseClick(form.Image11, Qt::LeftButton);
+        QCOMPARE(slider->value(), slider->maximum() - 1);
+        slider->setValue(slider->minimum()); // the player drags it to the left end
+        QCOMPARE(slider->value(), slider->minimum());
+        QVERIFY(form.JvHTLabel3->text() != QString());
+    }
+
+    // A cargo the save offers no trailer for: no trailer, no job, no preview.
+    for (int i = 0; i < form.ComboBox8->count(); ++i) {
+        if (ItemPointer<TCargoInfo>(form.ComboBox8, i, kCargoInfoRole)->SavegameCompatibleCargo())
+            continue;
+        QVERIFY(player.Pick(form.ComboBox8, i));
+        QCOMPARE(form.ComboBox9->count(), 0);
+        QVERIFY(!form.Button3->isEnabled());
+        QVERIFY(form.JvHTLabel1->text().isEmpty());
+        break;
+    }
+}
+
+void TestPlayerFlow::addCountryBoundTrailerAsksFirst()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const TCountries &countries = player.State.Catalogue.Countries;
+
+    // A cargo with a trailer bound to countries, and a country of the save outside them.
+    int cargoEntry = -1;
+    int trailerEntry = -1;
+    QString outside;
+    for (int i = 0; i < form.ComboBox8->count() && cargoEntry < 0; ++i) {
+        QVERIFY(player.Pick(form.ComboBox8, i));
+        for (int t = 0; t < form.ComboBox9->count() && cargoEntry < 0; ++t) {
+            const auto *trailer = ItemPointer<TTrailerDefinitionData>(form.ComboBox9, t, kTrailerDefinitionRole);
+            QVERIFY(trailer);
+            if (!trailer->IsCountryBoundTrailer())
+                continue;
+            for (const auto &country : countries.CountryInfoList())
+                if (!TrailerAllowedInCountry(*trailer, country->Country().toLower()) &&
+                    !country->CityList().isEmpty()) {
+                    cargoEntry = i;
+                    trailerEntry = t;
+                    outside = country->Country();
+                    break;
+                }
+        }
+    }
+    if (cargoEntry < 0)
+        QSKIP("this save offers no country-bound trailer");
+    QVERIFY(player.PickText(form.ComboBox5, outside));
+    QVERIFY(player.Pick(form.ComboBox8, cargoEntry));
+    QVERIFY(player.Pick(form.ComboBox9, trailerEntry));
+    QVERIFY(form.Button3->isEnabled());
+
+    player.Answer = mrNo;
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(int(player.Questions.size()), 1);
+    QCOMPARE(player.Questions[0].Caption, QString("Warning"));
+    QVERIFY(player.Questions[0].Msg.contains("country bound"));
+    QCOMPARE(player.State.JobList.Count(), 0);
+    QVERIFY(!form.Button5->isEnabled());
+
+    player.Answer = mrYes;
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(int(player.Questions.size()), 2);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QCOMPARE(player.State.JobList.At(0)->TrailerDefinitionData()->TrailerDefinitionData->TrailerDefinition(),
+             form.ComboBox9->currentText());
+    QVERIFY(form.Button5->isEnabled());
+}
+
+void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const QString game = player.GameSii();
+    const QByteArray before = FileBytes(game);
+
+    // Two jobs from the departure preset, to two destination companies, different urgencies.
+    const int cargo = player.FirstCompatibleCargo();
+    QVERIFY(player.Pick(form.ComboBox8, cargo));
+    QVERIFY(player.Pick(form.ComboBox3, 0));
+    const QString firstTarget = form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower();
+    QVERIFY(player.Pick(form.ComboBox10, 2));
+    player.Answer = mrYes; // a country-bound trailer may be asked about
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->count() - 1));
+    QVERIFY(player.Pick(form.ComboBox10, 1));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 2);
+    QCOMPARE(player.State.JobList.At(0)->CargoUrgency(), 2);
+    QCOMPARE(player.State.JobList.At(1)->CargoUrgency(), 1);
+
+    QVERIFY(form.Button5->isEnabled());
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 0);
+    QVERIFY(player.State.Session.IsProfileLoaded()); // read again
+    QVERIFY(player.Status().startsWith("2 of 2 jobs saved successfully."));
+    QCOMPARE(form.ProgressBar1->value(), 0);
+    QVERIFY(!form.Button5->isEnabled());
+
+    const QByteArray after = FileBytes(game);
+    QVERIFY(after != before);
+    QVERIFY(after.contains("target: \"" + firstTarget.toUtf8() + "\""));
+    QVERIFY(after.contains("urgency: 2"));
+    // The untouched save is the one backup, and the list offers it.
+    const QStringList backups = ListBackups(*player.State.Session.CurrentProfile());
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(FileBytes(BackupFolder(*player.State.Session.CurrentProfile()) + backups[0]), before);
+    QCOMPARE(form.ComboBox11->count(), 3);
+    QCOMPARE(form.ComboBox11->itemText(1), backups[0]);
+    QCOMPARE(form.ComboBox11->currentIndex(), 0);
+    // Both written jobs are in the history.
+    QCOMPARE(player.State.JobHistory.Count(), 2);
+    QVERIFY(QFile::exists(FProgramFolder.path() + "/job-history.ini"));
+    // Our own write does not wake the save watch.
+    QVERIFY(!player.State.Session.QuickSaveChanged());
+}
+
+void TestPlayerFlow::restoreAndDeleteBackups()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const QString game = player.GameSii();
+    const QByteArray before = FileBytes(game);
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QVERIFY(FileBytes(game) != before);
+    QCOMPARE(form.ComboBox11->count(), 3);
+
+    // Declined: nothing happens, the first entry shows again.
+    player.Answer = mrNo;
+    QVERIFY(player.Pick(form.ComboBox11, 1));
+    QVERIFY(FileBytes(game) != before);
+    QCOMPARE(form.ComboBox11->currentIndex(), 0);
+    QCOMPARE(form.ComboBox11->count(), 3);
+
+    // Restored: the old save is back, the backup used up, the profile read again.
+    player.Answer = mrYes;
+    const int asked = int(player.Questions.size());
+    QVERIFY(player.Pick(form.ComboBox11, 1));
+    QCOMPARE(int(player.Questions.size()), asked + 1);
+    QCOMPARE(player.Questions.back().Caption, QString("Confirmation"));
+    QCOMPARE(FileBytes(game), before);
+    QCOMPARE(form.ComboBox11->count(), 2);
+    QVERIFY(player.State.Session.IsProfileLoaded());
+
+    // Delete all: the folder goes and no deleted name stays on offer.
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QCOMPARE(form.ComboBox11->count(), 3);
+    QVERIFY(player.Pick(form.ComboBox11, 2));
+    QVERIFY(!QDir(BackupFolder(*player.State.Session.CurrentProfile())).exists());
+    QCOMPARE(form.ComboBox11->count(), 2);
+    QCOMPARE(form.ComboBox11->currentIndex(), 0);
+}
+
+void TestPlayerFlow::locksBeforeProfileDoNothing()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QTest::mouseClick(form.Image3, Qt::LeftButton);
+    for (int lock = 0; lock < 9; ++lock)
+        QVERIFY(!form.LockClosed(lock));
+    QVERIFY(form.ComboBox7->isEnabled());
+}
+
+void TestPlayerFlow::lockChains()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const auto enabled = [&form](std::initializer_list<QComboBox *> Boxes) {
+        QString state;
+        for (QComboBox *box : Boxes)
+            state += box->isEnabled() ? '1' : '0';
+        return state;
+    };
+    // The departure company closes the whole row, the country opens it again.
+    QTest::mouseClick(form.Image3, Qt::LeftButton);
+    QVERIFY(form.LockClosed(0) && form.LockClosed(1) && form.LockClosed(2));
+    QCOMPARE(enabled({form.ComboBox5, form.ComboBox6, form.ComboBox7}), QString("000"));
+    QTest::mouseClick(form.Image1, Qt::LeftButton);
+    QCOMPARE(enabled({form.ComboBox5, form.ComboBox6, form.ComboBox7}), QString("111"));
+    // Closing the city, then opening it: the country stays closed.
+    QTest::mouseClick(form.Image2, Qt::LeftButton);
+    QCOMPARE(enabled({form.ComboBox5, form.ComboBox6, form.ComboBox7}), QString("001"));
+    QTest::mouseClick(form.Image2, Qt::LeftButton);
+    QCOMPARE(enabled({form.ComboBox5, form.ComboBox6, form.ComboBox7}), QString("011"));
+    // A locked country is skipped by the cascade unless forced.
+    const QString cities = form.ComboBox6->itemText(0);
+    form.ComboBoxCountryChange(form.ComboBox5, false);
+    QCOMPARE(form.ComboBox6->itemText(0), cities);
+    // Trailer closes the cargo; opening the trailer keeps the cargo locked.
+    QTest::mouseClick(form.Image8, Qt::LeftButton);
+    QCOMPARE(enabled({form.ComboBox8, form.ComboBox9}), QString("00"));
+    QTest::mouseClick(form.Image8, Qt::LeftButton);
+    QCOMPARE(enabled({form.ComboBox8, form.ComboBox9}), QString("01"));
+    // With the trailer locked, a cargo change leaves the trailer list as it is.
+    QTest::mouseClick(form.Image7, Qt::LeftButton);
+    QTest::mouseClick(form.Image8, Qt::LeftButton);
+    const int trailers = form.ComboBox9->count();
+    const QString trailer = form.ComboBox9->currentText();
+    form.ComboBox8->setCurrentIndex(form.ComboBox8->count() - 1);
+    form.ComboBoxCargoChange(form.ComboBox8);
+    QCOMPARE(form.ComboBox9->count(), trailers);
+    QCOMPARE(form.ComboBox9->currentText(), trailer);
+}
+
+void TestPlayerFlow::lockSelectsFirstEntry()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    // The destination company list without a selection: locking it picks the first entry.
+    form.ComboBox4->setCurrentIndex(-1);
+    form.UpdateAddJobButton();
+    QVERIFY(!form.Button3->isEnabled());
+    QTest::mouseClick(form.Image6, Qt::LeftButton);
+    QCOMPARE(form.ComboBox4->currentIndex(), 0);
+    QVERIFY(!form.ComboBox4->isEnabled());
+}
+
+void TestPlayerFlow::allLocksClosedDisableRandomJob()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(form.Button8->isEnabled());
+    for (TClickImage *image : {form.Image3, form.Image6, form.Image8, form.Image9})
+        QTest::mouseClick(image, Qt::LeftButton);
+    QVERIFY(form.AllComboBoxesDisabled());
+    QVERIFY(!form.Button8->isEnabled());
+    QTest::mouseClick(form.Image9, Qt::LeftButton);
+    QVERIFY(form.Button8->isEnabled());
+    QVERIFY(form.AnyComboBoxDisabled());
+    QVERIFY(!form.AnyComboBoxDisabled(10, 10));
+}
+
+void TestPlayerFlow::ensureDestinationUnlocked()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(form.EnsureDestinationUnlocked()); // nothing locked: nothing asked
+    QCOMPARE(int(player.Questions.size()), 0);
+
+    QTest::mouseClick(form.Image3, Qt::LeftButton); // departure row
+    QTest::mouseClick(form.Image5, Qt::LeftButton); // destination country and city
+    player.Answer = mrNo;
+    QVERIFY(!form.EnsureDestinationUnlocked());
+    QCOMPARE(int(player.Questions.size()), 1);
+    QVERIFY(form.LockClosed(3) && form.LockClosed(4) && form.LockClosed(0));
+
+    player.Answer = mrYes;
+    QVERIFY(form.EnsureDestinationUnlocked());
+    QVERIFY(!form.LockClosed(3) && !form.LockClosed(4) && !form.LockClosed(5));
+    QVERIFY(form.ComboBox2->isEnabled() && form.ComboBox3->isEnabled());
+    QVERIFY(form.LockClosed(0) && form.LockClosed(2)); // the departure keeps its locks
+}
+
+void TestPlayerFlow::lockedSelectionSurvivesReload()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    // Picking the other profile keeps the locks and, where that save has it, the locked value.
+    QVERIFY(player.Pick(form.ComboBox10, 2));
+    QTest::mouseClick(form.Image9, Qt::LeftButton);
+    QVERIFY(player.PickProfile(2));
+    QVERIFY(form.LockClosed(8));
+    QCOMPARE(form.ComboBox10->currentIndex(), 2);
+    QVERIFY(!form.ComboBox10->isEnabled());
+    QVERIFY(form.ComboBox5->isEnabled());
+    // A reload opens every lock.
+    QTest::mouseClick(form.Image10, Qt::LeftButton);
+    QVERIFY(player.State.Session.IsProfileLoaded());
+    QVERIFY(!form.LockClosed(8));
+    QVERIFY(form.ComboBox10->isEnabled());
+}
+
+void TestPlayerFlow::saveWatchAsksOnce()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(form.Timer2->isActive());
+    // The game writes its quick-save again.
+    QFile game(player.GameSii());
+    QVERIFY(game.open(QIODevice::ReadWrite));
+    QVERIFY(game.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    game.close();
+    player.Answer = mrNo;
+    QTRY_COMPARE_WITH_TIMEOUT(int(player.Questions.size()), 1, 5000);
+    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Text(TLangText::MsgGetSavegameModifiedWarning));
+    QVERIFY(!form.Timer2->isActive());
+    QTest::qWait(1500); // a second tick would ask again if the watch were still on
+    QCOMPARE(int(player.Questions.size()), 1);
+    QVERIFY(player.State.Session.IsProfileLoaded());
+}
+
+void TestPlayerFlow::reloadAndOpenFolder()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(2));
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    QCOMPARE(player.Opened.size(), 1);
+    QCOMPARE(player.Opened[0], QUrl::fromLocalFile(player.State.Session.CurrentProfile()->ProfilePath()));
+
+    QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
+    QTest::mouseClick(form.Image10, Qt::LeftButton);
+    QCOMPARE(loadFinished.size(), 1);
+    QCOMPARE(form.ComboBox1->currentIndex(), 2);
+    QVERIFY(player.State.Session.IsProfileLoaded());
+    QVERIFY(form.ComboBox6->count() > 0);
+
+    // Without a profile the reload searches the profiles again.
+    QVERIFY(player.Pick(form.ComboBox1, 0));
+    QSignalSpy searched(&form, &TFormMain::LoadingFinished);
+    QTest::mouseClick(form.Image10, Qt::LeftButton);
+    QVERIFY(searched.wait(30000));
+    QCOMPARE(form.ComboBox1->count(), 3);
+    QCOMPARE(form.LoadCodeRuns(), 2);
+}
+
+void TestPlayerFlow::closeWhileProfileLoads()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    // The close arrives while the load lets the window answer.
+    bool closed = true;
+    QTimer::singleShot(0, &form, [&] { closed = form.close(); });
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(!closed);
+    QVERIFY(form.WantClose());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
+}
+
+QTEST_MAIN(TestPlayerFlow)
+#include "test_playerflow.moc"
