@@ -350,7 +350,8 @@ void TFormMain::Reload()
 
 void TFormMain::Timer2Timer()
 {
-    if (!IsProfileLoaded() || !FState.Session.QuickSaveChanged())
+    // A reload in the middle of a load or a random search would pull the lists from under them.
+    if (!IsProfileLoaded() || FProfileLoadRunning || FGeneratingRandomCargo || !FState.Session.QuickSaveChanged())
         return;
     Timer2->stop();
     const int answer = Ask(FState.Texts.Text(TLangText::MsgGetSavegameModifiedWarning),

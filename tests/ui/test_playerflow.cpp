@@ -3,6 +3,7 @@
 #include "app/loadsequence.h"
 #include "jobs/assemblejob.h"
 #include "jobs/backup.h"
+#include "savegame/unknowndistances.h"
 #include "savegen.h"
 #include "shared/strings.h"
 #include "ui/clickimage.h"
@@ -117,6 +118,9 @@ private slots:
     void saveWatchAsksOnce();
     void reloadAndOpenFolder();
     void closeWhileProfileLoads();
+    void learntDistancesNotKeptIsShown();
+    void lockedDepartureSurvivesProfileLoad();
+    void screenshot();
 
 private:
     QTemporaryDir FHome;
@@ -635,6 +639,58 @@ void TestPlayerFlow::closeWhileProfileLoads()
     QVERIFY(!closed);
     QVERIFY(form.WantClose());
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
+}
+
+void TestPlayerFlow::learntDistancesNotKeptIsShown()
+{
+    // Where the learnt distances should go stands a folder: the learner cannot keep them.
+    QTemporaryDir programFolder;
+    QVERIFY(QDir().mkpath(programFolder.path() + "/distances-user.dat"));
+    TPlayer player(programFolder.path() + "/");
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QTRY_VERIFY_WITH_TIMEOUT(player.Status().startsWith("The distances learnt from your save could not be kept: "),
+                             20000);
+    QVERIFY(player.State.Session.UnknownDistancesThread()->CollectedCount() > 0);
+}
+
+void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    // A locked country and city (not where the player last was) stay when the profile is
+    // picked again, and the company list is that city's.
+    QVERIFY(player.Pick(form.ComboBox5, 0));
+    QVERIFY(player.Pick(form.ComboBox6, form.ComboBox6->count() - 1));
+    const QString city = form.ComboBox6->currentText();
+    QVERIFY(city != UpperFirst(player.State.Session.LastVisitedCity()));
+    QTest::mouseClick(form.Image2, Qt::LeftButton);
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(form.ComboBox5->currentIndex(), 0);
+    QCOMPARE(form.ComboBox6->currentText(), city);
+    QVERIFY(!form.ComboBox5->isEnabled() && !form.ComboBox6->isEnabled() && form.ComboBox7->isEnabled());
+    for (int i = 0; i < form.ComboBox7->count(); ++i)
+        QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(city));
+}
+
+void TestPlayerFlow::screenshot()
+{
+    // Only on request: the window with a profile loaded and a job queued, for a look by eye.
+    const QString folder = qEnvironmentVariable("KVN_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("KVN_SCREENSHOT_DIR not set");
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QTest::mouseClick(form.Image11, Qt::LeftButton);
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QTest::mouseClick(form.Image3, Qt::LeftButton);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QVERIFY(form.grab().save(folder + "/playerflow-job-queued.png"));
 }
 
 QTEST_MAIN(TestPlayerFlow)
