@@ -26,6 +26,7 @@
 #include <QSlider>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 
 namespace kvn {
 
@@ -327,13 +328,19 @@ void TFormMain::WatchLearner()
         return;
     // The learner's file may be read-only or the disk full; the player should know the learnt
     // distances were not kept, instead of finding them unknown again next time.
-    connect(learner, &QThread::finished, this, [this, learner] {
-        if (!learner || learner->StopRequested())
+    auto told = std::make_shared<bool>(false);
+    const auto tell = [this, learner, told] {
+        if (*told || !learner || learner->StopRequested())
             return;
+        *told = true;
         const TSaveUserDistancesResult &saved = learner->SaveResult();
         if (!saved.Ok)
             SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
-    });
+    };
+    connect(learner, &QThread::finished, this, tell);
+    // A small save is learnt before the connection above exists.
+    if (learner->isFinished())
+        QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
 }
 
 void TFormMain::Reload()
