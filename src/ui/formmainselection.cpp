@@ -463,8 +463,10 @@ void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
         if (!all)
             break;
     }
-    if (names.isEmpty())
+    if (names.isEmpty()) {
+        UpdateAddJobButton(); // nothing to pick on this side any more
         return;
+    }
     FillSorted(cities, names);
     ComboBoxCityChange(cities, ForceChange);
 }

@@ -234,6 +234,16 @@ void TestPlayerFlow::countriesFillCitiesAndCompanies()
     for (int i = 0; i < form.ComboBox4->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox4->itemText(i))->HasCity(city));
     QVERIFY(form.Button3->isEnabled() == (player.FirstCompatibleCargo() == 0));
+
+    // A country the catalogue has no city of: both lists empty, no job.
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(form.Button3->isEnabled());
+    form.ComboBox2->addItem("Atlantis");
+    QVERIFY(player.PickText(form.ComboBox2, "Atlantis"));
+    QCOMPARE(form.ComboBox3->count(), 0);
+    QCOMPARE(form.ComboBox4->count(), 0);
+    QVERIFY(!form.Button3->isEnabled());
+    QVERIFY(form.JvHTLabel1->text().isEmpty());
 }
 
 void TestPlayerFlow::entryZeroAndMissingSaveLoadNothing()
