@@ -630,6 +630,9 @@ void TestPlayerFlow::reloadAndOpenFolder()
     QTest::mouseClick(form.Button4, Qt::LeftButton);
     QCOMPARE(player.Opened.size(), 1);
     QCOMPARE(player.Opened[0], QUrl::fromLocalFile(player.State.Session.CurrentProfile()->ProfilePath()));
+    QTest::mouseClick(form.Image100, Qt::LeftButton); // the help document beside the program
+    QCOMPARE(player.Opened.size(), 2);
+    QCOMPARE(player.Opened[1], QUrl::fromLocalFile(FProgramFolder.path() + "/README.md"));
 
     QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
     QTest::mouseClick(form.Image10, Qt::LeftButton);
@@ -747,6 +750,9 @@ void TestPlayerFlow::screenshot()
     QTest::mouseClick(form.Image3, Qt::LeftButton);
     QTRY_VERIFY(!form.TextFader1->Active());
     QVERIFY(form.grab().save(folder + "/playerflow-job-queued.png"));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QVERIFY(form.grab().save(folder + "/playerflow-jobs-saved.png"));
 }
 
 QTEST_MAIN(TestPlayerFlow)
