@@ -143,10 +143,13 @@ void TFormMain::SetUpSelection()
 int TFormMain::Ask(const QString &Msg, const QString &Caption, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
                    TMsgDlgBtn DefaultButton)
 {
-    if (FAsk)
-        return FAsk(Msg, Caption, DlgType, Buttons, DefaultButton);
-    return MessageDialogueSimple(FState.Texts, Msg, Caption, DlgType, Buttons, DefaultButton, QColor(Qt::black), 0,
-                                 this);
+    const bool wasAsking = FAsking;
+    FAsking = true;
+    const int answer = FAsk ? FAsk(Msg, Caption, DlgType, Buttons, DefaultButton)
+                            : MessageDialogueSimple(FState.Texts, Msg, Caption, DlgType, Buttons, DefaultButton,
+                                                    QColor(Qt::black), 0, this);
+    FAsking = wasAsking;
+    return answer;
 }
 
 bool TFormMain::IsProfileLoaded() const
@@ -358,7 +361,8 @@ void TFormMain::Reload()
 void TFormMain::Timer2Timer()
 {
     // A reload in the middle of a load or a random search would pull the lists from under them.
-    if (!IsProfileLoaded() || FProfileLoadRunning || FGeneratingRandomCargo || !FState.Session.QuickSaveChanged())
+    if (!IsProfileLoaded() || FProfileLoadRunning || FGeneratingRandomCargo || FAsking ||
+        !FState.Session.QuickSaveChanged())
         return;
     Timer2->stop();
     const int answer = Ask(FState.Texts.Text(TLangText::MsgGetSavegameModifiedWarning),

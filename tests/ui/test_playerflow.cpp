@@ -50,6 +50,8 @@ struct TPlayer {
         Form->SetMessageDialogue(
             [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn) {
                 Questions.push_back({Msg, Caption});
+                if (DuringQuestion)
+                    std::exchange(DuringQuestion, nullptr)();
                 return Answer;
             });
         Form->SetUrlOpener([this](const QUrl &Url) { Opened << Url; });
@@ -92,6 +94,8 @@ struct TPlayer {
     std::unique_ptr<TFormMain> Form;
     std::vector<TQuestion> Questions;
     int Answer = mrYes;
+    // Runs once while the next question is open.
+    std::function<void()> DuringQuestion;
     QList<QUrl> Opened;
 };
 
@@ -383,6 +387,8 @@ void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
     QVERIFY(player.Pick(form.ComboBox8, cargo));
     QVERIFY(player.Pick(form.ComboBox3, 0));
     const QString firstTarget = form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower();
+    const QString cargoName = form.ComboBox8->currentText();
+    const QString trailerName = form.ComboBox9->currentText();
     QVERIFY(player.Pick(form.ComboBox10, 2));
     player.Answer = mrYes; // a country-bound trailer may be asked about
     QTest::mouseClick(form.Button3, Qt::LeftButton);
@@ -403,8 +409,19 @@ void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
 
     const QByteArray after = FileBytes(game);
     QVERIFY(after != before);
-    QVERIFY(after.contains("target: \"" + firstTarget.toUtf8() + "\""));
-    QVERIFY(after.contains("urgency: 2"));
+    // An offer unit now leads there with the first job's cargo, trailer and urgency (the game's
+    // own offers may lead there too).
+    const QStringList lines = QString::fromUtf8(after).split("\r\n");
+    const QRegularExpression target("^\\s*target: \"?" + QRegularExpression::escape(firstTarget) + "\"?$");
+    bool found = false;
+    for (qsizetype at = lines.indexOf(target); at >= 0 && !found; at = lines.indexOf(target, at + 1)) {
+        QStringList unit;
+        for (qsizetype i = at; i < lines.size() && !lines[i].trimmed().startsWith('}'); ++i)
+            unit << lines[i].trimmed();
+        found = unit.contains("urgency: 2") && unit.contains("cargo: cargo." + cargoName) &&
+                unit.contains("trailer_definition: " + trailerName);
+    }
+    QVERIFY(found);
     // The untouched save is the one backup, and the list offers it.
     const QStringList backups = ListBackups(*player.State.Session.CurrentProfile());
     QCOMPARE(backups.size(), 1);
@@ -603,9 +620,16 @@ void TestPlayerFlow::saveWatchAsksOnce()
     QVERIFY(game.open(QIODevice::ReadWrite));
     QVERIFY(game.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
     game.close();
+
+    // While another question is open, the watch's tick does not stack its own on it.
+    QTest::mouseClick(form.Image4, Qt::LeftButton);
     player.Answer = mrNo;
-    QTRY_COMPARE_WITH_TIMEOUT(int(player.Questions.size()), 1, 5000);
-    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Text(TLangText::MsgGetSavegameModifiedWarning));
+    player.DuringQuestion = [&form] { QMetaObject::invokeMethod(form.Timer2, "timeout"); };
+    QVERIFY(!form.EnsureDestinationUnlocked());
+    QCOMPARE(int(player.Questions.size()), 1);
+
+    QTRY_COMPARE_WITH_TIMEOUT(int(player.Questions.size()), 2, 5000);
+    QCOMPARE(player.Questions[1].Msg, player.State.Texts.Text(TLangText::MsgGetSavegameModifiedWarning));
     QVERIFY(!form.Timer2->isActive()); // asked once: the watch stays off after No
     QVERIFY(player.State.Session.IsProfileLoaded());
 }
@@ -619,6 +643,9 @@ void TestPlayerFlow::reloadAndOpenFolder()
     QTest::mouseClick(form.Button4, Qt::LeftButton);
     QCOMPARE(player.Opened.size(), 1);
     QCOMPARE(player.Opened[0], QUrl::fromLocalFile(player.State.Session.CurrentProfile()->ProfilePath()));
+    QTest::mouseClick(form.Image100, Qt::LeftButton); // the help document beside the program
+    QCOMPARE(player.Opened.size(), 2);
+    QCOMPARE(player.Opened[1], QUrl::fromLocalFile(FProgramFolder.path() + "/README.md"));
 
     QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
     QTest::mouseClick(form.Image10, Qt::LeftButton);
@@ -736,6 +763,9 @@ void TestPlayerFlow::screenshot()
     QTest::mouseClick(form.Image3, Qt::LeftButton);
     QTRY_VERIFY(!form.TextFader1->Active());
     QVERIFY(form.grab().save(folder + "/playerflow-job-queued.png"));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QVERIFY(form.grab().save(folder + "/playerflow-jobs-saved.png"));
 }
 
 QTEST_MAIN(TestPlayerFlow)
