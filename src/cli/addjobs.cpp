@@ -42,17 +42,6 @@ QString QuickSaveFolder(const QString &Path)
     return {};
 }
 
-// The program's folder, or the user's data folder where the program's folder is not writable.
-QString ProgramFilesFolder()
-{
-    const QString own = QCoreApplication::applicationDirPath();
-    if (QFileInfo(own).isWritable())
-        return own;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
-}
-
 bool CompanyInCity(const TCompanyList &Companies, const QString &Company, const QString &City)
 {
     const TCompanyInfo *c = Companies.FindCompany(Company);
@@ -151,6 +140,16 @@ int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::v
 }
 
 } // namespace
+
+QString ProgramFilesFolder()
+{
+    const QString own = QCoreApplication::applicationDirPath();
+    if (QFileInfo(own).isWritable())
+        return own;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
 
 int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextStream &Err)
 {

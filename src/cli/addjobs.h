@@ -10,4 +10,8 @@ namespace kvn {
 // were not, 2 unusable input.
 int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextStream &Err);
 
+// Where the program keeps its own files (history, learnt distances): its folder, or the user's
+// data folder where its folder is not writable (an installed package).
+QString ProgramFilesFolder();
+
 } // namespace kvn

@@ -61,12 +61,12 @@ int ListProfilesCommand(bool Json, QTextStream &Out)
 
 int InspectCommand(const QString &File, bool Json, QTextStream &Out, QTextStream &Err)
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
     TCatalogue catalogue;
     catalogue.LoadTrailersAndCargos();
-    catalogue.Distances.SetUserFolder(programFolder);
+    // The distances learnt by add-jobs and the window, wherever the program keeps them.
+    catalogue.Distances.SetUserFolder(ProgramFilesFolder());
     catalogue.Distances.ReloadDistances();
-    SiiDecrypter decrypter(programFolder);
+    SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     const SaveInspection s = InspectSave(File, catalogue, decrypter);
     if (!s.Ok) {
         Err << "kestrovan-cli: " << s.Error << "\n";

@@ -233,6 +233,8 @@ private:
     TOpenUrlFunction FOpenUrl;
     // From the first step of a profile load to its end, including the window's own steps.
     bool FProfileLoadRunning = false;
+    // A question of the window is open; the save watch must not stack a second one on it.
+    bool FAsking = false;
 
     // The job and history views, the owner-drawn lists and the options slide (formmainviews.cpp).
     void SetUpViews();

@@ -26,6 +26,7 @@
 #include <QSlider>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 
 namespace kvn {
 
@@ -142,10 +143,13 @@ void TFormMain::SetUpSelection()
 int TFormMain::Ask(const QString &Msg, const QString &Caption, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
                    TMsgDlgBtn DefaultButton)
 {
-    if (FAsk)
-        return FAsk(Msg, Caption, DlgType, Buttons, DefaultButton);
-    return MessageDialogueSimple(FState.Texts, Msg, Caption, DlgType, Buttons, DefaultButton, QColor(Qt::black), 0,
-                                 this);
+    const bool wasAsking = FAsking;
+    FAsking = true;
+    const int answer = FAsk ? FAsk(Msg, Caption, DlgType, Buttons, DefaultButton)
+                            : MessageDialogueSimple(FState.Texts, Msg, Caption, DlgType, Buttons, DefaultButton,
+                                                    QColor(Qt::black), 0, this);
+    FAsking = wasAsking;
+    return answer;
 }
 
 bool TFormMain::IsProfileLoaded() const
@@ -327,13 +331,19 @@ void TFormMain::WatchLearner()
         return;
     // The learner's file may be read-only or the disk full; the player should know the learnt
     // distances were not kept, instead of finding them unknown again next time.
-    connect(learner, &QThread::finished, this, [this, learner] {
-        if (!learner || learner->StopRequested())
+    auto told = std::make_shared<bool>(false);
+    const auto tell = [this, learner, told] {
+        if (*told || !learner || learner->StopRequested())
             return;
+        *told = true;
         const TSaveUserDistancesResult &saved = learner->SaveResult();
         if (!saved.Ok)
             SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
-    });
+    };
+    connect(learner, &QThread::finished, this, tell);
+    // A small save is learnt before the connection above exists.
+    if (learner->isFinished())
+        QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
 }
 
 void TFormMain::Reload()
@@ -351,7 +361,8 @@ void TFormMain::Reload()
 void TFormMain::Timer2Timer()
 {
     // A reload in the middle of a load or a random search would pull the lists from under them.
-    if (!IsProfileLoaded() || FProfileLoadRunning || FGeneratingRandomCargo || !FState.Session.QuickSaveChanged())
+    if (!IsProfileLoaded() || FProfileLoadRunning || FGeneratingRandomCargo || FAsking ||
+        !FState.Session.QuickSaveChanged())
         return;
     Timer2->stop();
     const int answer = Ask(FState.Texts.Text(TLangText::MsgGetSavegameModifiedWarning),
@@ -456,8 +467,10 @@ void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
         if (!all)
             break;
     }
-    if (names.isEmpty())
+    if (names.isEmpty()) {
+        UpdateAddJobButton(); // nothing to pick on this side any more
         return;
+    }
     FillSorted(cities, names);
     ComboBoxCityChange(cities, ForceChange);
 }

@@ -2,7 +2,7 @@
 """Kills the program's writers with SIGKILL at random moments and checks that no file of the
 player's is ever left half-written.
 
-  killtest.py --bin <folder of kestrovan-cli, SII_Decrypt.exe, kvn-savegen> [--runs 20] [--lines N]
+  killtest.py --bin <folder of the programs and kvn-savegen> [--plugins <folder>] [--runs 20] [--lines N]
 
 Scenarios (each run --runs times):
   save-jobs   kestrovan-cli add-jobs on a large save ("Save all jobs"): game.sii is the old file or
@@ -10,7 +10,8 @@ Scenarios (each run --runs times):
               save; job-history.ini and distances-user.dat are the old or a complete new file.
   decrypt     SII_Decrypt.exe converting an encrypted save in place: the file is the encrypted
               original or the complete text.
-  settings    the settings file, when the program has one: the old or a complete new file.
+  settings    the window saving the randomiser options as it closes (needs --plugins, the
+              window-watch plugin that closes it): Kvn-settings.ini is the old or the complete new file.
 
 Half of the kills fall anywhere in the run, the other half in the moment the files are written
 (after the first temporary file appears), where a crash would do harm. Prints one line per
@@ -287,6 +288,10 @@ def scenario_save_jobs(runner, bin_dir, runs, lines):
     code, _ = runner.timed_run(argv, work)
     if code != 0 or read_bytes(game) != new_game:
         failures.append(f"the run after the kills did not save (exit code {code})")
+    # ... and clears away what the killed runs left beside the save.
+    left = sorted(set(os.listdir(quick)) - {"game.sii", BACKUP_FOLDER})
+    if left:
+        failures.append(f"the run after the kills left {left} beside game.sii")
     report("save-jobs", runs, duration, outcomes, failures)
     return not failures
 
@@ -331,7 +336,68 @@ def scenario_decrypt(runner, bin_dir, runs, lines):
     code, _ = runner.timed_run([decrypter, target], work)
     if code != 0 or read_bytes(target) != text:
         failures.append(f"the conversion after the kills failed (exit code {code})")
+    if os.listdir(folder) != ["game.sii"]:
+        failures.append(f"the conversion after the kills left {len(os.listdir(folder)) - 1} temporary files")
     report("decrypt", runs, duration, outcomes, failures)
+    return not failures
+
+
+def scenario_settings(runner, bin_dir, runs, plugins):
+    """The window saves the randomiser options when it closes; the window-watch plugin closes it
+    once loading has ended."""
+    work = os.path.join(runner.work, "settings")
+    program = os.path.join(work, "program")
+    copy_program(bin_dir, program, ["kestrovan", "SII_Decrypt.exe"])
+    settings = os.path.join(program, SETTINGS)
+    # A section the program does not keep, so that the file it writes differs from this one.
+    original = (b"[old]\r\nkept-by-an-earlier-version=1\r\n\r\n[settings]\r\nmin-distance-active=1\r\n"
+                b"min-distance=250\r\nadr-active=1\r\nadr-class=3\r\n")
+    log = os.path.join(work, "watch.log")
+    env = dict(runner.env, QT_PLUGIN_PATH=plugins, QT_QPA_GENERIC_PLUGINS="kvnwindowwatch:" + log,
+               LANG="en_US.UTF-8")
+    argv = [os.path.join(program, "kestrovan")]
+
+    def fresh():
+        with open(settings, "wb") as f:
+            f.write(original)
+        if os.path.exists(log):
+            os.remove(log)
+
+    saved_env = runner.env
+    runner.env = env
+    try:
+        fresh()
+        code, duration = runner.timed_run(argv, work)
+        written = read_bytes(settings)
+        if code != 0 or written == original or b"min-distance=250" not in (written or b""):
+            print(f"settings: the uninterrupted run did not save the settings (exit code {code})", file=sys.stderr)
+            return False
+
+        def closing():
+            try:
+                with open(log) as f:
+                    return "loaded" in f.read()
+            except FileNotFoundError:
+                return False
+
+        outcomes = collections.Counter()
+        failures = []
+        for run in range(runs):
+            fresh()
+            killed = runner.kill_run(argv, work, duration, closing)
+            outcomes["killed" if killed else "finished before the kill"] += 1
+            now = read_bytes(settings)
+            if now == original:
+                outcomes["old"] += 1
+            elif now == written:
+                outcomes["new"] += 1
+            else:
+                failures.append(f"run {run}: {SETTINGS} is neither the old nor the complete new file")
+            if len(os.listdir(program)) > 3:
+                outcomes["temporary file left beside the settings"] += 1
+    finally:
+        runner.env = saved_env
+    report("settings", runs, duration, outcomes, failures)
     return not failures
 
 
@@ -350,18 +416,25 @@ def main():
     parser.add_argument("--runs", type=int, default=20)
     parser.add_argument("--lines", type=int, default=1500000)
     parser.add_argument("--seed", type=int, default=int(time.time()))
-    parser.add_argument("--scenario", action="append", choices=["save-jobs", "decrypt"])
+    parser.add_argument("--plugins", help="folder of the window-watch plugin, for the settings scenario")
+    parser.add_argument("--scenario", action="append", choices=["save-jobs", "decrypt", "settings"])
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     args = parser.parse_args()
     args.bin = os.path.abspath(args.bin)
+    args.plugins = args.plugins and os.path.abspath(args.plugins)
     print(f"kill test: seed {args.seed}, {args.runs} runs per scenario, save of {args.lines} lines")
     work = tempfile.mkdtemp(prefix="kvn-killtest-")
     runner = Runner(args, work)
     ok = True
     try:
-        for scenario in args.scenario or ["save-jobs", "decrypt"]:
+        for scenario in args.scenario or ["save-jobs", "decrypt", "settings"]:
             if scenario == "save-jobs":
                 ok = scenario_save_jobs(runner, args.bin, args.runs, args.lines) and ok
+            elif scenario == "settings":
+                if args.plugins:
+                    ok = scenario_settings(runner, args.bin, args.runs, args.plugins) and ok
+                else:
+                    print("settings: skipped (give --plugins, the folder of the window-watch plugin)")
             else:
                 ok = scenario_decrypt(runner, args.bin, args.runs, args.lines) and ok
     finally:

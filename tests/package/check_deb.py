@@ -2,7 +2,8 @@
 """Builds the .deb, unpacks it into a clean folder (dpkg -x), makes the unpacked tree read-only and
 checks, as a player without write access to it:
   - the layout: programs, decrypter and languages in one folder, links in bin, desktop entry, icon;
-  - the installed window starts (offscreen) and shows its texts from the installed German file;
+  - the installed window starts (offscreen), shows its texts from the installed German file and
+    keeps its options in the user's data folder;
   - the installed kestrovan-cli saves a job and keeps its history and learnt distances in the
     user's data folder, writing nothing into the installed tree.
 
@@ -13,6 +14,7 @@ Exit code 77 when the tools for a .deb are missing.
 import argparse
 import glob
 import importlib.util
+import json
 import os
 import pwd
 import shutil
@@ -121,6 +123,8 @@ def run(args, work):
         check(status == ["status Profile und Metadaten erfolgreich geladen"],
               f"the installed window speaks German from its installed language file: {status}")
         check(not any(line.startswith("shown QMessageBox") for line in lines), "no error dialogue")
+        check(os.path.isfile(os.path.join(data_home, "Kestrovan", "Kvn-settings.ini")),
+              "the window kept its options in the user's data folder")
 
     # One job through the installed command line: the files it keeps go to the user's data folder.
     spec = importlib.util.spec_from_file_location("killtest", os.path.join(SOURCE, "tests", "crash", "killtest.py"))
@@ -137,14 +141,27 @@ def run(args, work):
             f.write(killtest.CSV_HEADER + row)
         if player:
             os.chown(csv, player.pw_uid, player.pw_gid)
-        result = as_player([os.path.join(root, "usr", "bin", "kestrovan-cli"), "add-jobs", profile, csv],
-                           capture_output=True, text=True)
+        cli = os.path.join(root, "usr", "bin", "kestrovan-cli")
+        game_sii = os.path.join(profile, "save", "quicksave", "game.sii")
+
+        def learnable():
+            out = as_player([cli, "inspect", game_sii, "--json"], capture_output=True, text=True).stdout
+            try:
+                return json.loads(out)["learnable_distances"]
+            except (ValueError, KeyError):
+                return None
+
+        learnable_before = learnable()
+        result = as_player([cli, "add-jobs", profile, csv], capture_output=True, text=True)
         check(result.returncode == 0, f"the installed kestrovan-cli saved the job: {result.stdout.strip()}")
         data = os.path.join(data_home, "Kestrovan")
         check(os.path.isfile(os.path.join(data, "job-history.ini")),
               "the history is kept in the user's data folder")
         check(os.path.isfile(os.path.join(data, "distances-user.dat")),
               "the learnt distances are kept in the user's data folder")
+        learnable_after = learnable()
+        check(learnable_before and learnable_after is not None and learnable_after * 2 < learnable_before,
+              f"inspect reads the distances learnt there ({learnable_before} unknown before, {learnable_after} after)")
     after = sorted(os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs)
     check(before == after, "nothing was written into the installed tree")
     mode = os.stat(app).st_mode

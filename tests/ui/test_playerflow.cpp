@@ -50,6 +50,8 @@ struct TPlayer {
         Form->SetMessageDialogue(
             [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn) {
                 Questions.push_back({Msg, Caption});
+                if (DuringQuestion)
+                    std::exchange(DuringQuestion, nullptr)();
                 return Answer;
             });
         Form->SetUrlOpener([this](const QUrl &Url) { Opened << Url; });
@@ -92,6 +94,8 @@ struct TPlayer {
     std::unique_ptr<TFormMain> Form;
     std::vector<TQuestion> Questions;
     int Answer = mrYes;
+    // Runs once while the next question is open.
+    std::function<void()> DuringQuestion;
     QList<QUrl> Opened;
 };
 
@@ -119,6 +123,7 @@ private slots:
     void reloadAndOpenFolder();
     void closeWhileProfileLoads();
     void learntDistancesNotKeptIsShown();
+    void encryptedSaveLoadsGarbageDoesNot();
     void lockedDepartureSurvivesProfileLoad();
     void screenshot();
 
@@ -233,6 +238,16 @@ void TestPlayerFlow::countriesFillCitiesAndCompanies()
     for (int i = 0; i < form.ComboBox4->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox4->itemText(i))->HasCity(city));
     QVERIFY(form.Button3->isEnabled() == (player.FirstCompatibleCargo() == 0));
+
+    // A country the catalogue has no city of: both lists empty, no job.
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(form.Button3->isEnabled());
+    form.ComboBox2->addItem("Atlantis");
+    QVERIFY(player.PickText(form.ComboBox2, "Atlantis"));
+    QCOMPARE(form.ComboBox3->count(), 0);
+    QCOMPARE(form.ComboBox4->count(), 0);
+    QVERIFY(!form.Button3->isEnabled());
+    QVERIFY(form.JvHTLabel1->text().isEmpty());
 }
 
 void TestPlayerFlow::entryZeroAndMissingSaveLoadNothing()
@@ -592,12 +607,17 @@ void TestPlayerFlow::saveWatchAsksOnce()
     QVERIFY(game.open(QIODevice::ReadWrite));
     QVERIFY(game.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
     game.close();
+
+    // While another question is open, the watch's tick does not stack its own on it.
+    QTest::mouseClick(form.Image4, Qt::LeftButton);
     player.Answer = mrNo;
-    QTRY_COMPARE_WITH_TIMEOUT(int(player.Questions.size()), 1, 5000);
-    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Text(TLangText::MsgGetSavegameModifiedWarning));
-    QVERIFY(!form.Timer2->isActive());
-    QTest::qWait(1500); // a second tick would ask again if the watch were still on
+    player.DuringQuestion = [&form] { QMetaObject::invokeMethod(form.Timer2, "timeout"); };
+    QVERIFY(!form.EnsureDestinationUnlocked());
     QCOMPARE(int(player.Questions.size()), 1);
+
+    QTRY_COMPARE_WITH_TIMEOUT(int(player.Questions.size()), 2, 5000);
+    QCOMPARE(player.Questions[1].Msg, player.State.Texts.Text(TLangText::MsgGetSavegameModifiedWarning));
+    QVERIFY(!form.Timer2->isActive()); // asked once: the watch stays off after No
     QVERIFY(player.State.Session.IsProfileLoaded());
 }
 
@@ -610,6 +630,9 @@ void TestPlayerFlow::reloadAndOpenFolder()
     QTest::mouseClick(form.Button4, Qt::LeftButton);
     QCOMPARE(player.Opened.size(), 1);
     QCOMPARE(player.Opened[0], QUrl::fromLocalFile(player.State.Session.CurrentProfile()->ProfilePath()));
+    QTest::mouseClick(form.Image100, Qt::LeftButton); // the help document beside the program
+    QCOMPARE(player.Opened.size(), 2);
+    QCOMPARE(player.Opened[1], QUrl::fromLocalFile(FProgramFolder.path() + "/README.md"));
 
     QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
     QTest::mouseClick(form.Image10, Qt::LeftButton);
@@ -654,6 +677,42 @@ void TestPlayerFlow::learntDistancesNotKeptIsShown()
     QVERIFY(player.State.Session.UnknownDistancesThread()->CollectedCount() > 0);
 }
 
+void TestPlayerFlow::encryptedSaveLoadsGarbageDoesNot()
+{
+    // Saves stored the way the game often stores them, with our decrypter beside the program.
+    QTemporaryDir programFolder;
+    QVERIFY(QFile::copy(KVN_BIN_DIR "/SII_Decrypt.exe", programFolder.path() + "/SII_Decrypt.exe"));
+    QFile::setPermissions(programFolder.path() + "/SII_Decrypt.exe",
+                          QFile::permissions(programFolder.path() + "/SII_Decrypt.exe") | QFileDevice::ExeOwner);
+    QDir(FGameFolder).removeRecursively();
+    savegen::Options options;
+    options.Seed = 11;
+    options.Lines = 3000;
+    options.Profiles = 2;
+    options.Forms = {savegen::SaveForm::Encrypted};
+    QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), options, FGameFolder));
+
+    TPlayer player(programFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QCOMPARE(form.ComboBox1->count(), 3);
+    // The second profile's quick-save is neither plain nor the game's container.
+    const TProfileInfo *second = player.State.Session.ProfileList().At(1);
+    const QByteArray garbage(4096, '\x9c');
+    QFile game(second->GameFilePath());
+    QVERIFY(game.open(QIODevice::WriteOnly));
+    game.write(garbage);
+    game.close();
+
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(form.ComboBox6->count() > 0 && form.ComboBox8->count() > 0);
+    QVERIFY(!player.PickProfile(2));
+    QCOMPARE(player.Status(),
+             "No profile loaded. The quick save of the profile \"" + second->ProfileName() + "\" could not be decoded");
+    QCOMPARE(form.ComboBox6->count(), 0);
+    QVERIFY(!form.Button8->isEnabled());
+}
+
 void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
 {
     TPlayer player(FProgramFolder.path() + "/");
@@ -691,6 +750,9 @@ void TestPlayerFlow::screenshot()
     QTest::mouseClick(form.Image3, Qt::LeftButton);
     QTRY_VERIFY(!form.TextFader1->Active());
     QVERIFY(form.grab().save(folder + "/playerflow-job-queued.png"));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QVERIFY(form.grab().save(folder + "/playerflow-jobs-saved.png"));
 }
 
 QTEST_MAIN(TestPlayerFlow)

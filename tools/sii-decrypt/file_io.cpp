@@ -147,10 +147,41 @@ bool WriteAndReplace(const fs::path &target, const fs::path &temp, const char *b
 
 #endif
 
+bool IsTemporaryNameOf(const fs::path &candidate, const fs::path &target)
+{
+    // "." + name + "." + 16 hex digits + ".tmp", as TemporaryNameBeside makes them.
+    const auto name = candidate.filename().native();
+    const auto prefix = fs::path(".").native() + target.filename().native() + fs::path(".").native();
+    const auto suffix = fs::path(".tmp").native();
+    if (name.size() != prefix.size() + 16 + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    for (size_t i = prefix.size(); i < prefix.size() + 16; ++i) {
+        const auto c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return true;
+}
+
+// A conversion killed before its rename leaves its temporary file behind, as large as the save;
+// each later conversion would add one more to the player's save folder.
+void RemoveLeftTemporaries(const fs::path &target)
+{
+    std::error_code ec;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (IsTemporaryNameOf(it->path(), target) && it->is_regular_file(ignored))
+            fs::remove(it->path(), ignored);
+    }
+}
+
 } // namespace
 
 bool ReplaceFileAtomically(const fs::path &target, const char *bytes, size_t size, std::string &error)
 {
+    RemoveLeftTemporaries(target);
     return WriteAndReplace(target, TemporaryNameBeside(target), bytes, size, error);
 }
 
