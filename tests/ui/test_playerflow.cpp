@@ -387,6 +387,8 @@ void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
     QVERIFY(player.Pick(form.ComboBox8, cargo));
     QVERIFY(player.Pick(form.ComboBox3, 0));
     const QString firstTarget = form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower();
+    const QString cargoName = form.ComboBox8->currentText();
+    const QString trailerName = form.ComboBox9->currentText();
     QVERIFY(player.Pick(form.ComboBox10, 2));
     player.Answer = mrYes; // a country-bound trailer may be asked about
     QTest::mouseClick(form.Button3, Qt::LeftButton);
@@ -407,8 +409,19 @@ void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
 
     const QByteArray after = FileBytes(game);
     QVERIFY(after != before);
-    QVERIFY(after.contains("target: \"" + firstTarget.toUtf8() + "\""));
-    QVERIFY(after.contains("urgency: 2"));
+    // An offer unit now leads there with the first job's cargo, trailer and urgency (the game's
+    // own offers may lead there too).
+    const QStringList lines = QString::fromUtf8(after).split("\r\n");
+    const QRegularExpression target("^\\s*target: \"?" + QRegularExpression::escape(firstTarget) + "\"?$");
+    bool found = false;
+    for (qsizetype at = lines.indexOf(target); at >= 0 && !found; at = lines.indexOf(target, at + 1)) {
+        QStringList unit;
+        for (qsizetype i = at; i < lines.size() && !lines[i].trimmed().startsWith('}'); ++i)
+            unit << lines[i].trimmed();
+        found = unit.contains("urgency: 2") && unit.contains("cargo: cargo." + cargoName) &&
+                unit.contains("trailer_definition: " + trailerName);
+    }
+    QVERIFY(found);
     // The untouched save is the one backup, and the list offers it.
     const QStringList backups = ListBackups(*player.State.Session.CurrentProfile());
     QCOMPARE(backups.size(), 1);
