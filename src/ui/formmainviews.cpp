@@ -108,9 +108,8 @@ void TFormMain::Button2Click(QObject *Sender)
 void TFormMain::Button9Click()
 {
     const int answer =
-        MessageDialogueSimple(FState.Texts, FState.Texts.Text(TLangText::MsgDeleteJobHistoryConfirmation),
-                              FState.Texts.Text(TLangText::CaptionConfirmation), TMsgDlgType::mtWarning, mbYes | mbNo,
-                              mbYes, QColor(Qt::black), 0, this);
+        Ask(FState.Texts.Text(TLangText::MsgDeleteJobHistoryConfirmation),
+            FState.Texts.Text(TLangText::CaptionConfirmation), TMsgDlgType::mtWarning, mbYes | mbNo, mbYes);
     if (answer != mrYes)
         return;
     // A file that could not be deleted would bring the entries back at the next start; the view

@@ -6,13 +6,17 @@
 #include "savegame/profiles.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFocusRect>
 
@@ -51,6 +55,31 @@ QFont Line2Font(const QFont &ListFont)
     font.setBold(false);
     font.setItalic(true);
     return font;
+}
+
+// Styles that open a list as a menu over its field (Fusion, macOS) show every entry at once, a
+// screen-high column of two-line rows; a drop-down below the field keeps its row count.
+class TDropDownListStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint Hint, const QStyleOption *Option, const QWidget *Widget,
+                  QStyleHintReturn *ReturnData) const override
+    {
+        if (Hint == QStyle::SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
+    }
+};
+
+// One for all lists, living as long as the application, so that no list outlives its style.
+QStyle *DropDownListStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TDropDownListStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style;
 }
 
 } // namespace
@@ -216,6 +245,7 @@ TOwnerDrawnList::TOwnerDrawnList(QComboBox *Combo, TEntryLookFunction LookFor)
 {
     FCombo->setItemDelegate(this);
     FCombo->installEventFilter(this);
+    FCombo->setStyle(DropDownListStyle());
 }
 
 void TOwnerDrawnList::paint(QPainter *Painter, const QStyleOptionViewItem &Option, const QModelIndex &Index) const

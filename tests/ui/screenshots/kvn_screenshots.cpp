@@ -3,8 +3,11 @@
 // drop the cargo list down) and writes a picture after each step. Used by scripts/screenshots;
 // not part of the program.
 #include "app/loadsequence.h"
+#include "catalogue/cargos.h"
 #include "lang/languages.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
+#include "ui/messagedialogue.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 
@@ -14,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -113,6 +117,9 @@ int main(int argc, char **argv)
     kvn::TFormMain form(state, steps);
     state.Texts.LoadInterfaceTexts(state.ProgramFolder, state.LanguageCode);
     form.ApplyInterfaceTexts();
+    // A question (a trailer bound to other countries) is answered as a player who goes ahead.
+    form.SetMessageDialogue([](const QString &, const QString &, kvn::TMsgDlgType, kvn::TMsgDlgButtons,
+                               kvn::TMsgDlgBtn) { return kvn::mrYes; });
     form.move(0, 0);
     form.show();
 
@@ -132,12 +139,31 @@ int main(int argc, char **argv)
         std::printf("no profile got loaded (the profile list has %d entries)\n", form.ComboBox1->count());
     WaitUntil(statusSettled, 5000);
 
-    // A destination and then "Add job", where the window offers it.
-    for (QComboBox *combo : {form.ComboBox3, form.ComboBox4}) {
-        if (!form.Button3->isEnabled() && combo->isEnabled() && combo->count() > 1)
-            Choose(combo, 1);
+    // A cargo the save offers with its first trailer, a destination whose road distance the table
+    // knows, and then "Add job", where the window offers it.
+    const auto chooseCargo = [&form] {
+        for (int i = 0; i < form.ComboBox8->count(); ++i) {
+            const auto *cargo = kvn::ItemPointer<kvn::TCargoInfo>(form.ComboBox8, i, kvn::kCargoInfoRole);
+            if (cargo && cargo->SavegameCompatibleCargo() && !cargo->TrailerDefinitionList().empty()) {
+                Choose(form.ComboBox8, i);
+                break;
+            }
+        }
         Settle(100);
+        if (form.ComboBox9->currentIndex() < 0)
+            Choose(form.ComboBox9, 0);
+        Settle(100);
+    };
+    chooseCargo();
+    const QString unknown = state.Texts.Text(kvn::TLangText::Unknown);
+    for (int i = 0; i < form.ComboBox3->count(); ++i) {
+        Choose(form.ComboBox3, i);
+        Settle(20);
+        if (!form.JvHTLabel1->text().isEmpty() && !form.JvHTLabel1->text().contains(unknown))
+            break;
     }
+    Settle(100);
+    chooseCargo();
     if (form.Button3->isEnabled()) {
         form.Button3->click();
         Settle(200);
