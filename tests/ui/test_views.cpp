@@ -19,6 +19,7 @@
 #include <QFrame>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -158,6 +159,10 @@ void TestViews::viewSettings()
         QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
     }
+    // The two-line lists drop down below their field with a bounded row count, never as a
+    // screen-high menu over it.
+    for (QComboBox *list : {fixture.Form->ComboBox1, fixture.Form->ComboBox8, fixture.Form->ComboBox9})
+        QCOMPARE(list->style()->styleHint(QStyle::SH_ComboBox_Popup, nullptr, list), 0);
     // Empty list and empty history: both covered, nothing to delete or save.
     QVERIFY(!fixture.Form->Panel1->isHidden());
     QVERIFY(!fixture.Form->Panel2->isHidden());
