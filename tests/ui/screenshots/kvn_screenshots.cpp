@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 #include <functional>
 
@@ -173,6 +174,9 @@ int main(int argc, char **argv)
     WaitUntil(statusSettled, 5000);
     Save(form.grab(), folder, prefix, QStringLiteral("collapsed"));
 
+    // The queued job selected, as before "Delete selected".
+    if (form.VST->model()->rowCount() > 0)
+        form.VST->setCurrentIndex(form.VST->model()->index(0, 0));
     form.Button10->click();
     WaitUntil([&form] { return form.width() == kvn::TFormMain::kDesignedWidth; }, 3000);
     Settle(100);
