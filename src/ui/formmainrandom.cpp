@@ -19,10 +19,31 @@
 
 namespace kvn {
 
+namespace {
+
+// Each attempt of the search waits this long while the window answers, so "Cancel" is heard.
+constexpr int kRandomAttemptPauseMs = 25;
+
+TRandomBox BoxOf(const QComboBox *Combo)
+{
+    // A locked selection is a disabled box.
+    return TRandomBox{!Combo->isEnabled(), Combo->currentText(), Combo->currentIndex()};
+}
+
+// Selects the entry whose text equals Text without regard to case; no entry when none does.
+void SelectByText(QComboBox *Combo, const QString &Text)
+{
+    const QSignalBlocker quiet(Combo);
+    Combo->setCurrentIndex(Combo->findText(Text, Qt::MatchFixedString));
+}
+
+} // namespace
+
 void TFormMain::SetUpRandomiser()
 {
     FRandomNumbers = SystemRandomNumbers();
     Button8->setText(MainText(QStringLiteral("button-create-random-job")));
+    connect(Button8, &QPushButton::clicked, this, &TFormMain::Button8Click);
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox4, CheckBox5, CheckBox6, CheckBox7})
         connect(box, &QCheckBox::toggled, this, [this, box] { CheckBox1Click(box); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(Edit1); });
@@ -102,6 +123,10 @@ void TFormMain::SetOptionsEnabled(bool On)
 void TFormMain::CheckBox1Click(QCheckBox *Sender)
 {
     const bool checked = Sender->isChecked();
+    if (Sender == CheckBox4 && checked && !FLoadingData && !EnsureDestinationUnlocked()) {
+        CheckBox4->setChecked(false); // runs this handler again for the unchecked box
+        return;
+    }
     TRandomiserOptions &o = FRandomiserOptions;
     if (Sender == CheckBox1) {
         o.MinDistanceActive = checked && !o.GetMaxPossibleTour;
@@ -138,6 +163,130 @@ void TFormMain::Edit1Change(QObject *Sender)
 }
 
 // ---- The search -----------------------------------------------------------------------------------
+
+void TFormMain::Button8Click()
+{
+    if (FGeneratingRandomCargo) {
+        CancelRandomJob();
+        return;
+    }
+    // The end step of the last search may still be on its way out.
+    if (FRandomJobThread.isRunning())
+        return;
+    if (RandomJobSelection().AllLocked())
+        return;
+    if (FRandomiserOptions.GetMaxPossibleTour)
+        EnsureDestinationUnlocked(); // the search starts whatever the answer
+    // Searching counts from the click, so that a close or a second click before the first step
+    // has reached this thread is handled as during the search.
+    FGeneratingRandomCargo = true;
+    FRandomJobThread = QtConcurrent::run(QThreadPool::globalInstance(), [this] { RunRandomJobTask(); });
+}
+
+void TFormMain::RunRandomJobTask()
+{
+    // Only the order of the steps lives here; each of them runs on the window's thread.
+    RunOnMainThread([this] { RandomJobStart(); });
+    // Search and selection share one step: the job points into the cargo list, which a profile
+    // load in between would rebuild.
+    RunOnMainThread([this] {
+        const std::unique_ptr<TJobListDataSummary> job = GenerateRandomJob();
+        if (job && job->CargoInfo() && job->CargoInfo()->SavegameCompatibleCargo() && !FCancelGenerateRandomCargo)
+            SelectRandomJob(*job);
+    });
+    RunOnMainThread([this] { RandomJobEnd(); });
+}
+
+void TFormMain::RandomJobStart()
+{
+    FGeneratingRandomCargo = true;
+    Button8->setText(MainText(QStringLiteral("button-cancel-random-job")));
+    ProgressBar1->setRange(0, 0); // running, no known end
+    SetOptionsEnabled(false);
+}
+
+TRandomJobSelection TFormMain::RandomJobSelection() const
+{
+    TRandomJobSelection s;
+    s.DepartureCountry = BoxOf(ComboBox5);
+    s.DepartureCity = BoxOf(ComboBox6);
+    s.DepartureCompany = BoxOf(ComboBox7);
+    s.DestinationCountry = BoxOf(ComboBox2);
+    s.DestinationCity = BoxOf(ComboBox3);
+    s.DestinationCompany = BoxOf(ComboBox4);
+    s.Cargo = BoxOf(ComboBox8);
+    s.Trailer = BoxOf(ComboBox9);
+    s.Urgency = BoxOf(ComboBox10);
+    return s;
+}
+
+std::unique_ptr<TJobListDataSummary> TFormMain::GenerateRandomJob()
+{
+    const TRandomJobWorld world{FState.Catalogue.Countries, FState.Catalogue.CargoInfoList,
+                                FState.Session.CompanyList(), FState.Catalogue.Distances.Snapshot()};
+    TRandomJobGenerator generator(world, FRandomiserOptions, FRandomNumbers);
+    const auto pause = [this] {
+        if (FCancelGenerateRandomCargo || QCoreApplication::closingDown())
+            return false;
+        Delay(kRandomAttemptPauseMs, true);
+        return !FCancelGenerateRandomCargo;
+    };
+    TRandomJobResult result = generator.GenerateRandomJob(RandomJobSelection(), pause);
+    if (result.Outcome == TRandomJobOutcome::NoLongestTour)
+        FCancelGenerateRandomCargo = true; // ends as if cancelled: boxes and preview stay
+    return std::move(result.Job);
+}
+
+void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
+{
+    if (ComboBox5->isEnabled()) {
+        SelectByText(ComboBox5, Job.DepartureCountry());
+        ComboBoxCountryChange(ComboBox5, true);
+    }
+    SelectByText(ComboBox6, Job.DepartureCity());
+    ComboBoxCityChange(ComboBox6, true);
+    SelectByText(ComboBox7, Job.DepartureCompany());
+    if (ComboBox2->isEnabled()) {
+        SelectByText(ComboBox2, Job.DestinationCountry());
+        ComboBoxCountryChange(ComboBox2, true);
+    }
+    SelectByText(ComboBox3, Job.DestinationCity());
+    ComboBoxCityChange(ComboBox3, true);
+    SelectByText(ComboBox4, Job.DestinationCompany());
+    if (ComboBox8->count() > 0 && Job.CargoInfo()) {
+        int cargoIndex = -1;
+        for (int i = 0; i < ComboBox8->count() && cargoIndex < 0; ++i)
+            if (ComboBox8->itemText(i).startsWith(Job.CargoInfo()->CargoName()))
+                cargoIndex = i;
+        {
+            const QSignalBlocker quiet(ComboBox8);
+            ComboBox8->setCurrentIndex(cargoIndex);
+        }
+        ComboBoxCargoChange(ComboBox8);
+    }
+    if (Job.TrailerDefinitionData() && Job.TrailerDefinitionData()->TrailerDefinitionData)
+        SelectByText(ComboBox9, Job.TrailerDefinitionData()->TrailerDefinitionData->TrailerDefinition());
+    {
+        const QSignalBlocker quiet(ComboBox10);
+        ComboBox10->setCurrentIndex(Job.CargoUrgency());
+    }
+    UpdateAddJobButton();
+}
+
+void TFormMain::RandomJobEnd()
+{
+    if (!FCancelGenerateRandomCargo)
+        AssembleJobPreview();
+    Button8->setText(MainText(QStringLiteral("button-create-random-job")));
+    FGeneratingRandomCargo = false;
+    FCancelGenerateRandomCargo = false;
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    if (FWantClose)
+        Timer1->start(); // the close refused during the search goes through now
+    else
+        SetOptionsEnabled(true);
+}
 
 void TFormMain::CancelRandomJob()
 {
