@@ -126,6 +126,7 @@ private slots:
     void createRandomJobFillsUnlockedBoxesAndAddJobQueuesIt();
     void cancelEndsASearchThatCannotSucceed();
     void closeDuringASearchClosesCleanly();
+    void destroyedRightAfterTheClickEndsTheSearch();
     void allNineLockedDoesNothing();
     void longestTourQuestionDeclinedLeavesTheOptionOff();
 
@@ -239,6 +240,19 @@ void TestRandomJobWindow::closeDuringASearchClosesCleanly()
     QVERIFY(!f.GeneratingRandomCargo());
     w.Form.reset();
     // The settings were written on the way out.
+    QVERIFY(QFile::exists(user.path() + "/Kvn-settings.ini"));
+}
+
+void TestRandomJobWindow::destroyedRightAfterTheClickEndsTheSearch()
+{
+    // The window goes before the search's first step has run: its steps still run, find the
+    // search cancelled, and the window is taken down without waiting forever.
+    QTemporaryDir user;
+    TRandomWindow w(user.path());
+    QVERIFY(w.Start());
+    w.StartEndlessSearch();
+    QVERIFY(w.Form->GeneratingRandomCargo());
+    w.Form.reset();
     QVERIFY(QFile::exists(user.path() + "/Kvn-settings.ini"));
 }
 

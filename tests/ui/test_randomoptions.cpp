@@ -73,6 +73,7 @@ private slots:
     void windowThatNeverLoadedLeavesTheFileAlone();
     void longestTourBoxSwitchesTheMinimumDistance();
     void controlsDriveTheValues();
+    void reloadKeepsTheOptionsOfThisRun();
 };
 
 void TestRandomOptions::bothDistanceOptionsInTheFile()
@@ -192,6 +193,26 @@ void TestRandomOptions::controlsDriveTheValues()
     f.CheckBox7->setChecked(false);
     QVERIFY(!f.SpinEdit1->isEnabled());
     QVERIFY(!f.RandomiserOptions().AdrActive);
+}
+
+void TestRandomOptions::reloadKeepsTheOptionsOfThisRun()
+{
+    // A reload without a profile runs the loading sequence again; the options the player set
+    // since the start must survive it, not be replaced by the file's older ones.
+    QTemporaryDir dir;
+    WriteText(RandomiserSettingsPath(dir.path()), "[settings]\nvaluable-active=0\nmin-weight=10\n");
+    TOptionsWindow w(dir.path());
+    QVERIFY(w.Load());
+    TFormMain &f = *w.Form;
+    f.CheckBox5->setChecked(true);
+    f.Edit2->setText("30");
+    QSignalSpy finished(&f, &TFormMain::LoadingFinished);
+    f.LoadCode(true);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(f.CheckBox5->isChecked());
+    QVERIFY(f.RandomiserOptions().ValuableActive);
+    QCOMPARE(f.Edit2->text(), QString("30"));
+    QCOMPARE(f.RandomiserOptions().MinWeight, 30);
 }
 
 QTEST_MAIN(TestRandomOptions)
