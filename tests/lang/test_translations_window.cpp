@@ -63,6 +63,8 @@ struct TLanguageWindow {
     explicit TLanguageWindow(const QString &Code) : Steps(State)
     {
         State.ProgramFolder = QStringLiteral(KVN_SOURCE_DIR "/");
+        // The window keeps its options when it closes; not in the source tree.
+        State.UserFilesFolder = FilesFolder.path() + QLatin1Char('/');
         State.LanguageCode = Code;
         Loaded = State.Texts.LoadMessageTexts(State.ProgramFolder, Code) == TLanguageSource::File;
         Form = std::make_unique<TFormMain>(State, Steps);
@@ -71,6 +73,7 @@ struct TLanguageWindow {
     }
     QStringList Overflows(int PixelSize) const { return ::Overflows(*Form, State.Texts, PixelSize); }
 
+    QTemporaryDir FilesFolder;
     TProgramState State;
     TLoadSequence Steps;
     std::unique_ptr<TFormMain> Form;
