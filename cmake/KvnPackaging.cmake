@@ -13,6 +13,8 @@ else()
 endif()
 
 install(TARGETS kestrovan kestrovan-cli SII_Decrypt RUNTIME DESTINATION ${KVN_INSTALL_APPDIR})
+# The help image opens this page beside the program.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/help.html DESTINATION ${KVN_INSTALL_APPDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/languages/ DESTINATION ${KVN_INSTALL_APPDIR}/languages
         FILES_MATCHING PATTERN "*.lang")
 

@@ -36,7 +36,7 @@ namespace {
 const QString kLoadingProfileText = QStringLiteral("Loading profile data ... please wait");
 
 // The help document: the player's guide that comes beside the program.
-const QString kHelpDocumentName = QStringLiteral("README.md");
+const QString kHelpDocumentName = QStringLiteral("help.html");
 
 QPixmap LockPicture(bool Closed)
 {

@@ -73,6 +73,7 @@ def run(args, work):
         check(os.access(os.path.join(app, name), os.X_OK), f"usr/lib/kestrovan/{name} is installed")
     for code in ("en", "de", "fr", "es"):
         check(os.path.isfile(os.path.join(app, "languages", code + ".lang")), f"languages/{code}.lang is installed")
+    check(os.path.isfile(os.path.join(app, "help.html")), "the help page is installed beside the program")
     for name in ("kestrovan", "kestrovan-cli"):
         link = os.path.join(root, "usr", "bin", name)
         check(os.path.islink(link) and not os.path.isabs(os.readlink(link))

@@ -645,7 +645,7 @@ void TestPlayerFlow::reloadAndOpenFolder()
     QCOMPARE(player.Opened[0], QUrl::fromLocalFile(player.State.Session.CurrentProfile()->ProfilePath()));
     QTest::mouseClick(form.Image100, Qt::LeftButton); // the help document beside the program
     QCOMPARE(player.Opened.size(), 2);
-    QCOMPARE(player.Opened[1], QUrl::fromLocalFile(FProgramFolder.path() + "/README.md"));
+    QCOMPARE(player.Opened[1], QUrl::fromLocalFile(FProgramFolder.path() + "/help.html"));
 
     QSignalSpy loadFinished(&form, &TFormMain::ProfileLoadFinished);
     QTest::mouseClick(form.Image10, Qt::LeftButton);
