@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -134,6 +135,7 @@ private slots:
     void cargoLooks();
     void trailerAndProfileLooks();
     void closedFieldIsOwnerDrawn();
+    void longTextStopsShortOfThePictures();
 
 private:
     QTemporaryDir FHome;
@@ -474,6 +476,32 @@ void TestViews::closedFieldIsOwnerDrawn()
     const QPoint probe(form.ComboBox8->width() / 2, form.ComboBox8->height() / 2);
     QCOMPARE(QColor(picture.pixel(QPoint(8, probe.y()) * picture.devicePixelRatio())), ListColours::Highlight);
     form.ComboBox8->clear();
+}
+
+void TestViews::longTextStopsShortOfThePictures()
+{
+    TListEntryLook look;
+    look.Drawn = true;
+    look.Background = ListColours::White;
+    look.Text = Qt::black;
+    look.Line1 = QString(200, u'W');
+    look.Line2 = QString(200, u'W');
+    look.Icons = {"star", "weight"};
+    look.IconRow = TEntryIconRow::Attributes;
+    QImage picture(521, 35, QImage::Format_ARGB32);
+    picture.fill(Qt::red);
+    QPainter painter(&picture);
+    PaintListEntry(painter, picture.rect(), look, QFont());
+    painter.end();
+    // The gap left of the leftmost picture holds neither text nor anything else.
+    const int gap = EntryIconPlaces(look, picture.rect()).last().left() - 2;
+    for (int y = 0; y < picture.height(); ++y)
+        QCOMPARE(QColor(picture.pixel(gap, y)), ListColours::White);
+    // The text itself is there, up to the gap.
+    bool inked = false;
+    for (int y = 0; y < picture.height() && !inked; ++y)
+        inked = QColor(picture.pixel(gap - 40, y)) != ListColours::White;
+    QVERIFY(inked);
 }
 
 QTEST_MAIN(TestViews)
