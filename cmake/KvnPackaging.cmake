@@ -54,7 +54,7 @@ else()
   # dpkg-shlibdeps finds the libraries the programs link (Qt, OpenSSL, zlib); the X11 platform
   # plugin comes with Qt's GUI library, the Wayland one does not.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation2")
 endif()
 
 include(CPack)

@@ -53,10 +53,15 @@ public:
 // its place, made smaller where its wider letters would not fit (FitFontToTexts).
 QFont WindowFont()
 {
-    if (QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) {
-        QFont font(QStringLiteral("Tahoma"));
-        font.setPixelSize(11);
-        return font;
+    // Tahoma first; then the faces of Arial's widths, which come closest to Tahoma's and keep the
+    // texts at full size where the wider system faces would have to shrink.
+    for (const QString &family :
+         {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}) {
+        if (QFontDatabase::hasFamily(family)) {
+            QFont font(family);
+            font.setPixelSize(11);
+            return font;
+        }
     }
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
