@@ -42,12 +42,17 @@ public:
 // The hand cursor over rows, the arrow elsewhere.
 class TRowCursor : public QObject {
 public:
-    explicit TRowCursor(QTreeView *View) : QObject(View), FView(View) { View->viewport()->installEventFilter(this); }
+    explicit TRowCursor(QTreeView *View) : QObject(View), FView(View), FViewport(View->viewport())
+    {
+        FViewport->installEventFilter(this);
+    }
 
 protected:
+    // The viewport outlives the view's own destructor by a little and still sends events then: the
+    // event type is checked first, and the view is not asked for its viewport.
     bool eventFilter(QObject *Watched, QEvent *Event) override
     {
-        if (Watched == FView->viewport() && Event->type() == QEvent::MouseMove) {
+        if (Event->type() == QEvent::MouseMove && Watched == FViewport) {
             const auto *move = static_cast<QMouseEvent *>(Event);
             if (FView->indexAt(move->position().toPoint()).isValid())
                 FView->viewport()->setCursor(Qt::PointingHandCursor);
@@ -59,6 +64,7 @@ protected:
 
 private:
     QTreeView *FView;
+    QWidget *FViewport;
 };
 
 } // namespace
@@ -89,7 +95,8 @@ TJobListViewAdapter::TJobListViewAdapter(QTreeView *View, TJobTreeModel *Model, 
       FDeleteSelected(DeleteSelected), FDeleteAll(DeleteAll)
 {
     setObjectName(QStringLiteral("JobListWindow"));
-    FView->viewport()->installEventFilter(this);
+    FViewport = FView->viewport();
+    FViewport->installEventFilter(this);
 }
 
 int TJobListViewAdapter::JobViewNodeCount() const
@@ -148,7 +155,9 @@ void TJobListViewAdapter::SetDeleteAllEnabled(bool Enabled)
 
 bool TJobListViewAdapter::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == FView->viewport() && Event->type() == QEvent::MouseButtonRelease)
+    // Type first: while the window is destroyed the viewport still sends events, and the view is
+    // by then no longer a view.
+    if (Event->type() == QEvent::MouseButtonRelease && Watched == FViewport)
         FDeleteSelected->setEnabled(FView->selectionModel()->hasSelection());
     return false;
 }

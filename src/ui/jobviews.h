@@ -47,6 +47,7 @@ protected:
 
 private:
     QTreeView *FView;
+    QWidget *FViewport = nullptr;
     TJobTreeModel *FModel;
     QWidget *FEmptyPanel;
     QAbstractButton *FSaveJobs;
