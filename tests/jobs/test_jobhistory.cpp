@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "jobs/jobhistory.h"
 #include "shared/inifile.h"
 
@@ -35,19 +36,6 @@ struct HistoryJob {
     }
 };
 
-void WriteText(const QString &Path, const QByteArray &Text)
-{
-    QFile f(Path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(Text);
-}
-
-QByteArray ReadText(const QString &Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList Departures(const TJobList &List)
 {
     QStringList out;
@@ -72,7 +60,7 @@ private slots:
         HistoryJob b("praha", "wien", 3, 333.0);     // 0.999 t -> 0
         QVERIFY(AppendJobHistory(FDir.path(), a.Job, 1700000000).Ok);
         QVERIFY(AppendJobHistory(FDir.path(), b.Job, 1700000100).Ok);
-        QCOMPARE(ReadText(JobHistoryPath(FDir.path())),
+        QCOMPARE(kvntest::ReadRaw(JobHistoryPath(FDir.path())),
                  QByteArray("\xEF\xBB\xBF[0]\r\nitems=2\r\n\r\n"
                             "[1]\r\ndeparture=berlin\r\ndestination=paris\r\ncargo=cargo_berlin\r\nweight=25\r\n"
                             "distance=812\r\nferry=1\r\nferrytime=45\r\ndate=1700000000\r\n\r\n"
@@ -114,9 +102,9 @@ private slots:
     // The counter decides the next section, and loading reads the sections backwards.
     void counterAheadOfTheSections()
     {
-        WriteText(JobHistoryPath(FDir.path()), "[0]\nitems=5\n[1]\ndeparture=a\ndestination=x\ncargo=c\n"
-                                               "[2]\ndeparture=b\ndestination=x\ncargo=c\n"
-                                               "[3]\ndeparture=c\ndestination=x\ncargo=c\n");
+        kvntest::WriteRaw(JobHistoryPath(FDir.path()), "[0]\nitems=5\n[1]\ndeparture=a\ndestination=x\ncargo=c\n"
+                                                       "[2]\ndeparture=b\ndestination=x\ncargo=c\n"
+                                                       "[3]\ndeparture=c\ndestination=x\ncargo=c\n");
         HistoryJob f("f", "x", 1, 1000);
         QVERIFY(AppendJobHistory(FDir.path(), f.Job).Ok);
         TJobList list;
@@ -154,7 +142,7 @@ private slots:
         QFETCH(bool, kept);
         QFETCH(double, kg);
         QFETCH(qint64, date);
-        WriteText(JobHistoryPath(FDir.path()), "[0]\nitems=1\n[1]\n" + section + "\n");
+        kvntest::WriteRaw(JobHistoryPath(FDir.path()), "[0]\nitems=1\n[1]\n" + section + "\n");
         TJobList list;
         LoadJobHistory(FDir.path(), list, nullptr);
         QCOMPARE(list.Count(), kept ? 1 : 0);

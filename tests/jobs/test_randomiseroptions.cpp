@@ -1,4 +1,5 @@
 // The randomiser options: the settings file and the rules of the options box.
+#include "common/testfiles.h"
 #include "jobs/randomiseroptions.h"
 
 #include <QDir>
@@ -7,23 +8,6 @@
 #include <QTest>
 
 using namespace kvn;
-
-namespace {
-
-void WriteText(const QString &Path, const QByteArray &Text)
-{
-    QFile f(Path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(Text);
-}
-
-QByteArray ReadText(const QString &Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestRandomiserOptions : public QObject {
     Q_OBJECT
@@ -86,7 +70,7 @@ void TestRandomiserOptions::readsFile()
 {
     QFETCH(QByteArray, text);
     QTemporaryDir dir;
-    WriteText(RandomiserSettingsPath(dir.path()), text);
+    kvntest::WriteRaw(RandomiserSettingsPath(dir.path()), text);
     const TRandomiserSettings settings = ReadRandomiserSettings(dir.path());
     const TRandomiserOptions options = OptionsFromSettings(settings);
     QTEST(settings.MinDistanceChecked, "minDistanceChecked");
@@ -103,7 +87,7 @@ void TestRandomiserOptions::writesNineKeysInOrderAndReadsThemBack()
     QTemporaryDir dir;
     const TRandomiserSettings settings{true, 0, true, true, 33, false, true, true, 6};
     QVERIFY(WriteRandomiserSettings(dir.path(), settings).Ok);
-    const QString text = QString::fromUtf8(ReadText(RandomiserSettingsPath(dir.path())));
+    const QString text = QString::fromUtf8(kvntest::ReadRaw(RandomiserSettingsPath(dir.path())));
     const QStringList keys = {"min-distance-active=1", "min-distance=0", "min-distance-get-max-possible=1",
                               "min-weight-active=1",   "min-weight=33",  "valuable-active=0",
                               "fragile-active=1",      "adr-active=1",   "adr-class=6"};
@@ -121,9 +105,9 @@ void TestRandomiserOptions::writeDropsWhatElseTheFileHeld()
 {
     QTemporaryDir dir;
     const QString path = RandomiserSettingsPath(dir.path());
-    WriteText(path, "[settings]\nmin-weight=40\nold-key=1\n[other]\nx=y\n");
+    kvntest::WriteRaw(path, "[settings]\nmin-weight=40\nold-key=1\n[other]\nx=y\n");
     QVERIFY(WriteRandomiserSettings(dir.path(), TRandomiserSettings{}).Ok);
-    const QString text = QString::fromUtf8(ReadText(path));
+    const QString text = QString::fromUtf8(kvntest::ReadRaw(path));
     QVERIFY(!text.contains("old-key"));
     QVERIFY(!text.contains("[other]"));
     QVERIFY(text.contains("min-weight=0"));

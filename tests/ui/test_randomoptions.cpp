@@ -1,5 +1,6 @@
 // The options box of the random generator in the real window: the settings file read by the
 // loading sequence and written when the window goes, and the rules of its controls.
+#include "common/testfiles.h"
 #include "jobs/randomiseroptions.h"
 #include "ui/formmain.h"
 #include "ui/loadsteps.h"
@@ -49,19 +50,6 @@ struct TOptionsWindow {
     std::unique_ptr<TFormMain> Form;
 };
 
-void WriteText(const QString &Path, const QByteArray &Text)
-{
-    QFile f(Path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(Text);
-}
-
-QByteArray ReadText(const QString &Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestRandomOptions : public QObject {
@@ -79,8 +67,8 @@ private slots:
 void TestRandomOptions::bothDistanceOptionsInTheFile()
 {
     QTemporaryDir dir;
-    WriteText(RandomiserSettingsPath(dir.path()),
-              "[settings]\nmin-distance-active=1\nmin-distance=450\nmin-distance-get-max-possible=1\n");
+    kvntest::WriteRaw(RandomiserSettingsPath(dir.path()),
+                      "[settings]\nmin-distance-active=1\nmin-distance=450\nmin-distance-get-max-possible=1\n");
     TOptionsWindow w(dir.path());
     QVERIFY(w.Load());
     TFormMain &f = *w.Form;
@@ -97,7 +85,7 @@ void TestRandomOptions::bothDistanceOptionsInTheFile()
 void TestRandomOptions::adrClassFromTheFileAndStepping()
 {
     QTemporaryDir dir;
-    WriteText(RandomiserSettingsPath(dir.path()), "[settings]\nadr-active=1\nadr-class=5\n");
+    kvntest::WriteRaw(RandomiserSettingsPath(dir.path()), "[settings]\nadr-active=1\nadr-class=5\n");
     TOptionsWindow w(dir.path());
     QVERIFY(w.Load());
     TFormMain &f = *w.Form;
@@ -139,7 +127,7 @@ void TestRandomOptions::missingFileGivesDefaultsAndIsWrittenAtTheEnd()
     const TRandomiserSettings saved = ReadRandomiserSettings(dir.path());
     QVERIFY(saved.MinWeightChecked);
     QCOMPARE(saved.MinWeight, 25);
-    QVERIFY(ReadText(path).contains("min-distance=0")); // an empty field is written as 0
+    QVERIFY(kvntest::ReadRaw(path).contains("min-distance=0")); // an empty field is written as 0
 }
 
 void TestRandomOptions::windowThatNeverLoadedLeavesTheFileAlone()
@@ -147,11 +135,11 @@ void TestRandomOptions::windowThatNeverLoadedLeavesTheFileAlone()
     QTemporaryDir dir;
     const QString path = RandomiserSettingsPath(dir.path());
     const QByteArray text = "[settings]\nmin-weight-active=1\nmin-weight=30\n";
-    WriteText(path, text);
+    kvntest::WriteRaw(path, text);
     {
         TOptionsWindow w(dir.path());
     } // closed before its loading sequence ran
-    QCOMPARE(ReadText(path), text);
+    QCOMPARE(kvntest::ReadRaw(path), text);
 }
 
 void TestRandomOptions::longestTourBoxSwitchesTheMinimumDistance()
@@ -200,7 +188,7 @@ void TestRandomOptions::reloadKeepsTheOptionsOfThisRun()
     // A reload without a profile runs the loading sequence again; the options the player set
     // since the start must survive it, not be replaced by the file's older ones.
     QTemporaryDir dir;
-    WriteText(RandomiserSettingsPath(dir.path()), "[settings]\nvaluable-active=0\nmin-weight=10\n");
+    kvntest::WriteRaw(RandomiserSettingsPath(dir.path()), "[settings]\nvaluable-active=0\nmin-weight=10\n");
     TOptionsWindow w(dir.path());
     QVERIFY(w.Load());
     TFormMain &f = *w.Form;
