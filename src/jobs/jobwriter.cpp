@@ -7,6 +7,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "shared/disksync.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,10 +17,6 @@
 #include <QSet>
 #include <filesystem>
 #include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace kvn {
 
@@ -371,15 +368,6 @@ QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
     return FormatText(text, {Written, Total});
 }
 
-bool SyncFile(QFile &File)
-{
-#ifdef Q_OS_UNIX
-    return ::fsync(File.handle()) == 0;
-#else
-    return File.flush();
-#endif
-}
-
 } // namespace
 
 bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString *Error)
@@ -401,7 +389,7 @@ bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString 
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return fail(QStringLiteral("No temporary file could be created beside the savegame (\"%1\": %2).")
                             .arg(shown, out.errorString()));
-        const bool written = out.write(bytes) == bytes.size() && out.flush() && SyncFile(out);
+        const bool written = out.write(bytes) == bytes.size() && SyncFileToDisk(out);
         const QString why = out.errorString();
         out.close();
         if (!written || out.error() != QFileDevice::NoError) {
