@@ -66,8 +66,8 @@ TUserFile ReadUserFile(const QString &Path)
         file.Readable = false;
         return file;
     }
-    const QByteArray bytes = f.read(TDistances::kMaxUserFileBytes + 1);
-    if (f.error() != QFileDevice::NoError || bytes.size() > TDistances::kMaxUserFileBytes) {
+    QByteArray bytes;
+    if (!ReadFileAtMost(f, TDistances::kMaxUserFileBytes, bytes)) {
         file.Readable = false;
         return file;
     }

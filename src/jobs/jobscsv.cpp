@@ -1,5 +1,7 @@
 #include "jobs/jobscsv.h"
 
+#include "shared/files.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -151,12 +153,16 @@ TJobsCsv ReadJobsCsvFile(const QString &FileName)
         result.Error = QStringLiteral("The jobs file \"%1\" could not be read (%2).").arg(FileName, file.errorString());
         return result;
     }
-    if (file.size() > kMaxJobsFileBytes) {
+    QByteArray bytes;
+    if (file.size() > kMaxJobsFileBytes || !ReadFileAtMost(file, kMaxJobsFileBytes, bytes)) {
         TJobsCsv result;
-        result.Error = QStringLiteral("The jobs file is larger than %1 bytes.").arg(kMaxJobsFileBytes);
+        result.Error =
+            file.error() != QFileDevice::NoError
+                ? QStringLiteral("The jobs file \"%1\" could not be read (%2).").arg(FileName, file.errorString())
+                : QStringLiteral("The jobs file is larger than %1 bytes.").arg(kMaxJobsFileBytes);
         return result;
     }
-    return ParseJobsCsv(file.read(kMaxJobsFileBytes + 1));
+    return ParseJobsCsv(bytes);
 }
 
 } // namespace kvn

@@ -1,5 +1,7 @@
 #include "lang/languagefile.h"
 
+#include "shared/files.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -42,9 +44,8 @@ bool TLanguageFile::LoadFromFile(const QString &FileName)
     QFile File(FileName);
     if (!File.open(QIODevice::ReadOnly))
         return false;
-    // The size may change between the check and the read; never read past the cap.
-    const QByteArray Data = File.read(MaxFileSize + 1);
-    if (Data.size() > MaxFileSize || File.error() != QFileDevice::NoError)
+    QByteArray Data;
+    if (!ReadFileAtMost(File, MaxFileSize, Data))
         return false;
     LoadFromData(Data);
     return true;

@@ -91,6 +91,21 @@ bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *E
     return CommitSaveFile(file, Path, QDateTime(), Error);
 }
 
+bool ReadFileAtMost(QFile &File, qint64 Limit, QByteArray &Out)
+{
+    Out.clear();
+    while (Out.size() <= Limit) {
+        const QByteArray chunk = File.read(qMin<qint64>(CopyChunkSize, Limit + 1 - Out.size()));
+        if (File.error() != QFileDevice::NoError)
+            break;
+        if (chunk.isEmpty())
+            return true;
+        Out += chunk;
+    }
+    Out.clear();
+    return false;
+}
+
 bool IsExistingFile(const QString &Path)
 {
     if (Path.isEmpty())

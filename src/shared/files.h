@@ -9,12 +9,19 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+
 namespace kvn {
 
 // Writes Data to a temporary file beside Path, flushes it and renames it over Path, so Path holds
 // either its old content or all of Data, never a half-written file. On failure the old file is left
 // untouched and *Error (when given) receives a text a player can understand.
 bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *Error = nullptr);
+
+// Reads the rest of File, which is open for reading, into Out when that is at most Limit bytes.
+// False (Out empty) when there is more or a read fails. A file can grow between a size check and
+// the read, so the limit is kept here; memory grows with the file, not with the limit.
+bool ReadFileAtMost(QFile &File, qint64 Limit, QByteArray &Out);
 
 // Path is not empty, can be looked at, and is not a folder.
 bool IsExistingFile(const QString &Path);

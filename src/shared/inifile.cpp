@@ -77,8 +77,8 @@ void TMemIniFile::Open(const QString &FileName, const QString &DefaultFolder)
             FOpenError = QStringLiteral("\"%1\" could not be read (%2).").arg(Shown(path), file.errorString());
             return;
         }
-        const QByteArray bytes = file.read(MaxFileSize + 1);
-        if (file.error() != QFileDevice::NoError || bytes.size() > MaxFileSize) {
+        QByteArray bytes;
+        if (!ReadFileAtMost(file, MaxFileSize, bytes)) {
             FOpenError = QStringLiteral("\"%1\" could not be read (%2).").arg(Shown(path), file.errorString());
             return;
         }

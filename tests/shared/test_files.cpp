@@ -78,6 +78,37 @@ private slots:
     }
 #endif
 
+    void readAtMostKeepsTheLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("empty") << qint64(0) << qint64(10) << true;
+        QTest::newRow("exactly the limit") << qint64(10) << qint64(10) << true;
+        QTest::newRow("one byte over") << qint64(11) << qint64(10) << false;
+        // More than one read's worth, on both sides of the limit.
+        QTest::newRow("several chunks") << qint64(2500000) << qint64(3000000) << true;
+        QTest::newRow("several chunks, over") << qint64(2500001) << qint64(2500000) << false;
+    }
+
+    void readAtMostKeepsTheLimit()
+    {
+        QFETCH(qint64, size);
+        QFETCH(qint64, limit);
+        QFETCH(bool, read);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.bin");
+        QByteArray content(size, '\0');
+        for (qint64 i = 0; i < size; ++i)
+            content[i] = char(i * 7 + i / 251);
+        WriteRaw(path, content);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray out("stale");
+        QCOMPARE(ReadFileAtMost(file, limit, out), read);
+        QCOMPARE(out, read ? content : QByteArray());
+    }
+
     void copyReplacesExistingTarget()
     {
         QTemporaryDir dir;
