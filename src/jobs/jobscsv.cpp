@@ -148,21 +148,16 @@ TJobsCsv ParseJobsCsv(const QByteArray &Bytes)
 TJobsCsv ReadJobsCsvFile(const QString &FileName)
 {
     QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        TJobsCsv result;
-        result.Error = QStringLiteral("The jobs file \"%1\" could not be read (%2).").arg(FileName, file.errorString());
-        return result;
-    }
     QByteArray bytes;
-    if (file.size() > kMaxJobsFileBytes || !ReadFileAtMost(file, kMaxJobsFileBytes, bytes)) {
-        TJobsCsv result;
-        result.Error =
-            file.error() != QFileDevice::NoError
-                ? QStringLiteral("The jobs file \"%1\" could not be read (%2).").arg(FileName, file.errorString())
-                : QStringLiteral("The jobs file is larger than %1 bytes.").arg(kMaxJobsFileBytes);
-        return result;
-    }
-    return ParseJobsCsv(bytes);
+    if (file.open(QIODevice::ReadOnly) && ReadFileAtMost(file, kMaxJobsFileBytes, bytes))
+        return ParseJobsCsv(bytes);
+    TJobsCsv result;
+    // An open file that read without error was refused for its size.
+    result.Error =
+        file.isOpen() && file.error() == QFileDevice::NoError
+            ? QStringLiteral("The jobs file is larger than %1 bytes.").arg(kMaxJobsFileBytes)
+            : QStringLiteral("The jobs file \"%1\" could not be read (%2).").arg(FileName, file.errorString());
+    return result;
 }
 
 } // namespace kvn
