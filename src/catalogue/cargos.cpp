@@ -51,6 +51,33 @@ PTrailerDefinitionItem TCargoInfo::AddTrailerDefinition(const QString &TrailerVa
     return FTrailerDefinitionList.back().get();
 }
 
+std::unique_ptr<TCargoInfo> TCargoInfo::CopyWithoutTrailers() const
+{
+    auto copy = std::make_unique<TCargoInfo>();
+    copy->FCargoName = FCargoName;
+    copy->FCargoFragility = FCargoFragility;
+    copy->FCargoVolume = FCargoVolume;
+    copy->FCargoWeightInKG = FCargoWeightInKG;
+    copy->FCargoWeightInT = FCargoWeightInT;
+    copy->FCargoRewardPerKM = FCargoRewardPerKM;
+    copy->FCargoADR = FCargoADR;
+    copy->FCargoUrgency = FCargoUrgency;
+    copy->FCargoUnitCountMin = FCargoUnitCountMin;
+    copy->FCargoUnitCountMax = FCargoUnitCountMax;
+    copy->FCargoMaximumDistance = FCargoMaximumDistance;
+    copy->FCargoUnitCountUserCustom = FCargoUnitCountUserCustom;
+    copy->FCargoIsValuable = FCargoIsValuable;
+    copy->FIsHeavy = FIsHeavy;
+    copy->FIsFragile = FIsFragile;
+    copy->FSavegameCompatibleCargo = FSavegameCompatibleCargo;
+    copy->FCargoWeightMaxDoubleTrailer = FCargoWeightMaxDoubleTrailer;
+    copy->FCargoGroups = FCargoGroups;
+    copy->FCargoWeightMinUnitCountWeightInT = FCargoWeightMinUnitCountWeightInT;
+    copy->FCargoWeightMaxUnitCountWeightInT = FCargoWeightMaxUnitCountWeightInT;
+    copy->FCargoWeightMaxDoubleTrailerInT = FCargoWeightMaxDoubleTrailerInT;
+    return copy;
+}
+
 std::unique_ptr<TCargoInfo> ParseCargoLine(const QString &Line)
 {
     const QString line = TrimControl(Line);

@@ -111,6 +111,9 @@ public:
                                                 TTrailerDefinitionData *TrailerDefinitionData);
     // Forgets the trailer choices, e.g. before the next profile attaches its own.
     void ClearTrailerDefinitions() { FTrailerDefinitionList.clear(); }
+    // Every value but the trailer choices, which belong to the save loaded now: what a queued job
+    // keeps of its cargo, so that the next profile load cannot change or free it.
+    std::unique_ptr<TCargoInfo> CopyWithoutTrailers() const;
 
 private:
     QString FCargoName;

@@ -4,6 +4,7 @@
 #include "jobs/assemblejob.h"
 #include "jobs/jobscsv.h"
 #include "jobs/jobwriter.h"
+#include "jobs/queuedjobs.h"
 #include "lang/languages.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -199,38 +201,39 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     const TLanguageTexts texts;
 
     std::vector<LineResult> results;
-    std::vector<std::unique_ptr<TJobListDataSummary>> jobs;
-    std::vector<size_t> jobResult; // index into results of each job
+    TJobList jobs;
+    QHash<QString, size_t> jobResult; // job ID -> index into results
     for (const TJobsCsvRow &row : csv.Rows) {
         LineResult r{row.Line, false, row.Reason};
         if (row.Ok) {
             auto job = AssembleRow(row, catalogue, session, distances.get(), texts, allowCountryBound, r.Reason);
             if (job) {
-                jobs.push_back(std::move(job));
-                jobResult.push_back(results.size());
+                job->SetSaveFile(session.CurrentProfile()->GameFilePath());
+                jobResult.insert(job->ID(), results.size());
+                jobs.Append(std::move(job));
             }
         }
         results.push_back(r);
     }
     const int total = int(csv.Rows.size());
-    if (jobs.empty())
+    if (jobs.Count() == 0)
         return Finish(Json, total, 0, QString(), results, QStringLiteral("No job could be added."), Out);
 
-    std::vector<const TJobListDataSummary *> pointers;
-    for (const auto &j : jobs)
-        pointers.push_back(j.get());
-    TJobWriteContext write;
-    write.Lines = &session.SaveLines();
-    write.Profile = session.CurrentProfile();
-    write.GameTime = session.GameTime();
-    write.Distances = distances.get();
-    write.HistoryFolder = filesFolder;
+    // The same path as the window's: a quick-save the game wrote after our load is read again and
+    // the jobs go into it, not the lines read before over it.
+    TQueuedJobsContext write;
+    write.Session = &session;
+    write.Load = &context;
     write.Texts = &texts;
-    const TSaveJobsResult saved = SaveAllJobs(pointers, write);
-    for (size_t k = 0; k < saved.Outcomes.size() && k < jobResult.size(); ++k) {
-        LineResult &r = results[jobResult[k]];
-        r.Written = saved.Outcomes[k].Written;
-        r.Reason = saved.Outcomes[k].Written ? QString() : saved.Outcomes[k].Reason;
+    write.HistoryFolder = filesFolder;
+    const TQueuedJobsResult saved = SaveQueuedJobs(jobs, write);
+    for (const TQueuedJobOutcome &outcome : saved.Outcomes) {
+        const auto at = jobResult.constFind(outcome.ID);
+        if (at == jobResult.constEnd())
+            continue;
+        LineResult &r = results[*at];
+        r.Written = outcome.Written;
+        r.Reason = outcome.Written ? QString() : outcome.Reason;
     }
     return Finish(Json, total, saved.Written, saved.BackupPath, results, saved.StatusText, Out);
 }

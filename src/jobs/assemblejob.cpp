@@ -126,8 +126,10 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
                                               Selection.DestinationCountryText, job->DestinationCity()));
     job->SetDepartureCompany(Selection.DepartureCompany);
     job->SetDestinationCompany(Selection.DestinationCompany);
-    job->SetCargoInfo(cargo);
-    job->SetTrailerDefinitionData(item);
+    // The job keeps its own values: the catalogue's cargo and its trailer list change with every
+    // profile load, while the job may wait in the list across loads.
+    job->SetOwnedCargoInfo(cargo->CopyWithoutTrailers());
+    job->SetOwnedTrailerDefinition(*item);
     const TDistanceDataResult d =
         Distances ? Distances->GetDistance(job->DepartureCity(), job->DestinationCity()) : TDistanceDataResult{};
     job->SetDistanceDataResult(d);

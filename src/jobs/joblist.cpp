@@ -14,6 +14,18 @@ QString GenerateJobID()
     return id;
 }
 
+void TJobListDataSummary::SetOwnedTrailerDefinition(const TTrailerDefinitionItem &Item)
+{
+    auto trailer = std::make_unique<TTrailerDefinitionItem>(Item);
+    std::unique_ptr<TTrailerDefinitionData> definition;
+    if (Item.TrailerDefinitionData)
+        definition = std::make_unique<TTrailerDefinitionData>(*Item.TrailerDefinitionData);
+    trailer->TrailerDefinitionData = definition.get();
+    FOwnedTrailerDefinition = std::move(definition);
+    FOwnedTrailer = std::move(trailer);
+    FTrailerDefinitionData = FOwnedTrailer.get();
+}
+
 TJobListDataSummary *TJobList::Append(std::unique_ptr<TJobListDataSummary> Job)
 {
     if (!Job)
@@ -26,6 +38,16 @@ bool TJobList::Remove(const QString &ID)
 {
     for (auto it = FItems.begin(); it != FItems.end(); ++it)
         if ((*it)->ID() == ID) {
+            FItems.erase(it);
+            return true;
+        }
+    return false;
+}
+
+bool TJobList::RemoveJob(const TJobListDataSummary *Job)
+{
+    for (auto it = FItems.begin(); it != FItems.end(); ++it)
+        if (it->get() == Job) {
             FItems.erase(it);
             return true;
         }

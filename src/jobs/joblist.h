@@ -42,8 +42,17 @@ public:
     void SetDistanceDataResult(const TDistanceDataResult &V) { FDistanceDataResult = V; }
     // The cargo's chosen trailer; not owned.
     PTrailerDefinitionItem TrailerDefinitionData() const { return FTrailerDefinitionData; }
-    void SetTrailerDefinitionData(PTrailerDefinitionItem V) { FTrailerDefinitionData = V; }
-    // A queued job points at the catalogue's cargo; a history entry owns a cargo made for it.
+    void SetTrailerDefinitionData(PTrailerDefinitionItem V)
+    {
+        FOwnedTrailer.reset();
+        FOwnedTrailerDefinition.reset();
+        FTrailerDefinitionData = V;
+    }
+    // A queued job keeps its own copy of the trailer choice and of the trailer: the cargos' trailer
+    // lists are rebuilt by every profile load, and a pointer into them would be left dangling.
+    void SetOwnedTrailerDefinition(const TTrailerDefinitionItem &Item);
+    // A queued job owns a copy of its cargo (see TCargoInfo::CopyWithoutTrailers); a history entry
+    // owns a cargo made for it; a job being assembled may point at the catalogue's cargo.
     TCargoInfo *CargoInfo() const { return FCargoInfo; }
     void SetCargoInfo(TCargoInfo *V)
     {
@@ -65,6 +74,15 @@ public:
     std::int32_t CargoUnitCountUserCustom() const { return FCargoUnitCountUserCustom; }
     void SetCargoUnitCountUserCustom(std::int32_t V) { FCargoUnitCountUserCustom = V; }
 
+    // The quick-save (game.sii) of the profile the job was composed for; it is written into no
+    // other. Empty: not bound to a profile.
+    const QString &SaveFile() const { return FSaveFile; }
+    void SetSaveFile(const QString &V) { FSaveFile = V; }
+    // Why the loaded save cannot take the job, or why the last "Save all jobs" did not write it;
+    // empty when nothing stands in its way. A job with a reason is kept but not written.
+    const QString &NotSavedReason() const { return FNotSavedReason; }
+    void SetNotSavedReason(const QString &V) { FNotSavedReason = V; }
+
 private:
     QString FID;
     std::int64_t FJobDate = 0;
@@ -78,9 +96,13 @@ private:
     PTrailerDefinitionItem FTrailerDefinitionData = nullptr;
     TCargoInfo *FCargoInfo = nullptr;
     std::unique_ptr<TCargoInfo> FOwnedCargoInfo;
+    std::unique_ptr<TTrailerDefinitionItem> FOwnedTrailer;
+    std::unique_ptr<TTrailerDefinitionData> FOwnedTrailerDefinition;
     bool FDistanceIsUnknown = false;
     std::int32_t FCargoUrgency = 0;
     std::int32_t FCargoUnitCountUserCustom = 0;
+    QString FSaveFile;
+    QString FNotSavedReason;
 };
 
 // True for a looked-up distance that stands for "not known": below 1 km or the placeholder.
@@ -129,6 +151,8 @@ public:
     TJobListDataSummary *Append(std::unique_ptr<TJobListDataSummary> Job);
     // Removes and frees the first job with this ID (exact match); false when none has it.
     bool Remove(const QString &ID);
+    // Removes and frees this very job; false when it is not in the list.
+    bool RemoveJob(const TJobListDataSummary *Job);
     void Clear() { FItems.clear(); }
 
 private:

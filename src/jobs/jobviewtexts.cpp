@@ -81,6 +81,13 @@ QString JobRootText(const TJobListDataSummary *Job)
     return Job ? CitiesText(*Job) : QString();
 }
 
+QString JobNotSavedText(const TLanguageTexts &Texts, const TJobListDataSummary *Job)
+{
+    if (!Job || Job->NotSavedReason().isEmpty())
+        return QString();
+    return Texts.Format(TLangText::JobNotSavedReason, {Job->NotSavedReason()});
+}
+
 QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job, int Child)
 {
     if (!Job)

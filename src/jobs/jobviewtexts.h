@@ -24,6 +24,9 @@ inline constexpr int kHistoryViewChildCount = 2;
 
 // A queued job: "Departure » Destination". Empty without a job.
 QString JobRootText(const TJobListDataSummary *Job);
+// Why a queued job will not be written ("not saved: …"), for its root row; empty when nothing
+// stands in its way.
+QString JobNotSavedText(const TLanguageTexts &Texts, const TJobListDataSummary *Job);
 // Detail row Child (0 … 5) of a queued job; empty without a job or for another row number.
 QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job, int Child);
 

@@ -360,6 +360,9 @@ void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPl
 
 QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
 {
+    // Nothing written is no success, however many jobs were asked for.
+    if (Written == 0)
+        return Texts ? Texts->Text(TLangText::JobNoneSaved) : QStringLiteral("No job was saved.");
     if (!Texts)
         return QStringLiteral("%1 of %2 jobs saved successfully.").arg(Written).arg(Total);
     const QString text =
@@ -477,6 +480,13 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         result.Outcomes.push_back(outcome);
     }
 
+    if (result.Written > 0 && Context.SaveStillAsLoaded && !Context.SaveStillAsLoaded()) {
+        result.SaveChangedOnDisk = true;
+        result.Written = 0;
+        for (TJobWriteOutcome &o : result.Outcomes)
+            o.Written = false;
+        return result;
+    }
     if (result.Written > 0) {
         ApplyMoves(lines, {&offerMoves, &eventMoves});
         QString error;
@@ -505,6 +515,24 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     result.StatusText = FinalStatus(texts, result.Written, result.Jobs);
     report(result.Written, result.StatusText);
     return result;
+}
+
+std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines, const std::vector<const TJobListDataSummary *> &Jobs)
+{
+    std::vector<QString> reasons;
+    reasons.reserve(Jobs.size());
+    const QHash<QString, QString> events = EventsByCompanyLink(Lines);
+    QSet<QString> usedOffers;
+    for (const TJobListDataSummary *job : Jobs) {
+        QString reason;
+        TJobPlan plan;
+        if (!job)
+            reason = QStringLiteral("No job.");
+        else if (PlanJob(Lines, *job, usedOffers, events, plan, reason))
+            usedOffers.insert(plan.OfferID);
+        reasons.push_back(reason);
+    }
+    return reasons;
 }
 
 TSaveJobsResult Button5Click(TJobList &List, const TJobWriteContext &Context, IJobListWindow *Window, TJobList *History,

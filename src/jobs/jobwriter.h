@@ -35,6 +35,9 @@ struct TJobWriteContext {
     // Called before each job (Done jobs written so far) and at the end; the status text is ready
     // for the status line.
     std::function<void(int Done, int Total, const QString &Status)> Progress;
+    // Asked just before game.sii is replaced: false when the file on disk is no longer the one the
+    // lines were read from (the game quick-saved meanwhile). Nothing is written then. Unset: not asked.
+    std::function<bool()> SaveStillAsLoaded;
 };
 
 struct TJobWriteOutcome {
@@ -51,6 +54,8 @@ struct TSaveJobsResult {
     QString Error;                          // backup or write failure; empty otherwise
     std::vector<TJobWriteOutcome> Outcomes; // one per job, in order
     QString StatusText;                     // the final status line
+    // game.sii changed on disk after the load; nothing was written and the lines are stale.
+    bool SaveChangedOnDisk = false;
 };
 
 // Writes Jobs into the save. Without a verified backup nothing is written. Each job is checked
@@ -58,6 +63,12 @@ struct TSaveJobsResult {
 // written, game.sii stays as it was, Written is 0 and the in-memory lines must be read again (the
 // caller reloads the profile after every run anyway).
 TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs, const TJobWriteContext &Context);
+
+// Why each of Jobs could not be written into Lines, as a run of SaveAllJobs would find (a later
+// job of the same branch takes the branch's next offer); empty for a job that would be written.
+// Changes nothing.
+std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines,
+                                       const std::vector<const TJobListDataSummary *> &Jobs);
 
 // "Save all jobs" as the window runs it: SaveAllJobs on the queued jobs, then the job list is
 // emptied (written or not), the history is read again when given, and the empty-list panel and the

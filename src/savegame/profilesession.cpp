@@ -12,6 +12,9 @@ namespace kvn {
 
 namespace {
 
+// How often a load reads a quick-save that the game keeps changing while it is read.
+constexpr int kReadAttempts = 3;
+
 QString Quoted(const QString &Name)
 {
     return QLatin1Char('"') + Name + QLatin1Char('"');
@@ -71,6 +74,7 @@ void TProfileSession::Unload()
     StopUnknownDistancesThread();
     FCurrentProfile = nullptr;
     FGameSaveLines.Clear();
+    FLoadedQuickSave = TSaveFingerprint();
     FCompanyList.Clear();
     FGameTime = 0;
     FLastVisitedCity.clear();
@@ -117,8 +121,23 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
             } else {
                 profile->SetGameFileLastWriteTime(FileLastWriteSeconds(game));
                 FGameSaveLines.Clear(); // the previous save goes before the next one comes in
+                FLoadedQuickSave = TSaveFingerprint();
                 GameSaveLines lines;
-                if (!lines.LoadFromFile(game).ok() || lines.IsEmpty()) {
+                bool read = false;
+                // The game may quick-save while the file is read: the fingerprint must describe the
+                // bytes the lines came from, so a file that changed meanwhile is read again.
+                for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+                    const TSaveFingerprint before = SaveSizeAndTime(game);
+                    read = lines.LoadFromFile(game).ok() && !lines.IsEmpty();
+                    if (!read)
+                        break;
+                    FLoadedQuickSave = TakeSaveFingerprint(game);
+                    if (FLoadedQuickSave.IsValid() && FLoadedQuickSave.SameSizeAndTime(before))
+                        break;
+                }
+                if (read)
+                    profile->SetGameFileLastWriteTime(FileLastWriteSeconds(game));
+                if (!read) {
                     result.Status = ProfileLoadStatus::ReadFailed;
                     result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                         Quoted(profile->ProfileName()) + QStringLiteral(" could not be read");
@@ -148,6 +167,7 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
     if (!FCurrentProfile) {
         // Nothing of a failed or earlier load may be offered for the profile now selected.
         FGameSaveLines.Clear();
+        FLoadedQuickSave = TSaveFingerprint();
         FCompanyList.Clear();
         FGameTime = 0;
         FLastVisitedCity.clear();
@@ -167,6 +187,23 @@ void TProfileSession::RecordQuickSaveTime()
 {
     if (FCurrentProfile)
         FCurrentProfile->SetGameFileLastWriteTime(FileLastWriteSeconds(FCurrentProfile->GameFilePath()));
+}
+
+bool TProfileSession::QuickSaveStillAsLoaded() const
+{
+    if (!FCurrentProfile || !FLoadedQuickSave.IsValid())
+        return false;
+    const QString game = FCurrentProfile->GameFilePath();
+    // Size and time first: a quick-save of the game nearly always changes them, and they cost no read.
+    return SaveSizeAndTime(game).SameSizeAndTime(FLoadedQuickSave) && TakeSaveFingerprint(game) == FLoadedQuickSave;
+}
+
+void TProfileSession::RecordWrittenQuickSave()
+{
+    if (!FCurrentProfile)
+        return;
+    FLoadedQuickSave = TakeSaveFingerprint(FCurrentProfile->GameFilePath());
+    RecordQuickSaveTime();
 }
 
 QString TProfileSession::ProfileFolderToOpen() const

@@ -7,6 +7,7 @@
 #include "savegame/companies.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
+#include "savegame/savefingerprint.h"
 #include "savegame/savegamecargos.h"
 
 #include <QString>
@@ -91,6 +92,14 @@ public:
     bool QuickSaveChanged() const;
     void RecordQuickSaveTime();
 
+    // The quick-save as the last load read it (or as our own writer last wrote it).
+    const TSaveFingerprint &LoadedQuickSave() const { return FLoadedQuickSave; }
+    // True when game.sii on disk still has the size, time and bytes of the loaded (or last written)
+    // file; false without a loaded profile. Reads the whole file.
+    bool QuickSaveStillAsLoaded() const;
+    // After our own write: the file on disk is the lines in memory again.
+    void RecordWrittenQuickSave();
+
     // The folder "Open profile in Explorer" opens; empty when no profile is loaded.
     QString ProfileFolderToOpen() const;
 
@@ -108,6 +117,7 @@ private:
     TProfileInfo *FCurrentProfile = nullptr;
     bool FLoadRunning = false;
     GameSaveLines FGameSaveLines;
+    TSaveFingerprint FLoadedQuickSave;
     int FGameTime = 0;
     QString FLastVisitedCity;
     TCompanyList FCompanyList;

@@ -160,6 +160,11 @@ private:
     void SetUpLocks();
     void RunProfilePreselection();
     void ShowLoadResult(const ProfileLoadResult &Result);
+    // Queued jobs belong to the profile they were composed for: before another profile is loaded
+    // the player is asked to let them go. False (and ComboBox1 back on their profile) when not.
+    bool ConfirmProfileChange();
+    // The job view after the queued jobs were checked against a newly loaded save.
+    void ShowQueuedJobs();
     void WatchLearner();
     void Timer2Timer();
     void Button4Click();

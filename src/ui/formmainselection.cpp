@@ -4,6 +4,7 @@
 #include "jobs/backup.h"
 #include "jobs/jobhistory.h"
 #include "jobs/jobwriter.h"
+#include "jobs/queuedjobs.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
@@ -200,6 +201,8 @@ void TFormMain::ComboBox1Change()
     TProfileSession &session = FState.Session;
     if (FProfileLoadRunning || session.IsProfileLoadRunning() || FLoadingData)
         return;
+    if (!ConfirmProfileChange())
+        return;
     FProfileLoadRunning = true;
 
     // A locked selection keeps its value across a load where the new save offers it too.
@@ -266,6 +269,11 @@ void TFormMain::ComboBox1Change()
         for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
             ComboBoxNumber(TSelectionLocks::ComboBoxNumber(lock))->setEnabled(!FLocks.Closed(lock));
     }
+    if (loaded) {
+        // The jobs waited across the load: what the save now loaded cannot take is marked.
+        CheckQueuedJobs(FState.JobList, session, FState.Catalogue, FState.Texts);
+        ShowQueuedJobs();
+    }
     ShowLoadResult(result);
     UpdateAddJobButton();
     AssembleJobPreview();
@@ -273,6 +281,49 @@ void TFormMain::ComboBox1Change()
     emit ProfileLoadFinished(loaded);
     if (FWantClose && !FLoadingData && !FGeneratingRandomCargo)
         Timer1->start();
+}
+
+bool TFormMain::ConfirmProfileChange()
+{
+    const TJobList &jobs = FState.JobList;
+    const TProfileList &profiles = FState.Session.ProfileList();
+    QString owner;
+    for (int i = 0; i < jobs.Count() && owner.isEmpty(); ++i)
+        owner = jobs.At(i)->SaveFile();
+    if (owner.isEmpty())
+        return true;
+    const int index = ComboBox1->currentIndex();
+    const TProfileInfo *chosen = index > 0 && index <= profiles.Count() ? profiles.At(index - 1) : nullptr;
+    if (chosen && chosen->GameFilePath() == owner)
+        return true;
+    int ownerEntry = 0;
+    QString ownerName = QDir::toNativeSeparators(owner);
+    for (int k = 0; k < profiles.Count(); ++k)
+        if (profiles.At(k)->GameFilePath() == owner) {
+            ownerEntry = k + 1;
+            ownerName = profiles.At(k)->ProfileName();
+        }
+    const int answer =
+        Ask(FState.Texts.Format(TLangText::MsgDiscardQueuedJobs, {jobs.Count(), ownerName}),
+            FState.Texts.Text(TLangText::CaptionConfirmation), TMsgDlgType::mtConfirmation, mbYes | mbNo, mbNo);
+    if (answer == mrYes) {
+        Button2Click(Button2); // "Delete all"
+        return true;
+    }
+    const QSignalBlocker blocker(ComboBox1);
+    ComboBox1->setCurrentIndex(ownerEntry > 0 ? ownerEntry : FState.Session.CurrentProfileComboIndex());
+    return false;
+}
+
+void TFormMain::ShowQueuedJobs()
+{
+    IJobListWindow *window = JobListWindow();
+    if (!window)
+        return;
+    window->SetJobViewNodeCount(FState.JobList.Count());
+    if (FState.JobList.Count() > 0)
+        window->ExpandJobView();
+    window->RepaintJobView();
 }
 
 void TFormMain::RunProfilePreselection()
@@ -675,6 +726,7 @@ void TFormMain::Button3Click()
                                           FState.Catalogue.Countries, table.get(), FState.Texts);
     if (!assembled.Ok)
         return;
+    assembled.Job->SetSaveFile(FState.Session.CurrentProfile()->GameFilePath());
     AddAssembledJob(assembled, FState.JobList, JobListWindow(), [this](const QString &Warning) {
         return Ask(Warning, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo, mbNo) ==
                mrYes;
@@ -685,17 +737,18 @@ void TFormMain::Button3Click()
 
 void TFormMain::Button5Click()
 {
-    TProfileInfo *profile = FState.Session.CurrentProfile();
-    if (!profile || FState.JobList.Count() == 0)
+    if (!FState.Session.IsProfileLoaded() || FState.JobList.Count() == 0 || FProfileLoadRunning)
         return;
-    const auto table = FState.Catalogue.Distances.Snapshot();
-    TJobWriteContext context;
-    context.Lines = &FState.Session.SaveLines();
-    context.Profile = profile;
-    context.GameTime = FState.Session.GameTime();
-    context.Distances = table.get();
-    context.HistoryFolder = UserFilesFolder();
+    // The quick-save may have to be read again first, into the window's lists like any load.
+    TCountryListSink countrySink(*this);
+    TCargoListSink cargoSink(ComboBox8);
+    const SiiDecrypter decrypter(FState.ProgramFolder);
+    ProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    TQueuedJobsContext context;
+    context.Session = &FState.Session;
+    context.Load = &load;
     context.Texts = &FState.Texts;
+    context.HistoryFolder = UserFilesFolder();
     context.Progress = [this](int Done, int Total, const QString &Status) {
         ProgressBar1->setRange(0, std::max(Total, 1));
         ProgressBar1->setValue(Done);
@@ -704,15 +757,14 @@ void TFormMain::Button5Click()
         ProgressBar1->repaint();
     };
     Button5->setEnabled(false);
-    const TSaveJobsResult result =
-        kvn::Button5Click(FState.JobList, context, JobListWindow(), &FState.JobHistory, JobHistoryWindow());
+    const TQueuedJobsResult result =
+        SaveQueuedJobs(FState.JobList, context, JobListWindow(), &FState.JobHistory, JobHistoryWindow());
     // The save on disk is what counts now, whatever was written: read it again.
     Reload();
     SetTextFader(result.StatusText, true);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    if (!JobListWindow())
-        Button5->setEnabled(FState.JobList.Count() > 0);
+    Button5->setEnabled(FState.JobList.Count() > 0);
 }
 
 // ---- Locks ----------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include "jobs/joblist.h"
 #include "jobs/jobviewtexts.h"
 
+#include <QColor>
+
 namespace kvn {
 
 namespace {
@@ -72,8 +74,14 @@ QString TJobTreeModel::RowText(const QModelIndex &Index) const
     const TJobListDataSummary *job = JobAt(Index);
     const bool root = Index.internalId() == kRootId;
     QString text;
-    if (FKind == TKind::JobList)
-        text = root ? JobRootText(job) : JobChildText(FTexts, job, Index.row());
+    if (FKind == TKind::JobList && root) {
+        // A job the save cannot take says why on its own row, where the player looks for it.
+        text = JobRootText(job);
+        const QString notSaved = JobNotSavedText(FTexts, job);
+        if (!text.isEmpty() && !notSaved.isEmpty())
+            text += QStringLiteral("  \u2014  ") + notSaved;
+    } else if (FKind == TKind::JobList)
+        text = JobChildText(FTexts, job, Index.row());
     else
         text = root ? HistoryRootText(FTexts, job, Index.row()) : HistoryChildText(FTexts, job, Index.row());
     return text.isEmpty() ? UndefinedRowText() : text;
@@ -81,7 +89,13 @@ QString TJobTreeModel::RowText(const QModelIndex &Index) const
 
 QVariant TJobTreeModel::data(const QModelIndex &Index, int Role) const
 {
-    if (!Index.isValid() || Role != Qt::DisplayRole)
+    if (!Index.isValid())
+        return QVariant();
+    if (Role == Qt::ForegroundRole && FKind == TKind::JobList && Index.internalId() == kRootId) {
+        const TJobListDataSummary *job = JobAt(Index);
+        return job && !job->NotSavedReason().isEmpty() ? QVariant(QColor(0xc0, 0x00, 0x00)) : QVariant();
+    }
+    if (Role != Qt::DisplayRole)
         return QVariant();
     return RowText(Index);
 }

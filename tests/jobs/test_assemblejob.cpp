@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(list.At(1)->CargoUnitCountUserCustom(), 33);
         QCOMPARE(list.At(2)->CargoUrgency(), 2);
         QCOMPARE(list.At(2)->CargoUnitCountUserCustom(), 6);
-        QCOMPARE(list.At(1)->CargoInfo(), list.At(2)->CargoInfo());
+        QCOMPARE(list.At(1)->CargoInfo()->CargoName(), list.At(2)->CargoInfo()->CargoName());
     }
 };
 
