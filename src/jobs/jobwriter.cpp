@@ -535,26 +535,4 @@ std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines, const std::ve
     return reasons;
 }
 
-TSaveJobsResult Button5Click(TJobList &List, const TJobWriteContext &Context, IJobListWindow *Window, TJobList *History,
-                             IJobHistoryWindow *HistoryWindow)
-{
-    std::vector<const TJobListDataSummary *> jobs;
-    for (int i = 0; i < List.Count(); ++i)
-        jobs.push_back(List.At(i));
-    TSaveJobsResult result = SaveAllJobs(jobs, Context);
-    if (Context.Lines && !Context.Lines->IsEmpty()) {
-        for (int i = List.Count() - 1; i >= 0; --i)
-            DeleteJobByID(&List, List.At(i)->ID(), Window);
-        List.Clear(); // jobs that shared an ID
-        if (History)
-            LoadJobHistory(Context.HistoryFolder, *History, HistoryWindow);
-        if (Window) {
-            Window->SetJobViewNodeCount(0);
-            Window->SetEmptyJobListPanelVisible(true);
-            UpdateDeleteButtons(&List, *Window);
-        }
-    }
-    return result;
-}
-
 } // namespace kvn

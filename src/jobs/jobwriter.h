@@ -15,7 +15,6 @@
 namespace kvn {
 
 class GameSaveLines;
-class IJobHistoryWindow;
 class TDistanceTable;
 class TLanguageTexts;
 class TProfileInfo;
@@ -69,12 +68,6 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
 // Changes nothing.
 std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines,
                                        const std::vector<const TJobListDataSummary *> &Jobs);
-
-// "Save all jobs" as the window runs it: SaveAllJobs on the queued jobs, then the job list is
-// emptied (written or not), the history is read again when given, and the empty-list panel and the
-// delete buttons are updated. Reloading the profile is left to the caller.
-TSaveJobsResult Button5Click(TJobList &List, const TJobWriteContext &Context, IJobListWindow *Window,
-                             TJobList *History = nullptr, IJobHistoryWindow *HistoryWindow = nullptr);
 
 // Writes Lines to a temporary file beside Path, reads it back and compares every line, and only
 // then renames it over Path. On failure Path is untouched and Error says why.

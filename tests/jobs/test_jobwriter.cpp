@@ -25,27 +25,6 @@
 using namespace kvn;
 using namespace kvntest;
 
-namespace {
-
-class FakeJobWindow : public IJobListWindow {
-public:
-    int Nodes = 0;
-    bool PanelVisible = false;
-    bool DeleteEnabled = true;
-    int JobViewNodeCount() const override { return Nodes; }
-    void SetJobViewNodeCount(int Count) override { Nodes = Count; }
-    void ClearJobView() override { Nodes = 0; }
-    void ExpandJobView() override {}
-    void RepaintJobView() override {}
-    QString SelectedJobID() const override { return {}; }
-    void SetEmptyJobListPanelVisible(bool Visible) override { PanelVisible = Visible; }
-    void SetSaveJobsEnabled(bool) override {}
-    void SetDeleteSelectedEnabled(bool Enabled) override { DeleteEnabled = Enabled; }
-    void SetDeleteAllEnabled(bool) override {}
-};
-
-} // namespace
-
 class TestJobWriter : public QObject {
     Q_OBJECT
 
@@ -284,30 +263,22 @@ private slots:
                               EventID(companies[4]), EventID(companies[1])}));
     }
 
-    // Two failing jobs: the save untouched, a backup made, the list emptied, 0 of 2 reported.
+    // Two failing jobs: the save untouched, a backup made, each job with its reason, and no
+    // success reported.
     void twoFailingJobs()
     {
         UseSave(BuildSave({{"a", "berlin"}}));
         const QByteArray before = ReadRaw(FProfile.GameFilePath());
-        TJobList list;
-        FakeJobWindow w;
-        for (const char *company : {"nobody", "noone"}) {
+        for (const char *company : {"nobody", "noone"})
             AddJob(company, "berlin", "paris");
-            auto job = std::move(FJobs.back());
-            FJobs.pop_back();
-            AppendJob(list, std::move(job), &w);
-        }
-        TJobList history;
-        const TSaveJobsResult r = Button5Click(list, Context(), &w, &history, nullptr);
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
         QCOMPARE(r.Written, 0);
         QVERIFY(!r.FileWritten);
-        QCOMPARE(r.StatusText, QString("0 of 2 jobs saved successfully. Don't forget to reload your profile after "
-                                       "your next quick save!"));
+        QCOMPARE(r.StatusText, QString("No job was saved."));
         QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QCOMPARE(ListBackups(FProfile).size(), 1);
-        QCOMPARE(list.Count(), 0);
-        QVERIFY(w.PanelVisible && !w.DeleteEnabled);
-        QCOMPARE(history.Count(), 0);
+        QCOMPARE(r.Outcomes.size(), size_t(2));
+        QVERIFY(r.Outcomes[0].Reason.contains("\"nobody\"") && r.Outcomes[1].Reason.contains("\"noone\""));
     }
 
     // The same branch twice: the second job takes the next offer; with none left it is not written.
