@@ -324,6 +324,7 @@ void TFormMain::ShowQueuedJobs()
     if (FState.JobList.Count() > 0)
         window->ExpandJobView();
     window->RepaintJobView();
+    window->SetSaveJobsEnabled(FState.JobList.Count() > 0);
 }
 
 void TFormMain::RunProfilePreselection()

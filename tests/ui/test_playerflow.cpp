@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace kvn;
@@ -89,6 +90,49 @@ struct TPlayer {
         return -1;
     }
 
+    // Queues a job from the departure preset to the last destination city, with the cargo the save
+    // offers on most trailers and the last of its trailers: after a reload a stale pointer into the
+    // trailer list would name another one. Returns the offer's target, cargo and trailer lines.
+    QStringList AddJobWithLastTrailer()
+    {
+        TFormMain &form = *Form;
+        int best = -1, most = 0;
+        for (int i = 0; i < form.ComboBox8->count(); ++i) {
+            const auto *cargo = ItemPointer<TCargoInfo>(form.ComboBox8, i, kCargoInfoRole);
+            if (cargo && cargo->SavegameCompatibleCargo() && int(cargo->TrailerDefinitionList().size()) > most) {
+                best = i;
+                most = int(cargo->TrailerDefinitionList().size());
+            }
+        }
+        if (!Pick(form.ComboBox8, best) || !Pick(form.ComboBox9, form.ComboBox9->count() - 1) ||
+            !Pick(form.ComboBox3, form.ComboBox3->count() - 1))
+            return {};
+        const QStringList offer{
+            "target: \"" + form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower() + "\"",
+            "cargo: cargo." + form.ComboBox8->currentText(), "trailer_definition: " + form.ComboBox9->currentText()};
+        const int before = State.JobList.Count();
+        Answer = mrYes; // a country-bound trailer may be asked about
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        return State.JobList.Count() == before + 1 ? offer : QStringList();
+    }
+
+    // An offer unit of game.sii holds every one of Lines (the game's own offers may lead to the
+    // same target).
+    bool OfferWritten(const QStringList &Lines) const
+    {
+        const QStringList lines = QString::fromUtf8(FileBytes(GameSii())).split("\r\n");
+        for (qsizetype at = 0; at < lines.size(); ++at) {
+            if (lines[at].trimmed() != Lines.value(0))
+                continue;
+            QStringList unit;
+            for (qsizetype i = at; i < lines.size() && !lines[i].trimmed().startsWith('}'); ++i)
+                unit << lines[i].trimmed();
+            if (std::all_of(Lines.begin(), Lines.end(), [&unit](const QString &L) { return unit.contains(L); }))
+                return true;
+        }
+        return false;
+    }
+
     TProgramState State;
     TLoadSequence Steps;
     std::unique_ptr<TFormMain> Form;
@@ -125,6 +169,10 @@ private slots:
     void learntDistancesNotKeptIsShown();
     void encryptedSaveLoadsGarbageDoesNot();
     void lockedDepartureSurvivesProfileLoad();
+    void queuedJobSurvivesProfileLoads_data();
+    void queuedJobSurvivesProfileLoads();
+    void otherProfileDiscardsQueuedJobs();
+    void changedSaveOnDiskIsReadAgain();
     void screenshot();
 
 private:
@@ -745,6 +793,124 @@ void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
     QVERIFY(!form.ComboBox5->isEnabled() && !form.ComboBox6->isEnabled() && form.ComboBox7->isEnabled());
     for (int i = 0; i < form.ComboBox7->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(city));
+}
+
+// A queued job waits across every kind of profile load and is written with the trailer chosen.
+void TestPlayerFlow::queuedJobSurvivesProfileLoads_data()
+{
+    QTest::addColumn<QString>("load");
+    QTest::newRow("reload image") << "reload";
+    QTest::newRow("backup restored") << "restore";
+    QTest::newRow("other profile declined") << "decline";
+}
+
+void TestPlayerFlow::queuedJobSurvivesProfileLoads()
+{
+    QFETCH(QString, load);
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    if (load == "restore") {
+        // A backup to restore: one job saved before.
+        QVERIFY(!player.AddJobWithLastTrailer().isEmpty());
+        QTest::mouseClick(form.Button5, Qt::LeftButton);
+        QCOMPARE(form.ComboBox11->count(), 3);
+    }
+    const QStringList offer = player.AddJobWithLastTrailer();
+    QVERIFY(!offer.isEmpty());
+
+    const int asked = int(player.Questions.size());
+    if (load == "reload") {
+        QTest::mouseClick(form.Image10, Qt::LeftButton);
+    } else if (load == "restore") {
+        player.Answer = mrYes;
+        QVERIFY(player.Pick(form.ComboBox11, 1));
+        QCOMPARE(form.ComboBox11->count(), 2); // restored and read again
+    } else {
+        // The jobs belong to the first profile: No keeps it, and them.
+        player.Answer = mrNo;
+        QVERIFY(player.Pick(form.ComboBox1, 2));
+        QCOMPARE(int(player.Questions.size()), asked + 1);
+        QVERIFY(player.Questions.back().Msg.contains(player.State.Session.CurrentProfile()->ProfileName()));
+        QCOMPARE(form.ComboBox1->currentIndex(), 1);
+        QCOMPARE(player.State.Session.CurrentProfileComboIndex(), 1);
+    }
+    QVERIFY(player.State.Session.IsProfileLoaded());
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QCOMPARE(player.State.JobList.At(0)->NotSavedReason(), QString());
+
+    QVERIFY(form.Button5->isEnabled());
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 0);
+    QVERIFY2(player.Status().startsWith("1 of 1 job saved successfully."), qPrintable(player.Status()));
+    QVERIFY(player.OfferWritten(offer));
+}
+
+// Yes to the question: the jobs go and the other profile is loaded; its save gets only its own jobs.
+void TestPlayerFlow::otherProfileDiscardsQueuedJobs()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const QString first = player.GameSii();
+    const QByteArray firstBefore = FileBytes(first);
+    QVERIFY(!player.AddJobWithLastTrailer().isEmpty());
+
+    player.Answer = mrYes;
+    QVERIFY(player.PickProfile(2));
+    QCOMPARE(player.State.Session.CurrentProfileComboIndex(), 2);
+    QCOMPARE(player.State.JobList.Count(), 0);
+    QVERIFY(form.Panel1->isVisible() || !form.isVisible());
+    QVERIFY(!form.Button6->isEnabled() && !form.Button2->isEnabled());
+
+    const QStringList offer = player.AddJobWithLastTrailer();
+    QVERIFY(!offer.isEmpty());
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QVERIFY(player.OfferWritten(offer));
+    QCOMPARE(FileBytes(first), firstBefore);
+}
+
+// The game quick-saved after the load and the player did not reload: "Save all jobs" reads the
+// newer save first and says so; a job that save cannot take stays with its reason, and a run
+// that writes nothing is no success.
+void TestPlayerFlow::changedSaveOnDiskIsReadAgain()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(!player.AddJobWithLastTrailer().isEmpty());
+    const TJobListDataSummary *job = player.State.JobList.At(0);
+    form.Timer2->stop(); // the player said No to the save watch
+
+    // The newer save: the departure branch offers nothing any more.
+    QStringList lines = QString::fromUtf8(FileBytes(player.GameSii())).split("\r\n");
+    const QString branch = "company : company.volatile." + job->DepartureCompany() + "." + job->DepartureCity() + " {";
+    qsizetype at = lines.indexOf(branch);
+    QVERIFY(at >= 0);
+    for (; !lines[at].trimmed().startsWith('}'); ++at)
+        if (lines[at].trimmed().startsWith("job_offer["))
+            lines[at] = lines[at].left(lines[at].indexOf(':')) + ": null";
+    {
+        QFile file(player.GameSii());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines.join("\r\n").toUtf8());
+    }
+    const QByteArray newer = FileBytes(player.GameSii());
+
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QVERIFY2(player.Status().startsWith("Your quick save had changed since it was loaded, so it was read again "
+                                        "before saving. No job was saved. Jobs not saved: 1."),
+             qPrintable(player.Status()));
+    QCOMPARE(FileBytes(player.GameSii()), newer);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QVERIFY(player.State.JobList.At(0)->NotSavedReason().contains("has no job offer"));
+    // The job's own row says why.
+    const QString row = form.VST->model()->index(0, 0).data().toString();
+    QVERIFY2(row.contains("not saved: " + player.State.JobList.At(0)->NotSavedReason()), qPrintable(row));
+    QVERIFY(form.Button5->isEnabled());
 }
 
 void TestPlayerFlow::screenshot()
