@@ -105,6 +105,8 @@ int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatal
             ++marked;
         }
     }
+    if (carried.empty())
+        return marked; // the writer's look reads every event of the save
     const std::vector<QString> obstacles = JobWriteObstacles(Session.SaveLines(), carried);
     for (size_t k = 0; k < carriedJobs.size(); ++k) {
         carriedJobs[k]->SetNotSavedReason(obstacles[k]);

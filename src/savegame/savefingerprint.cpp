@@ -24,7 +24,9 @@ TSaveFingerprint TakeSaveFingerprint(const QString &Path)
     if (print.Size < 0)
         return print;
     QFile file(Path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // A detector of changed bytes, not a signature: the fastest of Qt's hashes does, and a large
+    // save is hashed at every load and twice before every write.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
     // addData reads the device in slices of its own, so a large save costs no large buffer.
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file) || file.error() != QFileDevice::NoError)
         return TSaveFingerprint();

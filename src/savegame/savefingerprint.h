@@ -13,7 +13,7 @@ namespace kvn {
 struct TSaveFingerprint {
     qint64 Size = -1;         // -1: no file
     qint64 ModifiedMsecs = 0; // since 1970, UTC
-    QByteArray Hash;          // SHA-256 of the bytes
+    QByteArray Hash;          // SHA-1 of the bytes
 
     bool IsValid() const { return Size >= 0 && !Hash.isEmpty(); }
     // Size and time only: cheap, and enough to see that a load read a file that changed meanwhile.

@@ -758,8 +758,12 @@ void TFormMain::Button5Click()
         ProgressBar1->repaint();
     };
     Button5->setEnabled(false);
+    // Reading the save again may wait for the decrypter while the window answers: no other load,
+    // no save watch question and no close meanwhile.
+    FProfileLoadRunning = true;
     const TQueuedJobsResult result =
         SaveQueuedJobs(FState.JobList, context, JobListWindow(), &FState.JobHistory, JobHistoryWindow());
+    FProfileLoadRunning = false;
     // The save on disk is what counts now, whatever was written: read it again.
     Reload();
     SetTextFader(result.StatusText, true);
