@@ -63,6 +63,8 @@ QString FinalStatus(const TLanguageTexts &Texts, const TQueuedJobsResult &Result
             Texts.Text(Result.Jobs == 1 ? TLangText::Job1OfMSavedSuccessfully : TLangText::JobNOfMSavedSuccessfully) +
                 u' ' + Texts.Text(TLangText::JobDontForgetReloadAfterQuicksave),
             {Result.Written, Result.Jobs});
+    if (!Saved.HistoryError.isEmpty() && Saved.Error.isEmpty())
+        text += u' ' + Texts.Format(TLangText::JobHistoryNotWritten, {Saved.HistoryError});
     if (Result.Reloaded)
         text = Texts.Text(TLangText::JobSavegameReloaded) + u' ' + text;
     if (Result.Kept > 0)
@@ -168,6 +170,8 @@ TQueuedJobsResult SaveQueuedJobs(TJobList &List, const TQueuedJobsContext &Conte
     if (saved.FileWritten)
         session.RecordWrittenQuickSave();
     result.BackupPath = saved.BackupPath;
+    result.SaveRefused = saved.SaveRefused;
+    result.HistoryError = saved.HistoryError;
     if (result.Error.isEmpty())
         result.Error = saved.Error;
 

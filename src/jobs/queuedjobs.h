@@ -48,6 +48,8 @@ struct TQueuedJobsResult {
     bool ReloadFailed = false; // ... and could not be read; nothing was written
     QString BackupPath;
     QString Error;
+    bool SaveRefused = false;                // the save itself cannot take jobs (read-only, damaged): nothing tried
+    QString HistoryError;                    // the jobs are in game.sii, but job-history.ini could not be updated
     std::vector<TQueuedJobOutcome> Outcomes; // one per job queued at the start, in list order
     QString StatusText;                      // for the status line
 };
