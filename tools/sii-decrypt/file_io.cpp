@@ -132,10 +132,6 @@ bool MoveOver(const fs::path &temp, const fs::path &target, DWORD &code)
         if ((code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION && code != ERROR_ACCESS_DENIED) ||
             attempt == 4)
             return false;
-        // A read-only target is refused at once: waiting does not change it.
-        const DWORD attributes = GetFileAttributesW(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            return false;
         Sleep(100);
     }
 }
@@ -167,11 +163,36 @@ bool WriteAndReplace(const fs::path &target, const fs::path &temp, const char *b
         DeleteFileW(temp.c_str());
         return false;
     }
-    if (!MoveOver(temp, target, code)) {
-        error = code == ERROR_ACCESS_DENIED
-                    ? "the file could not be replaced (it is read-only or open in another program)"
-                    : "the file could not be replaced (is it open in another program? " + WindowsError(code) + ")";
+
+    // As the permissions on Linux, the file's attributes stay as they were: a read-only or hidden
+    // file is converted and stays read-only or hidden. Windows renames nothing over a read-only
+    // file, so that flag is lifted for the rename and put back if the rename fails.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD old = GetFileAttributesW(target.c_str());
+    const bool exists = old != INVALID_FILE_ATTRIBUTES && !(old & FILE_ATTRIBUTE_DIRECTORY);
+    const bool readOnly = exists && (old & FILE_ATTRIBUTE_READONLY);
+    auto removeTemp = [&] {
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(temp.c_str());
+    };
+    if (exists && (old & kKept) && !SetFileAttributesW(temp.c_str(), old & kKept)) {
+        code = GetLastError();
+        error = "the temporary file could not be given the file's attributes (" + WindowsError(code) + ")";
+        removeTemp();
+        return false;
+    }
+    if (readOnly && !SetFileAttributesW(target.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+        code = GetLastError();
+        error = "the file is read-only and may not be changed (" + WindowsError(code) + ")";
+        removeTemp();
+        return false;
+    }
+    if (!MoveOver(temp, target, code)) {
+        if (readOnly)
+            SetFileAttributesW(target.c_str(), old);
+        error = "the file could not be replaced (is it open in another program? " + WindowsError(code) + ")";
+        removeTemp();
         return false;
     }
     return true;
