@@ -111,13 +111,12 @@ ReadOutcome ReadWholeFileAt(const fs::path &path, uint64_t maxBytes, std::vector
         DWORD got = 0;
         if (!ReadFile(h, data.data() + done, chunk, &got, nullptr))
             return ReadOutcome::Failed;
+        // A file that shrank while we read it is not converted at all, as on Linux.
         if (got == 0)
-            break;
+            return ReadOutcome::Failed;
         done += got;
     }
-    // A file that shrank while we read it is converted as far as it was read, and the decoder
-    // then finds it cut off; one that grew is read no further.
-    data.resize(done);
+    // A file that grew while we read it is read no further; the size we saw is what we convert.
     return ReadOutcome::Ok;
 }
 
