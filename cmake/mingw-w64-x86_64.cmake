@@ -13,3 +13,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Everything linked in: the .exe runs with no DLL beside it (libgcc, libstdc++, winpthread, zlib).
 set(ZLIB_USE_STATIC_LIBS ON)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# ctest in the cross build runs the tests under Wine when it is there.
+find_program(KVN_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(KVN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KVN_WINE})
+endif()
