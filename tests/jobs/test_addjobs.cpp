@@ -25,6 +25,7 @@ struct Run {
     int ExitCode = -1;
     QJsonObject Json;
     QByteArray Out;
+    QByteArray Err;
 };
 
 QByteArray ReadBytes(const QString &Path)
@@ -78,6 +79,7 @@ class TestAddJobs : public QObject {
         r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.Out = p.readAllStandardOutput();
         r.Json = QJsonDocument::fromJson(r.Out).object();
+        r.Err = p.readAllStandardError();
         return r;
     }
 
@@ -302,6 +304,26 @@ private slots:
             if (Trim(after.at(k)).startsWith("shortest_distance_km:"))
                 written = Value(after.at(k));
         QCOMPARE(written, km);
+    }
+
+    // A save from before job offers named their trailers: refused with the reason, not with one
+    // misleading "does not offer the cargo" per line.
+    void saveTooOldForJobsIsRefused()
+    {
+        FreshSave();
+        QByteArray old;
+        for (const QByteArray &line : ReadBytes(FSave).split('\n'))
+            if (!line.trimmed().startsWith("trailer_definition:"))
+                old += line + '\n';
+        QFile f(FSave);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(old);
+        f.close();
+        const Run run = RunCli({"add-jobs", FSave, WriteCsv("bialystok,tree_et,krakow,posped,apples,x,0,\n")});
+        QCOMPARE(run.ExitCode, 2);
+        QVERIFY2(run.Err.contains("too old for composing jobs"), run.Err.constData());
+        QCOMPARE(ReadBytes(FSave), old);
+        QVERIFY(!QFile::exists(FDir.path() + "/profile/save/quicksave/~Kestrovan Backups"));
     }
 
     void unusableInput_data()

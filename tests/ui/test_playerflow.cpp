@@ -126,6 +126,7 @@ private slots:
     void encryptedSaveLoadsGarbageDoesNot();
     void lockedDepartureSurvivesProfileLoad();
     void turkishLocaleKeepsCityTokens();
+    void saveTooOldForJobsIsToldSo();
     void screenshot();
 
 private:
@@ -794,6 +795,28 @@ void TestPlayerFlow::turkishLocaleKeepsCityTokens()
     QCOMPARE(job->DepartureCountry(), QString("Austria"));
     QCOMPARE(job->DestinationCountry(), QString("Turkey"));
     QCOMPARE(job->DepartureCompany(), form.ComboBox7->currentText());
+}
+
+void TestPlayerFlow::saveTooOldForJobsIsToldSo()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    QVERIFY(player.Start());
+    const TProfileInfo *profile = player.State.Session.ProfileList().At(0);
+    QByteArray old; // the offers as the game wrote them before it had trailer definitions
+    for (const QByteArray &line : FileBytes(profile->GameFilePath()).split('\n'))
+        if (!line.trimmed().startsWith("trailer_definition:"))
+            old += line + '\n';
+    QFile game(profile->GameFilePath());
+    QVERIFY(game.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    game.write(old);
+    game.close();
+
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(player.Status(),
+             player.State.Texts.Format(TLangText::StatusProfileTooOldForJobs, {profile->ProfileName()}));
+    QVERIFY(player.Status().contains("too old for composing jobs"));
+    QCOMPARE(player.FirstCompatibleCargo(), -1);
+    QVERIFY(!player.Form->Button3->isEnabled());
 }
 
 void TestPlayerFlow::screenshot()
