@@ -45,9 +45,12 @@ SiiDecryptStatus SiiDecrypter::DecryptCopy(const QString &FileName, const QStrin
         return SiiDecryptStatus::AlreadyPlain;
     if (!IsExistingFile(DecrypterPath()))
         return SiiDecryptStatus::StartFailed;
+    // A copy that cannot be made (no scratch folder, disk full) is a file that could not be turned
+    // into text; an empty folder name must not put the copy into the working folder.
+    if (ScratchFolder.isEmpty() || !IsExistingFolder(ScratchFolder))
+        return SiiDecryptStatus::NotDecoded;
     const QString copy = QDir(ScratchFolder).filePath(QFileInfo(FileName).fileName());
     QFile::remove(copy);
-    // A copy that could not be made is a file the decrypter could not turn into text.
     if (!QFile::copy(FileName, copy))
         return SiiDecryptStatus::NotDecoded;
     // The game's files may be read-only; the decrypter must be able to replace its copy.
