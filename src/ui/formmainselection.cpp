@@ -328,6 +328,11 @@ void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
     case ProfileLoadStatus::ReadFailed:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotRead, {name}), true);
         break;
+    case ProfileLoadStatus::Damaged:
+        SetTextFader(FState.Texts.Format(TLangText::StatusProfileDamaged,
+                                         {name, DescribeSaveFault(Result.Structure, &FState.Texts)}),
+                     true);
+        break;
     case ProfileLoadStatus::OriginalNotKept:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileOriginalNotKept, {name, Result.Error}), true);
         break;
