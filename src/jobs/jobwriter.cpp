@@ -10,12 +10,12 @@
 #include "savegame/savestructure.h"
 #include "shared/disksync.h"
 #include "shared/files.h"
+#include "shared/strings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLocale>
 #include <QSet>
 #include <filesystem>
 #include <system_error>
@@ -203,7 +203,7 @@ bool PlanJob(const GameSaveLines &Lines, const TJobListDataSummary &Job, const Q
         Reason = QStringLiteral("The job has no cargo or trailer.");
         return false;
     }
-    const QString city = QLocale().toLower(Job.DepartureCity());
+    const QString city = AsciiLower(Job.DepartureCity());
     const QString company = Job.DepartureCompany();
     const QString link = CompanyLink(company, city);
 
@@ -331,8 +331,8 @@ void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPl
               const TDistanceTable *Distances)
 {
     const TTrailerDefinitionItem &item = *Job.TrailerDefinitionData();
-    const QString city = QLocale().toLower(Job.DepartureCity());
-    const QString destinationCity = QLocale().toLower(Job.DestinationCity());
+    const QString city = AsciiLower(Job.DepartureCity());
+    const QString destinationCity = AsciiLower(Job.DestinationCity());
 
     TJobOfferData offer;
     offer.DataID = Plan.OfferID;

@@ -135,6 +135,8 @@ TQueuedJobsResult SaveQueuedJobs(TJobList &List, const TQueuedJobsContext &Conte
             // lines read before it over it.
             result.Reloaded = true;
             const ProfileLoadResult load = session.LoadProfile(session.CurrentProfileComboIndex(), *Context.Load);
+            if (!load.OriginalBackup.isEmpty())
+                result.OriginalBackup = load.OriginalBackup;
             if (!load.Loaded()) {
                 result.ReloadFailed = true;
                 result.Error = load.StatusText;

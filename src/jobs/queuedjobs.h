@@ -50,6 +50,7 @@ struct TQueuedJobsResult {
     QString Error;
     bool SaveRefused = false;                // the save itself cannot take jobs (read-only, damaged): nothing tried
     QString HistoryError;                    // the jobs are in game.sii, but job-history.ini could not be updated
+    QString OriginalBackup;                  // the reread save as the game wrote it, when that load converted it
     std::vector<TQueuedJobOutcome> Outcomes; // one per job queued at the start, in list order
     QString StatusText;                      // for the status line
 };

@@ -100,6 +100,8 @@ enum class TLangText : int {
     JobCheckNoTrailer,
     StatusProfileNotDecoded,
     StatusProfileNotRead,
+    StatusProfileOriginalNotKept,
+    StatusProfileTooOldForJobs,
     StatusLearntDistancesNotSaved,
     StatusProfileDamaged,
     SaveFaultNoHeader,
