@@ -47,6 +47,12 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"An error occured!\r\n\r\nThe file \"SII_Decrypt.exe\" is missing.\r\n\r\nWithout this file encrypted game files "
      u"can't be decrypted.\r\n\r\nPlease re-download the program from a trusted source to solve this problem.",
      nullptr, TWidgetTextKind::None},
+    {TLangText::MsgNoJobOfferLeft, TLangSection::Msgbox, "msg-no-job-offer-left",
+     u"The company \"%s\" in \"%s\" has %d job offers in this save, and %d jobs are queued for it already.\r\nEvery job needs an offer of its own: this one could not be saved.\r\n\r\nDo you want to add it anyway?",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgSameCompanyWarning, TLangSection::Msgbox, "msg-same-company-warning",
+     u"Departure and destination are the same company in the same city.\r\nThe game never offers a job like this.\r\n\r\nDo you want to add it anyway?",
+     nullptr, TWidgetTextKind::None},
     {TLangText::BoxStep1, TLangSection::Main, "box-step-1", u"Step 1 - Choose a profile", "GroupBox1",
      TWidgetTextKind::Caption},
     {TLangText::ImageReloadProfile, TLangSection::Main, "image-reload-profile",
@@ -168,6 +174,14 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"No profile loaded. The quick save of the profile \"%s\" could not be read", nullptr, TWidgetTextKind::None},
     {TLangText::StatusLearntDistancesNotSaved, TLangSection::Main, "status-learnt-distances-not-saved",
      u"The distances learnt from your save could not be kept: %s", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusNoGameDirectoryFoundLinux, TLangSection::Main, "status-no-game-directory-found-linux",
+     u"Error. There is no folder \"Euro Truck Simulator 2\" in ~/.local/share or in a Steam library!", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusRandomJobNothingFoundYet, TLangSection::Main, "status-random-job-nothing-found-yet",
+     u"No job that meets the randomiser options found yet. Still searching; \"Cancel\" stops the search.", nullptr, TWidgetTextKind::None},
+    {TLangText::ButtonOpenProfileInFileManager, TLangSection::Main, "button-open-profile-in-file-manager",
+     u"Open in file manager", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelCompanyWithoutOffers, TLangSection::Main, "label-company-without-offers",
+     u"No job offers in this save: no job can start here", nullptr, TWidgetTextKind::None},
     {TLangText::BackupRestoreSavegame, TLangSection::Main, "backup-restore-savegame", u"Restore an old savegame backup",
      nullptr, TWidgetTextKind::None},
     {TLangText::BackupRestoreDeleteAllBackups, TLangSection::Main, "backup-restore-delete-all-backups",
@@ -189,8 +203,8 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"Trailer weight is %d t. Including cargo it weighs %d t", nullptr, TWidgetTextKind::None},
     {TLangText::LabelJobPreviewDistanceUnknownHelpImprove, TLangSection::Main,
      "label-job-preview-distance-unknown-help-improve",
-     u"<font color=\"#0000d9\"><b>Distance <b>unknown</b></font>. Help to improve this tool. Click on the smiley on "
-     u"the bottom right to learn more.",
+     u"<font color=\"#0000d9\"><b>Distance <b>unknown</b></font>. Help to improve this tool: \"Show options / "
+     u"history\", then the smiley.",
      nullptr, TWidgetTextKind::None},
     {TLangText::LabelJobPreviewCargoMaxDistance, TLangSection::Main, "label-job-preview-cargo-max-distance",
      u"Warning: the <font color=\"#0000d9\"><b>maximum distance</b></font> for this cargo type is set by the game to "
