@@ -9,7 +9,7 @@ namespace {
 
 constexpr int TextCount = static_cast<int>(TLangText::Count);
 
-// These English texts are the product's wording, typing slips included ("Curently", "occured"):
+// These English texts are the product's wording, typing slips included ("occured"):
 // translators and existing users know them in exactly this form.
 constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::CaptionWarning, TLangSection::Msgbox, "caption-warning", u"Warning", nullptr, TWidgetTextKind::None},
@@ -116,7 +116,7 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::BoxPreviousJobs, TLangSection::Main, "box-previous-jobs", u"Previous jobs", "GroupBox4",
      TWidgetTextKind::Caption},
     {TLangText::LabelJobHistoryEmpty, TLangSection::Main, "label-job-history-empty",
-     u"Curently there are no jobs in the history.", "Label13", TWidgetTextKind::Caption},
+     u"Currently there are no jobs in the history.", "Label13", TWidgetTextKind::Caption},
     {TLangText::ButtonDeleteHistory, TLangSection::Main, "button-delete-history", u"Delete history", "Button9",
      TWidgetTextKind::Caption},
     {TLangText::LabelSelectAProfile, TLangSection::Main, "label-select-a-profile", u"Select a profile", nullptr,
