@@ -1,8 +1,8 @@
 #include "jobs/randomjob.h"
 
 #include "catalogue/countries.h"
-#include "jobs/assemblejob.h"
 #include "catalogue/distances.h"
+#include "jobs/assemblejob.h"
 #include "savegame/companies.h"
 
 #include <QLocale>
@@ -218,17 +218,18 @@ TRandomRoute TRandomJobGenerator::PickRoute(bool Random, const QString &Departur
                                             const TRandomJobSelection &Selection, const TCurrent &Current) const
 {
     TRandomRoute route;
-    const auto side = [&](bool Departure, const TRandomBox &CountryBox, const TRandomBox &CityBox, const TRandomBox &CompanyBox,
-                          const QString &CurrentCountryName, const QString &City, const QString &CurrentCompany,
-                          QString &CountryOut, QString &CityOut, QString &CompanyOut) {
+    const auto side = [&](bool Departure, const TRandomBox &CountryBox, const TRandomBox &CityBox,
+                          const TRandomBox &CompanyBox, const QString &CurrentCountryName, const QString &City,
+                          const QString &CurrentCompany, QString &CountryOut, QString &CityOut, QString &CompanyOut) {
         const TCountryInfo *country =
             Random ? PickCountry(CountryBox, CurrentCountryName) : FWorld.Countries.FindCountryOfCity(City);
         CountryOut = country ? country->Country() : QString();
         CityOut = Random ? PickCity(CityBox, country, City) : City;
         CompanyOut = PickCompany(CompanyBox, CityOut, CurrentCompany, Departure);
     };
-    side(true, Selection.DepartureCountry, Selection.DepartureCity, Selection.DepartureCompany, Current.DepartureCountry,
-         DepartureCity, Current.DepartureCompany, route.DepartureCountry, route.DepartureCity, route.DepartureCompany);
+    side(true, Selection.DepartureCountry, Selection.DepartureCity, Selection.DepartureCompany,
+         Current.DepartureCountry, DepartureCity, Current.DepartureCompany, route.DepartureCountry, route.DepartureCity,
+         route.DepartureCompany);
     side(false, Selection.DestinationCountry, Selection.DestinationCity, Selection.DestinationCompany,
          Current.DestinationCountry, DestinationCity, Current.DestinationCompany, route.DestinationCountry,
          route.DestinationCity, route.DestinationCompany);

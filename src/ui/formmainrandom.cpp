@@ -227,11 +227,10 @@ TRandomJobSelection TFormMain::RandomJobSelection() const
 
 std::unique_ptr<TJobListDataSummary> TFormMain::GenerateRandomJob()
 {
-    const TRandomJobWorld world{FState.Catalogue.Countries, FState.Catalogue.CargoInfoList,
-                                FState.Session.CompanyList(), FState.Catalogue.Distances.Snapshot(),
-                                [this](const QString &Company, const QString &City) {
-                                    return FreeJobOffers(Company, City);
-                                }};
+    const TRandomJobWorld world{
+        FState.Catalogue.Countries, FState.Catalogue.CargoInfoList, FState.Session.CompanyList(),
+        FState.Catalogue.Distances.Snapshot(),
+        [this](const QString &Company, const QString &City) { return FreeJobOffers(Company, City); }};
     TRandomJobGenerator generator(world, FRandomiserOptions, FRandomNumbers);
     int attempts = 0;
     const auto pause = [this, &attempts] {

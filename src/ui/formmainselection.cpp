@@ -512,7 +512,8 @@ void TFormMain::MarkBranchesWithoutOffers(const QString &City)
         const TCompanyInfo *company = list.FindCompany(ComboBox7->itemText(i));
         const bool offers = company && company->OfferCount(City) > 0;
         ComboBox7->setItemData(i, offers ? QVariant() : QVariant(QColor(111, 111, 111)), Qt::ForegroundRole);
-        ComboBox7->setItemData(i, offers ? QVariant() : QVariant(FState.Texts.Text(TLangText::LabelCompanyWithoutOffers)),
+        ComboBox7->setItemData(i,
+                               offers ? QVariant() : QVariant(FState.Texts.Text(TLangText::LabelCompanyWithoutOffers)),
                                Qt::ToolTipRole);
     }
 }
@@ -707,8 +708,8 @@ void TFormMain::Button3Click()
 bool TFormMain::ConfirmJobCanBeWritten(const TJobListDataSummary &Job)
 {
     const auto ask = [this](const QString &Question) {
-        return Ask(Question, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo, mbNo) ==
-               mrYes;
+        return Ask(Question, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo,
+                   mbNo) == mrYes;
     };
     if (Job.DepartureCompany() == Job.DestinationCompany() &&
         Job.DepartureCity().compare(Job.DestinationCity(), Qt::CaseInsensitive) == 0 &&

@@ -34,8 +34,7 @@ bool IsOwnWidget(const QWidget *Widget, const QWidget *Window)
         return true;
     // Inside one of the window's groups or plain overlay panels; the insides of a tree view (a
     // frame too) follow the view.
-    return parent &&
-           (qobject_cast<const QGroupBox *>(parent) || parent->metaObject() == &QFrame::staticMetaObject) &&
+    return parent && (qobject_cast<const QGroupBox *>(parent) || parent->metaObject() == &QFrame::staticMetaObject) &&
            IsOwnWidget(parent, Window);
 }
 
@@ -55,8 +54,8 @@ void TLayoutScaler::Record()
         TDesigned designed;
         designed.Widget = widget;
         designed.Geometry = widget->geometry();
-        if (widget->minimumSize() == widget->maximumSize())
-            designed.FixedSize = widget->minimumSize();
+        designed.FixedWidth = widget->minimumWidth() == widget->maximumWidth();
+        designed.FixedHeight = widget->minimumHeight() == widget->maximumHeight();
         if (widget->testAttribute(Qt::WA_SetFont) && widget->font().pixelSize() > 0)
             designed.FontPixels = widget->font().pixelSize();
         FDesigned << designed;
@@ -76,8 +75,10 @@ void TLayoutScaler::Apply(double Scale)
         // Edges are scaled, not sizes, so that neighbours that touched still touch.
         const QPoint bottomRight(Scaled(g.left() + g.width(), Scale), Scaled(g.top() + g.height(), Scale));
         const QSize size(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y());
-        if (!designed.FixedSize.isEmpty())
-            widget->setFixedSize(size);
+        if (designed.FixedWidth)
+            widget->setFixedWidth(size.width());
+        if (designed.FixedHeight)
+            widget->setFixedHeight(size.height());
         widget->setGeometry(QRect(topLeft, size));
         if (designed.FontPixels > 0) {
             QFont font = widget->font();

@@ -31,7 +31,8 @@ private:
     struct TDesigned {
         QPointer<QWidget> Widget;
         QRect Geometry;
-        QSize FixedSize;   // empty unless the widget had a fixed size
+        bool FixedWidth = false;
+        bool FixedHeight = false;
         int FontPixels = 0; // 0 unless the widget has a font of its own
     };
     void Record();

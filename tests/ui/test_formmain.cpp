@@ -352,11 +352,9 @@ void TestFormMain::fitsTheScreen()
     // The window slid open, with its frame, lies on the screen area.
     QVERIFY(form.OpenWidth() > form.CollapsedWidth());
     const QRect open(form.pos(), QSize(form.OpenWidth() + 16, form.height() + 40));
-    QVERIFY2(available.contains(open), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                      .arg(open.x())
-                                                      .arg(open.y())
-                                                      .arg(open.width())
-                                                      .arg(open.height())));
+    QVERIFY2(
+        available.contains(open),
+        qPrintable(QStringLiteral("%1,%2 %3x%4").arg(open.x()).arg(open.y()).arg(open.width()).arg(open.height())));
     // Every widget of the window lies inside it, and the texts still fit their places.
     for (const QWidget *widget : form.findChildren<QWidget *>()) {
         if (widget->parentWidget() != &form || widget->isWindow())

@@ -18,10 +18,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
-#include <QScreen>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
