@@ -114,6 +114,7 @@ private slots:
     void previewAndSlider();
     void addCountryBoundTrailerAsksFirst();
     void addJobCountsTheOffersOfTheBranch();
+    void addJobToItsOwnBranchAsksFirst();
     void saveAllJobsWritesBackupAndHistory();
     void restoreAndDeleteBackups();
     void locksBeforeProfileDoNothing();
@@ -469,6 +470,25 @@ void TestPlayerFlow::addJobCountsTheOffersOfTheBranch()
     player.Answer = mrYes; // the player insists: queued, and it is the player's choice
     QTest::mouseClick(form.Button3, Qt::LeftButton);
     QCOMPARE(player.State.JobList.Count(), offers + 1);
+}
+
+void TestPlayerFlow::addJobToItsOwnBranchAsksFirst()
+{
+    // The game never offers a job from a depot to itself: "Add job" asks, No by default.
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(player.Pick(form.ComboBox2, 0));
+    QVERIFY(player.PickText(form.ComboBox3, form.ComboBox6->currentText()));
+    QVERIFY(player.PickText(form.ComboBox4, form.ComboBox7->currentText()));
+    player.Answer = mrNo;
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QVERIFY(!player.Questions.empty());
+    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Text(TLangText::MsgSameCompanyWarning));
+    QCOMPARE(player.Questions[0].DefaultButton, mbNo);
+    QCOMPARE(player.State.JobList.Count(), 0);
 }
 
 void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
