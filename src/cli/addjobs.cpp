@@ -8,6 +8,8 @@
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
+#include "shared/files.h"
+#include "shared/strings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QStandardPaths>
 
 namespace kvn {
@@ -59,8 +60,7 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
                                                  const TProfileSession &Session, const TDistanceTable *Distances,
                                                  const TLanguageTexts &Texts, bool AllowCountryBound, QString &Reason)
 {
-    const QLocale locale;
-    const QString from = locale.toLower(Row.DepartureCity), to = locale.toLower(Row.DestinationCity);
+    const QString from = AsciiLower(Row.DepartureCity), to = AsciiLower(Row.DestinationCity);
     QString cargoName = Row.Cargo;
     if (cargoName.startsWith(QLatin1String("cargo.")))
         cargoName.remove(0, 6);
@@ -118,20 +118,29 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
     return std::move(a.Job);
 }
 
-int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::vector<LineResult> &Results,
-           const QString &Message, QTextStream &Out)
+// Backup: the copy made before this write; Original: the save as the game wrote it, kept before
+// the load turned it into text (empty when it was text already).
+int Finish(bool Json, int Jobs, int Written, const QString &Backup, const QString &Original,
+           const std::vector<LineResult> &Results, const QString &Message, QTextStream &Out,
+           const QStringList &Warnings = {})
 {
     if (Json) {
         QJsonArray results;
         for (const LineResult &r : Results)
             results.append(QJsonObject{{"line", r.Line}, {"written", r.Written}, {"reason", r.Reason}});
-        Out << QJsonDocument(
-                   QJsonObject{{"jobs", Jobs}, {"written", Written}, {"backup", Backup}, {"results", results}})
+        Out << QJsonDocument(QJsonObject{{"jobs", Jobs},
+                                         {"written", Written},
+                                         {"backup", Backup},
+                                         {"original_backup", Original},
+                                         {"results", results},
+                                         {"warnings", QJsonArray::fromStringList(Warnings)}})
                    .toJson(QJsonDocument::Indented);
     } else {
         for (const LineResult &r : Results)
             Out << "line " << r.Line << ": " << (r.Written ? QStringLiteral("written") : "not written: " + r.Reason)
                 << "\n";
+        if (!Original.isEmpty())
+            Out << "original form kept in: " << QDir::toNativeSeparators(Original) << "\n";
         if (!Backup.isEmpty())
             Out << "backup: " << QDir::toNativeSeparators(Backup) << "\n";
         Out << Message << "\n";
@@ -188,8 +197,13 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     session.ProfileList().Append(std::move(profile));
     ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
     const ProfileLoadResult load = session.LoadProfile(1, context);
-    if (!load.Loaded()) {
+    if (!load.Loaded() || load.SaveTooOldForJobs) {
         Err << "kestrovan-cli: " << load.StatusText << "\n";
+        return ExitUnusableInput;
+    }
+    if (IsWriteProtectedFile(session.CurrentProfile()->GameFilePath())) {
+        Err << "kestrovan-cli: \"" << QDir::toNativeSeparators(session.CurrentProfile()->GameFilePath())
+            << "\" is read-only; no job was written.\n";
         return ExitUnusableInput;
     }
     // What the save teaches about distances is used for the jobs below.
@@ -214,7 +228,8 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     }
     const int total = int(csv.Rows.size());
     if (jobs.empty())
-        return Finish(Json, total, 0, QString(), results, QStringLiteral("No job could be added."), Out);
+        return Finish(Json, total, 0, QString(), load.OriginalBackup, results, QStringLiteral("No job could be added."),
+                      Out);
 
     std::vector<const TJobListDataSummary *> pointers;
     for (const auto &j : jobs)
@@ -227,12 +242,22 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     write.HistoryFolder = filesFolder;
     write.Texts = &texts;
     const TSaveJobsResult saved = SaveAllJobs(pointers, write);
+    if (saved.SaveRefused) {
+        Err << "kestrovan-cli: " << saved.StatusText << "\n";
+        return ExitUnusableInput;
+    }
+    QStringList warnings;
+    if (!saved.HistoryError.isEmpty()) {
+        warnings << QStringLiteral("The job history could not be updated: ") + saved.HistoryError;
+        Err << "kestrovan-cli: warning: " << warnings.back() << "\n";
+    }
     for (size_t k = 0; k < saved.Outcomes.size() && k < jobResult.size(); ++k) {
         LineResult &r = results[jobResult[k]];
         r.Written = saved.Outcomes[k].Written;
         r.Reason = saved.Outcomes[k].Written ? QString() : saved.Outcomes[k].Reason;
     }
-    return Finish(Json, total, saved.Written, saved.BackupPath, results, saved.StatusText, Out);
+    return Finish(Json, total, saved.Written, saved.BackupPath, load.OriginalBackup, results, saved.StatusText, Out,
+                  warnings);
 }
 
 } // namespace kvn

@@ -7,6 +7,7 @@
 #include "shared/strings.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 namespace kvn {
 
@@ -49,6 +50,7 @@ ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypt
     ProfileSearchResult result;
     List.Clear();
     const QStringList places = Places.isEmpty() ? GameFolderCandidates() : Places;
+    const QTemporaryDir scratch;
     for (const QString &place : places) {
         if (!IsExistingFolder(place))
             continue;
@@ -66,7 +68,11 @@ ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypt
             SiiTextForm form;
             if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
                 continue;
-            if (IsReadable(Decrypter.DecryptSiiFile(profileSii)) && !ReadSiiFile(profileSii, lines, form).ok())
+            // Listing only reads: an encrypted profile.sii is decoded in a copy and stays as the
+            // game wrote it.
+            QString readable;
+            if (IsReadable(Decrypter.DecryptCopy(profileSii, scratch.path(), readable)) && readable != profileSii &&
+                !ReadSiiFile(readable, lines, form).ok())
                 continue;
             const ProfileNames names = ReadProfileNames(lines);
             if (!names.HasProfileName)

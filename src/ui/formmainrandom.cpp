@@ -5,6 +5,7 @@
 #include "savegame/companies.h"
 #include "ui/delay.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
 #include "ui/programstate.h"
 
 #include <QCheckBox>
@@ -32,6 +33,19 @@ TRandomBox BoxOf(const QComboBox *Combo)
 {
     // A locked selection is a disabled box.
     return TRandomBox{!Combo->isEnabled(), Combo->currentText(), Combo->currentIndex()};
+}
+
+// A city box is read by its token, not by the text it shows.
+TRandomBox CityBoxOf(const QComboBox *Combo)
+{
+    return TRandomBox{!Combo->isEnabled(), SelectedCityToken(Combo), Combo->currentIndex()};
+}
+
+// Selects the city whose token is Token; no entry when none is.
+void SelectCity(QComboBox *Combo, const QString &Token)
+{
+    const QSignalBlocker quiet(Combo);
+    Combo->setCurrentIndex(Combo->findData(Token, kCityTokenRole, Qt::MatchFixedString));
 }
 
 // Selects the entry whose text equals Text without regard to case; no entry when none does.
@@ -214,10 +228,10 @@ TRandomJobSelection TFormMain::RandomJobSelection() const
 {
     TRandomJobSelection s;
     s.DepartureCountry = BoxOf(ComboBox5);
-    s.DepartureCity = BoxOf(ComboBox6);
+    s.DepartureCity = CityBoxOf(ComboBox6);
     s.DepartureCompany = BoxOf(ComboBox7);
     s.DestinationCountry = BoxOf(ComboBox2);
-    s.DestinationCity = BoxOf(ComboBox3);
+    s.DestinationCity = CityBoxOf(ComboBox3);
     s.DestinationCompany = BoxOf(ComboBox4);
     s.Cargo = BoxOf(ComboBox8);
     s.Trailer = BoxOf(ComboBox9);
@@ -259,7 +273,7 @@ void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
         ComboBoxCountryChange(ComboBox5, true);
     }
     if (ComboBox6->isEnabled()) {
-        SelectByText(ComboBox6, Job.DepartureCity());
+        SelectCity(ComboBox6, Job.DepartureCity());
         ComboBoxCityChange(ComboBox6, true);
     }
     if (ComboBox7->isEnabled())
@@ -269,7 +283,7 @@ void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
         ComboBoxCountryChange(ComboBox2, true);
     }
     if (ComboBox3->isEnabled()) {
-        SelectByText(ComboBox3, Job.DestinationCity());
+        SelectCity(ComboBox3, Job.DestinationCity());
         ComboBoxCityChange(ComboBox3, true);
     }
     if (ComboBox4->isEnabled())

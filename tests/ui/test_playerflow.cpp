@@ -128,7 +128,10 @@ private slots:
     void closeWhileProfileLoads();
     void learntDistancesNotKeptIsShown();
     void encryptedSaveLoadsGarbageDoesNot();
+    void cutOffAndReadOnlySavesAreExplained();
     void lockedDepartureSurvivesProfileLoad();
+    void turkishLocaleKeepsCityTokens();
+    void saveTooOldForJobsIsToldSo();
     void screenshot();
 
 private:
@@ -846,6 +849,42 @@ void TestPlayerFlow::encryptedSaveLoadsGarbageDoesNot()
     QVERIFY(!form.Button8->isEnabled());
 }
 
+// A quick-save cut off in the middle is not loaded, and a read-only one is not written; the status
+// line tells the player why in both cases.
+void TestPlayerFlow::cutOffAndReadOnlySavesAreExplained()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    const TProfileInfo *second = player.State.Session.ProfileList().At(1);
+    const QByteArray whole = FileBytes(second->GameFilePath());
+    {
+        QFile game(second->GameFilePath());
+        QVERIFY(game.open(QIODevice::WriteOnly));
+        game.write(whole.left(whole.size() / 2));
+    }
+    QVERIFY(!player.PickProfile(2));
+    QVERIFY2(player.Status().startsWith("No profile loaded. The quick save of the profile \"" + second->ProfileName() +
+                                        "\" is incomplete or damaged: it "),
+             qPrintable(player.Status()));
+    QCOMPARE(form.ComboBox8->count(), 0);
+
+    QVERIFY(player.PickProfile(1));
+    const QString game = player.GameSii();
+    const QByteArray before = FileBytes(game);
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(player.Pick(form.ComboBox3, 0));
+    player.Answer = mrYes; // a country-bound trailer may be asked about
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QVERIFY(QFile::setPermissions(game, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QFile::setPermissions(game, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY2(player.Status().startsWith("No job was saved: game.sii is read-only"), qPrintable(player.Status()));
+    QCOMPARE(FileBytes(game), before);
+    QVERIFY(ListBackups(*player.State.Session.CurrentProfile()).isEmpty());
+}
+
 void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
 {
     TPlayer player(FProgramFolder.path() + "/");
@@ -865,6 +904,76 @@ void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
     QVERIFY(!form.ComboBox5->isEnabled() && !form.ComboBox6->isEnabled() && form.ComboBox7->isEnabled());
     for (int i = 0; i < form.ComboBox7->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(city));
+}
+
+// Under a Turkish locale "Innsbruck" lowered with the locale is "ınnsbruck", no city of the game:
+// the city lists carry each city's token, and the job is made from the tokens.
+void TestPlayerFlow::turkishLocaleKeepsCityTokens()
+{
+    QDir(FGameFolder).removeRecursively();
+    savegen::Catalogue cat = savegen::Catalogue::FromResources();
+    cat.Cities = {"innsbruck", "istanbul", "wien"};
+    savegen::Options options;
+    options.Lines = 3000;
+    options.Profiles = 1;
+    options.LastVisitedCity = "innsbruck";
+    QVERIFY(savegen::WriteGameFolder(cat, options, FGameFolder));
+
+    struct TurkishLocale {
+        QLocale Saved;
+        TurkishLocale() { QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey)); }
+        ~TurkishLocale() { QLocale::setDefault(Saved); }
+    } turkish;
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(form.ComboBox5->currentText(), QString("Austria"));
+    QCOMPARE(form.ComboBox6->currentText(), QString("Innsbruck"));
+    QCOMPARE(SelectedCityToken(form.ComboBox6), QString("innsbruck"));
+    QVERIFY(form.ComboBox7->count() > 0);
+
+    QVERIFY(player.Pick(form.ComboBox2, 0)); // all countries
+    const int istanbul = form.ComboBox3->findData("istanbul", kCityTokenRole);
+    QVERIFY(istanbul >= 0);
+    QCOMPARE(form.ComboBox3->itemText(istanbul), QString("Istanbul"));
+    QVERIFY(player.Pick(form.ComboBox3, istanbul));
+    QVERIFY(form.ComboBox4->count() > 0);
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(form.Button3->isEnabled());
+    QVERIFY(form.JvHTLabel1->text().contains("(Turkey)"));
+
+    player.Answer = mrYes; // a trailer bound to other countries may ask first
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    const TJobListDataSummary *job = player.State.JobList.At(0);
+    QCOMPARE(job->DepartureCity(), QString("innsbruck"));
+    QCOMPARE(job->DestinationCity(), QString("istanbul"));
+    QCOMPARE(job->DepartureCountry(), QString("Austria"));
+    QCOMPARE(job->DestinationCountry(), QString("Turkey"));
+    QCOMPARE(job->DepartureCompany(), form.ComboBox7->currentText());
+}
+
+void TestPlayerFlow::saveTooOldForJobsIsToldSo()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    QVERIFY(player.Start());
+    const TProfileInfo *profile = player.State.Session.ProfileList().At(0);
+    QByteArray old; // the offers as the game wrote them before it had trailer definitions
+    for (const QByteArray &line : FileBytes(profile->GameFilePath()).split('\n'))
+        if (!line.trimmed().startsWith("trailer_definition:"))
+            old += line + '\n';
+    QFile game(profile->GameFilePath());
+    QVERIFY(game.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    game.write(old);
+    game.close();
+
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(player.Status(),
+             player.State.Texts.Format(TLangText::StatusProfileTooOldForJobs, {profile->ProfileName()}));
+    QVERIFY(player.Status().contains("too old for composing jobs"));
+    QCOMPARE(player.FirstCompatibleCargo(), -1);
+    QVERIFY(!player.Form->Button3->isEnabled());
 }
 
 void TestPlayerFlow::screenshot()
