@@ -225,6 +225,7 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     write.GameTime = session.GameTime();
     write.Distances = distances.get();
     write.HistoryFolder = filesFolder;
+    write.EstimatesFolder = catalogue.Distances.UserFolder();
     write.Texts = &texts;
     const TSaveJobsResult saved = SaveAllJobs(pointers, write);
     for (size_t k = 0; k < saved.Outcomes.size() && k < jobResult.size(); ++k) {

@@ -695,6 +695,7 @@ void TFormMain::Button5Click()
     context.GameTime = FState.Session.GameTime();
     context.Distances = table.get();
     context.HistoryFolder = UserFilesFolder();
+    context.EstimatesFolder = FState.Catalogue.Distances.UserFolder();
     context.Texts = &FState.Texts;
     context.Progress = [this](int Done, int Total, const QString &Status) {
         ProgressBar1->setRange(0, std::max(Total, 1));
