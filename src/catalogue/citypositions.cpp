@@ -1,6 +1,5 @@
 #include "catalogue/citypositions.h"
 
-
 #include <QLocale>
 #include <cmath>
 

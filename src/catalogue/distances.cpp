@@ -254,8 +254,8 @@ TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const 
     if (countryB < countryA)
         std::swap(countryA, countryB);
     // Without countries nothing rules a ferry out.
-    result.MayCrossWater = result.NeedsFerry || countryA.isEmpty() ||
-                           FFerryCountries.contains(std::make_pair(countryA, countryB));
+    result.MayCrossWater =
+        result.NeedsFerry || countryA.isEmpty() || FFerryCountries.contains(std::make_pair(countryA, countryB));
     return result;
 }
 

@@ -30,7 +30,7 @@ struct TJobWriteContext {
     TProfileInfo *Profile = nullptr; // its QuickSavePath; GameFileLastWriteTime is updated
     std::int32_t GameTime = 0;
     const TDistanceTable *Distances = nullptr; // null: every distance is unknown
-    QString HistoryFolder; // where job-history.ini lives; empty: no history
+    QString HistoryFolder;                     // where job-history.ini lives; empty: no history
     // Where the offers written with an estimated distance are remembered for the learner (the
     // folder of the learnt distances); empty: nowhere.
     QString EstimatesFolder;

@@ -119,10 +119,9 @@ TGameFolderEnvironment CurrentGameFolderEnvironment()
     environment.Windows = true;
     environment.Documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QSettings steam(QStringLiteral("HKEY_CURRENT_USER\\Software\\Valve\\Steam"), QSettings::NativeFormat);
-    environment.SteamRoots =
-        WindowsSteamRoots(steam.value(QStringLiteral("SteamPath")).toString(),
-                          qEnvironmentVariable("ProgramFiles(x86)", QStringLiteral("C:/Program Files (x86)")) +
-                              QStringLiteral("/Steam"));
+    environment.SteamRoots = WindowsSteamRoots(
+        steam.value(QStringLiteral("SteamPath")).toString(),
+        qEnvironmentVariable("ProgramFiles(x86)", QStringLiteral("C:/Program Files (x86)")) + QStringLiteral("/Steam"));
 #else
     environment.DataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     environment.SteamRoots = LinuxSteamRoots();
@@ -139,8 +138,8 @@ QStringList GameFolderCandidates(const TGameFolderEnvironment &Environment)
     } else {
         places << WithSlash(Environment.DataFolder) + GameFolderName + u'/';
         for (const QString &library : libraries)
-            places << library + "steamapps/compatdata/" + GameSteamAppId +
-                          "/pfx/drive_c/users/steamuser/Documents/" + GameFolderName + u'/';
+            places << library + "steamapps/compatdata/" + GameSteamAppId + "/pfx/drive_c/users/steamuser/Documents/" +
+                          GameFolderName + u'/';
     }
     // Steam Cloud keeps its copies in the installation's userdata; a library that is a Steam
     // installation of its own has them too.

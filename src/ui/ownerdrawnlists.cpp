@@ -96,7 +96,8 @@ TListEntryLook ProfileEntryLook(int Index, bool Selected, const QString &ItemTex
         look.Line1 = Profile->ProfileName();
         // Where it lives tells apart copies of the game's folders (Documents, Proton, Steam Cloud).
         const QString location = ProfileLocationText(*Profile);
-        look.Line2 = location.isEmpty() ? Profile->CompanyName() : Profile->CompanyName() + QStringLiteral("  \u00B7  ") + location;
+        look.Line2 = location.isEmpty() ? Profile->CompanyName()
+                                        : Profile->CompanyName() + QStringLiteral("  \u00B7  ") + location;
     } else {
         look.Line1 = QStringLiteral("-");
         look.Line2 = QStringLiteral("-");

@@ -320,14 +320,22 @@ private slots:
         QTest::addColumn<bool>("mayCrossWater");
         const int compiled = int(TDistanceSource::Compiled), estimated = int(TDistanceSource::Estimated),
                   none = int(TDistanceSource::None);
-        QTest::newRow("both positions, no entry") << "berlin" << "kiel" << 122 << estimated << false;
-        QTest::newRow("either direction, any case") << "KIEL" << "Berlin" << 122 << estimated << false;
-        QTest::newRow("compiled entry wins") << "berlin" << "hamburg" << 289 << compiled << false;
-        QTest::newRow("unknown compiled distance") << "aaa" << "kiel" << 245 << estimated << false;
-        QTest::newRow("countries linked by a ferry") << "kiel" << "malmo" << 73 << estimated << true;
-        QTest::newRow("a city without position") << "berlin" << "atlantis" << 0 << none << false;
-        QTest::newRow("a position off the map") << "hamburg" << "kiel" << 0 << none << false;
-        QTest::newRow("same place") << "berlin" << "berlin2" << 0 << none << false;
+        QTest::newRow("both positions, no entry") << "berlin"
+                                                  << "kiel" << 122 << estimated << false;
+        QTest::newRow("either direction, any case") << "KIEL"
+                                                    << "Berlin" << 122 << estimated << false;
+        QTest::newRow("compiled entry wins") << "berlin"
+                                             << "hamburg" << 289 << compiled << false;
+        QTest::newRow("unknown compiled distance") << "aaa"
+                                                   << "kiel" << 245 << estimated << false;
+        QTest::newRow("countries linked by a ferry") << "kiel"
+                                                     << "malmo" << 73 << estimated << true;
+        QTest::newRow("a city without position") << "berlin"
+                                                 << "atlantis" << 0 << none << false;
+        QTest::newRow("a position off the map") << "hamburg"
+                                                << "kiel" << 0 << none << false;
+        QTest::newRow("same place") << "berlin"
+                                    << "berlin2" << 0 << none << false;
     }
     void estimates()
     {
@@ -336,8 +344,7 @@ private slots:
         const auto positions = TCityPositions::FromLines(
             {"# City; x; z", "berlin;0;0", "kiel;3000;4000", "aaa;3000;-6000", "malmo;3000;7000", "berlin2;0;0.1",
              "atlantis;abc;1", "hamburg;1e300;0", "kiel;9;9"},
-            {"berlin;Germany", "kiel;Germany", "aaa;Germany", "malmo;Sweden", "trelleborg;Sweden",
-             "rostock;Germany"});
+            {"berlin;Germany", "kiel;Germany", "aaa;Germany", "malmo;Sweden", "trelleborg;Sweden", "rostock;Germany"});
         const auto table = TDistanceTable::Build(
             {"berlin,hamburg,289,0", "aaa,kiel,1234,-1", "rostock,trelleborg,400,360"}, {}, positions);
         const TDistanceDataResult d = table->GetDistance(from, to);
@@ -358,8 +365,8 @@ private slots:
                                                            "berlin,hamburg,289,0\r\n"
                                                            "calais,dover,1234,0\r\n");
         TDistances distances(dir.path());
-        distances.SetCompiledLines({"calais,dover,120,90", "goteborg,jonkoping,92,0", "jonkoping,goteborg,92,0",
-                                    "berlin,hamburg,289,0"});
+        distances.SetCompiledLines(
+            {"calais,dover,120,90", "goteborg,jonkoping,92,0", "jonkoping,goteborg,92,0", "berlin,hamburg,289,0"});
         distances.ReloadDistances();
         const auto table = distances.Snapshot();
         QCOMPARE(table->Entries().size(), std::size_t(4));

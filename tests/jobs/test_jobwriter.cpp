@@ -274,9 +274,9 @@ private slots:
         QCOMPARE(r.Written, 2);
         QVERIFY(r.Outcomes[0].DistanceEstimated);
         QVERIFY(!r.Outcomes[1].DistanceEstimated);
-        QVERIFY(CheckWrittenSave(before, DiskLines(),
-                                 {Expect(companies[0], 0, "lubeck", 1360, 0, 10, 122),
-                                  Expect(companies[1], 0, "paris", 1720)})
+        QVERIFY(CheckWrittenSave(
+                    before, DiskLines(),
+                    {Expect(companies[0], 0, "lubeck", 1360, 0, 10, 122), Expect(companies[1], 0, "paris", 1720)})
                     .isEmpty());
 
         const QSet<QString> remembered = TEstimatedOffers::Read(context.EstimatesFolder);

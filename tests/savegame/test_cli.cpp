@@ -104,8 +104,8 @@ private slots:
         QVERIFY(o.value("learnable_distances").toInt() > 0);
         // Every ordered pair of two composable cities is counted once, by where its distance comes from.
         const int cities = o.value("profile_cities").toInt();
-        QCOMPARE(o.value("known_pairs").toInt() + o.value("learnt_pairs").toInt() +
-                     o.value("estimated_pairs").toInt() + o.value("unknown_pairs").toInt(),
+        QCOMPARE(o.value("known_pairs").toInt() + o.value("learnt_pairs").toInt() + o.value("estimated_pairs").toInt() +
+                     o.value("unknown_pairs").toInt(),
                  cities * (cities - 1));
         QVERIFY(o.value("estimated_pairs").toInt() > 0);
 

@@ -340,13 +340,16 @@ private slots:
         };
         QStringList lines;
         auto company = [&](const QString &City, const std::vector<Offer> &Offers) {
-            lines << "company : company.volatile.c." + City + " {" << " job_offer: " + QString::number(Offers.size());
+            lines << "company : company.volatile.c." + City + " {"
+                  << " job_offer: " + QString::number(Offers.size());
             for (size_t k = 0; k < Offers.size(); ++k)
                 lines << QString(" job_offer[%1]: %2").arg(k).arg(Offers[k].id);
             lines << "}";
             for (const Offer &o : Offers)
-                lines << "job_offer_data : " + o.id + " {" << " target: \"d." + o.target + "\""
-                      << " shortest_distance_km: " + QString::number(o.km) << " ferry_time: 0" << "}";
+                lines << "job_offer_data : " + o.id + " {"
+                      << " target: \"d." + o.target + "\""
+                      << " shortest_distance_km: " + QString::number(o.km) << " ferry_time: 0"
+                      << "}";
         };
         company("goteborg", {{"q0", "jonkoping", 194}, {"q1", "jonkoping", 193}});
         company("jonkoping", {{"q2", "goteborg", 196}});

@@ -159,9 +159,9 @@ private slots:
         QDir().mkpath(library + "userdata/333/227300/remote");
         QString nativeLibrary = QDir::toNativeSeparators(library);
         nativeLibrary.replace("\\", "\\\\");
-        WriteFile(steam + "steamapps/libraryfolders.vdf",
-                  "\"libraryfolders\" { \"0\" { \"path\" \"" + nativeLibrary.toUtf8() +
-                      "\" } \"1\" { \"path\" \"E:\\\\gone\" } }");
+        WriteFile(steam + "steamapps/libraryfolders.vdf", "\"libraryfolders\" { \"0\" { \"path\" \"" +
+                                                              nativeLibrary.toUtf8() +
+                                                              "\" } \"1\" { \"path\" \"E:\\\\gone\" } }");
 
         TGameFolderEnvironment windows;
         windows.Windows = true;
