@@ -334,12 +334,6 @@ QStringList TDistances::CompiledLines()
     return FCompiledLines;
 }
 
-void TDistances::SetPositionLines(const QStringList &PositionLines, const QStringList &CountryLines)
-{
-    QMutexLocker lock(&FRebuildMutex);
-    FPositions = TCityPositions::FromLines(PositionLines, CountryLines);
-}
-
 std::shared_ptr<const TCityPositions> TDistances::Positions()
 {
     if (!FPositions)

@@ -163,9 +163,7 @@ public:
     QString UserFilePath() const;
     // The compiled table to use instead of the program's resource (tests, tools).
     void SetCompiledLines(const QStringList &Lines);
-    // The city positions ("city;x;z") and countries ("city;country") to estimate from instead of
-    // the program's resources (tests, tools).
-    void SetPositionLines(const QStringList &PositionLines, const QStringList &CountryLines);
+
 
     // The table as it is now; keep the pointer for as long as one task works with it.
     std::shared_ptr<const TDistanceTable> Snapshot() const;
