@@ -37,8 +37,6 @@ QString DepartureOfCompanyHeader(const QString &Header)
     return brace < 0 ? QString() : TrimControl(city.left(brace));
 }
 
-// One walk over the save, parameterised by how a line with a prefix is found, so that the indexed
-// and the scanning variant cannot drift apart.
 // Whether an offer's distance is one to learn, as far as the table goes.
 bool TableWantsToLearn(const TDistanceTable &Table, const QString &Departure, const QString &Target)
 {
@@ -80,6 +78,8 @@ std::vector<TLearnedDistance> ShortestPerPair(const std::vector<TLearnedDistance
     return result;
 }
 
+// One walk over the save, parameterised by how a line with a prefix is found, so that the indexed
+// and the scanning variant cannot drift apart.
 template <typename Find>
 std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceTable &Table, StopFlag Stop,
                                       const QSet<QString> &Skip, Find &&FindFrom)
