@@ -7,6 +7,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profilesession.h"
 #include "savegame/savegamecargos.h"
+#include "savegame/savestructure.h"
 #include "savegame/unknowndistances.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,10 @@ int main(int argc, char **argv)
     if (!save.LoadFromFile(path).ok())
         return 1;
     const qint64 readMs = clock.elapsed();
+    // The check for a whole save runs on every load and twice in every write.
+    if (!CheckSaveStructure(save.Lines()).Ok())
+        return 1;
+    const qint64 checkMs = clock.elapsed();
     const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
     catalogue.Distances.ResetDistanceDeactivation();
     const auto table = catalogue.Distances.Snapshot();
@@ -91,9 +96,11 @@ int main(int argc, char **argv)
     const qint64 loadMs = clock.elapsed();
     const qint64 peakKb = ProcStatus("VmHWM:") - rssBefore;
     std::printf(
-        "profile load: %lld ms (read+split+index %lld, time/city/countries %lld, cargos %lld, companies %lld)\n",
-        static_cast<long long>(loadMs), static_cast<long long>(readMs), static_cast<long long>(countriesMs - readMs),
-        static_cast<long long>(cargosMs - countriesMs), static_cast<long long>(loadMs - cargosMs));
+        "profile load: %lld ms (read+split+index %lld, whole-save check %lld, time/city/countries %lld, cargos %lld, "
+        "companies %lld)\n",
+        static_cast<long long>(loadMs), static_cast<long long>(readMs), static_cast<long long>(checkMs - readMs),
+        static_cast<long long>(countriesMs - checkMs), static_cast<long long>(cargosMs - countriesMs),
+        static_cast<long long>(loadMs - cargosMs));
     std::printf("  game_time %d, city %s, %d companies, %d branches, %d compatible cargos\n", timeAndCity.GameTime,
                 qPrintable(timeAndCity.LastVisitedCity), companies.Count(), companies.BranchCount(),
                 CompatibleCargoCount(catalogue.CargoInfoList));

@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the SII line reader and the indexed look-ups; checks the round trip.
+// Feeds arbitrary bytes to the SII line reader, the indexed look-ups and the check for a whole
+// save; checks the round trip, and that a save found whole stops being whole without its last line.
 #include "savegame/gamesavelines.h"
+#include "savegame/savestructure.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,5 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
             std::abort();
     }
     kvn::IsPlainSiiBytes(bytes);
+
+    const kvn::SaveStructureCheck check = kvn::CheckSaveStructure(save.Lines());
+    if (check.Ok()) {
+        if (!save.Line(0).startsWith(QLatin1String("SiiNunit")) || save.FindLineFrom(u"economy : ", 0) < 0)
+            std::abort();
+        QStringList cut = save.Lines();
+        while (!cut.isEmpty() && kvn::TrimmedView(cut.back()).isEmpty())
+            cut.removeLast();
+        cut.removeLast(); // the file's closing brace
+        if (kvn::CheckSaveStructure(cut).Ok())
+            std::abort();
+    } else if (check.Line < 0 || check.Line > save.Count() + 1 || kvn::DescribeSaveFault(check, nullptr).isEmpty()) {
+        std::abort();
+    }
     return 0;
 }

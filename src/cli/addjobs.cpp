@@ -8,6 +8,7 @@
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
+#include "shared/files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -119,14 +120,17 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
 }
 
 int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::vector<LineResult> &Results,
-           const QString &Message, QTextStream &Out)
+           const QString &Message, QTextStream &Out, const QStringList &Warnings = {})
 {
     if (Json) {
         QJsonArray results;
         for (const LineResult &r : Results)
             results.append(QJsonObject{{"line", r.Line}, {"written", r.Written}, {"reason", r.Reason}});
-        Out << QJsonDocument(
-                   QJsonObject{{"jobs", Jobs}, {"written", Written}, {"backup", Backup}, {"results", results}})
+        Out << QJsonDocument(QJsonObject{{"jobs", Jobs},
+                                         {"written", Written},
+                                         {"backup", Backup},
+                                         {"results", results},
+                                         {"warnings", QJsonArray::fromStringList(Warnings)}})
                    .toJson(QJsonDocument::Indented);
     } else {
         for (const LineResult &r : Results)
@@ -192,6 +196,11 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
         Err << "kestrovan-cli: " << load.StatusText << "\n";
         return ExitUnusableInput;
     }
+    if (IsWriteProtectedFile(session.CurrentProfile()->GameFilePath())) {
+        Err << "kestrovan-cli: \"" << QDir::toNativeSeparators(session.CurrentProfile()->GameFilePath())
+            << "\" is read-only; no job was written.\n";
+        return ExitUnusableInput;
+    }
     // What the save teaches about distances is used for the jobs below.
     if (TGetUnkownDistances *learner = session.UnknownDistancesThread())
         learner->wait();
@@ -228,12 +237,21 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     write.EstimatesFolder = catalogue.Distances.UserFolder();
     write.Texts = &texts;
     const TSaveJobsResult saved = SaveAllJobs(pointers, write);
+    if (saved.SaveRefused) {
+        Err << "kestrovan-cli: " << saved.StatusText << "\n";
+        return ExitUnusableInput;
+    }
+    QStringList warnings;
+    if (!saved.HistoryError.isEmpty()) {
+        warnings << QStringLiteral("The job history could not be updated: ") + saved.HistoryError;
+        Err << "kestrovan-cli: warning: " << warnings.back() << "\n";
+    }
     for (size_t k = 0; k < saved.Outcomes.size() && k < jobResult.size(); ++k) {
         LineResult &r = results[jobResult[k]];
         r.Written = saved.Outcomes[k].Written;
         r.Reason = saved.Outcomes[k].Written ? QString() : saved.Outcomes[k].Reason;
     }
-    return Finish(Json, total, saved.Written, saved.BackupPath, results, saved.StatusText, Out);
+    return Finish(Json, total, saved.Written, saved.BackupPath, results, saved.StatusText, Out, warnings);
 }
 
 } // namespace kvn

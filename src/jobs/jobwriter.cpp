@@ -9,7 +9,9 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "savegame/savestructure.h"
 #include "shared/disksync.h"
+#include "shared/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,15 +85,18 @@ int BlockStart(const GameSaveLines &Lines, int Header)
 }
 
 // Moving a unit behind the last unit of its class: the units moved in one run, in their final
-// order behind the class's last unit at the start of the run (which may itself move). The moves
-// are applied in one pass at the end of the run; until then no line changes its place.
+// order. Each move puts a unit behind the one moved before it, so together they stand where the
+// class's last unit stood at the start of the run, also when a later job moves that unit itself.
+// The moves are applied in one pass at the end of the run; until then no line changes its place.
 class TUnitMoves {
 public:
     TUnitMoves(const GameSaveLines &Lines, const QString &ClassPrefix) : FPrefix(ClassPrefix)
     {
         const int last = Lines.FindLastLine(ClassPrefix);
-        if (last >= 0)
-            FOrder << UnitID(Lines.Line(last), ClassPrefix);
+        if (last >= 0) {
+            FAnchor = UnitID(Lines.Line(last), ClassPrefix);
+            FOrder << FAnchor;
+        }
     }
     void Move(const QString &ID)
     {
@@ -103,10 +108,13 @@ public:
     bool HasMoves() const { return FOrder.size() > 1; }
     const QString &Prefix() const { return FPrefix; }
     const QStringList &Order() const { return FOrder; }
+    // The class's last unit at the start of the run: where the moved units go.
+    const QString &Anchor() const { return FAnchor; }
 
 private:
     QString FPrefix;
-    QStringList FOrder; // FOrder[0] is the anchor
+    QString FAnchor;
+    QStringList FOrder; // every moved unit and the anchor, in their final order
 };
 
 // The lines of a unit's block: the blank line above (when there is one) through its closing line.
@@ -136,7 +144,7 @@ void ApplyMoves(GameSaveLines &Lines, const std::vector<const TUnitMoves *> &All
         }
         for (const auto &b : blocks)
             std::fill(skip.begin() + b.first, skip.begin() + b.second + 1, 1);
-        anchors.emplace_back(UnitBlock(Lines, moves->Prefix(), moves->Order().front()).first, std::move(blocks));
+        anchors.emplace_back(UnitBlock(Lines, moves->Prefix(), moves->Anchor()).first, std::move(blocks));
     }
     if (anchors.empty())
         return;
@@ -400,6 +408,9 @@ bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString 
     const QFileInfo info(Path);
     const QString temporary = QDir(info.absolutePath()).filePath(info.fileName() + QStringLiteral(".kestrovan-new"));
     const QString shown = QDir::toNativeSeparators(temporary);
+    // Renaming would replace a file the player protected; the rename itself never asks.
+    if (IsWriteProtectedFile(Path))
+        return fail(QStringLiteral("\"%1\" is read-only.").arg(QDir::toNativeSeparators(Path)));
     if (QFileInfo(temporary).isFile())
         QFile::remove(temporary);
 
@@ -432,7 +443,18 @@ bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString 
             QFile::remove(temporary);
             return fail(QStringLiteral("The written savegame did not read back as it was meant to be."));
         }
+        // Whatever the edits did, only a whole save may take the place of game.sii.
+        const SaveStructureCheck check = CheckSaveStructure(lines);
+        if (!check.Ok()) {
+            QFile::remove(temporary);
+            return fail(QStringLiteral("The new savegame would be incomplete or damaged: %1.")
+                            .arg(DescribeSaveFault(check, nullptr)));
+        }
     }
+    // The new file takes the old one's permissions (a save kept at 0640 stays 0640), not the
+    // defaults a new file gets.
+    if (QFileInfo::exists(Path))
+        QFile::setPermissions(temporary, QFile::permissions(Path));
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
                             std::filesystem::path(Path.toStdU16String()), ec);
@@ -457,6 +479,32 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         if (Context.Progress)
             Context.Progress(Done, result.Jobs, Status);
     };
+
+    // A save the player protected, or one that is not whole, is not touched at all: not even a
+    // backup is made, since nothing is going to change.
+    auto refuse = [&](const QString &Error, const QString &Status) {
+        result.SaveRefused = true;
+        result.Error = Error;
+        result.StatusText = Status;
+        result.Outcomes.assign(Jobs.size(), TJobWriteOutcome{false, Status, {}});
+        report(0, result.StatusText);
+        return result;
+    };
+    if (IsWriteProtectedFile(path)) {
+        const QString shown = QDir::toNativeSeparators(path);
+        return refuse(QStringLiteral("\"%1\" is read-only.").arg(shown),
+                      texts ? texts->Format(TLangText::JobSaveReadOnly, {shown})
+                            : QStringLiteral("No job was saved: game.sii is read-only and was left as it was. Remove "
+                                             "the write protection from \"%1\" if you want jobs written into it.")
+                                  .arg(shown));
+    }
+    if (const SaveStructureCheck check = CheckSaveStructure(lines.Lines()); !check.Ok()) {
+        const QString fault = DescribeSaveFault(check, texts);
+        return refuse(fault, texts ? texts->Format(TLangText::JobSaveDamaged, {fault})
+                                   : QStringLiteral("No job was saved: game.sii is incomplete or damaged (%1) and was "
+                                                    "left as it was.")
+                                         .arg(fault));
+    }
 
     const TBackupResult backup = BackupSaveFile(*Context.Profile, path);
     if (!backup.Ok) {
@@ -524,15 +572,26 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         result.FileWritten = true;
         // The save watch must not take our own write for the game's.
         Context.Profile->SetGameFileLastWriteTime(FileLastWriteSeconds(path));
-        // Only jobs that really are in the save enter the history.
-        if (!Context.HistoryFolder.isEmpty())
-            AppendJobHistory(Context.HistoryFolder, written);
+        // Only jobs that really are in the save enter the history. A history that cannot be
+        // written does not undo them: they are in the save, and the player must hear both.
+        if (!Context.HistoryFolder.isEmpty()) {
+            const THistoryWriteResult history = AppendJobHistory(Context.HistoryFolder, written);
+            if (!history.Ok)
+                result.HistoryError = history.Error.isEmpty()
+                                          ? QDir::toNativeSeparators(JobHistoryPath(Context.HistoryFolder))
+                                          : history.Error;
+        }
         // Failing to remember them costs only learnt distances that may be estimates; the jobs
         // are written, so the run still counts as done.
         if (!Context.EstimatesFolder.isEmpty())
             TEstimatedOffers::Remember(Context.EstimatesFolder, EstimatedOffersOf(result.Outcomes, Jobs, writtenKm));
     }
     result.StatusText = FinalStatus(texts, result.Written, result.Jobs);
+    if (!result.HistoryError.isEmpty())
+        result.StatusText +=
+            u' ' + (texts ? texts->Format(TLangText::JobHistoryNotWritten, {result.HistoryError})
+                          : QStringLiteral("The jobs are in your save, but the job history could not be updated: ") +
+                                result.HistoryError);
     report(result.Written, result.StatusText);
     return result;
 }

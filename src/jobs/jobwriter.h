@@ -52,7 +52,11 @@ struct TSaveJobsResult {
     int Written = 0;          // jobs that are in game.sii now
     bool FileWritten = false; // game.sii was replaced
     QString BackupPath;
-    QString Error;                          // backup or write failure; empty otherwise
+    QString Error; // backup or write failure; empty otherwise
+    // The save itself cannot take jobs (read-only, or incomplete or damaged): nothing was tried
+    // and no backup was made.
+    bool SaveRefused = false;
+    QString HistoryError;                   // the jobs are in game.sii, but job-history.ini could not be updated
     std::vector<TJobWriteOutcome> Outcomes; // one per job, in order
     QString StatusText;                     // the final status line
 };
@@ -69,8 +73,9 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
 TSaveJobsResult Button5Click(TJobList &List, const TJobWriteContext &Context, IJobListWindow *Window,
                              TJobList *History = nullptr, IJobHistoryWindow *HistoryWindow = nullptr);
 
-// Writes Lines to a temporary file beside Path, reads it back and compares every line, and only
-// then renames it over Path. On failure Path is untouched and Error says why.
+// Writes Lines to a temporary file beside Path, reads it back and compares every line, checks that
+// it is a whole save, and only then renames it over Path with Path's permissions. A write-protected
+// Path is refused. On failure Path is untouched, no temporary file is left and Error says why.
 bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString *Error = nullptr);
 
 } // namespace kvn

@@ -122,6 +122,12 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
                     result.Status = ProfileLoadStatus::ReadFailed;
                     result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                         Quoted(profile->ProfileName()) + QStringLiteral(" could not be read");
+                } else if (const SaveStructureCheck check = CheckSaveStructure(lines.Lines()); !check.Ok()) {
+                    result.Status = ProfileLoadStatus::Damaged;
+                    result.Structure = check;
+                    result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
+                                        Quoted(profile->ProfileName()) + QStringLiteral(" is incomplete or damaged: ") +
+                                        DescribeSaveFault(check, nullptr);
                 } else {
                     FGameSaveLines = std::move(lines);
                     const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(FGameSaveLines.Lines());

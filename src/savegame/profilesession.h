@@ -8,6 +8,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/savegamecargos.h"
+#include "savegame/savestructure.h"
 
 #include <QString>
 #include <cstdint>
@@ -27,12 +28,14 @@ enum class ProfileLoadStatus : std::uint8_t {
     DecrypterNotStarted,
     NotDecoded, // the decrypter ran but the save is still not plain text
     ReadFailed, // the save could not be read (or is far too large)
+    Damaged,    // cut off or broken (see Structure); nothing of it is offered
 };
 
 struct ProfileLoadResult {
     ProfileLoadStatus Status = ProfileLoadStatus::NoProfileSelected;
     // The fader text after the load: the success text, an error text, or empty.
     QString StatusText;
+    SaveStructureCheck Structure; // what is wrong with a Damaged save
     bool Loaded() const { return Status == ProfileLoadStatus::Loaded; }
 };
 

@@ -114,6 +114,11 @@ bool IsExistingFile(const QString &Path)
     return info.exists() && !info.isDir();
 }
 
+bool IsWriteProtectedFile(const QString &Path)
+{
+    return IsExistingFile(Path) && !(QFile::permissions(Path) & QFileDevice::WriteOwner);
+}
+
 bool IsExistingFolder(const QString &Path)
 {
     if (Path.isEmpty())

@@ -27,6 +27,11 @@ bool ReadFileAtMost(QFile &File, qint64 Limit, QByteArray &Out);
 bool IsExistingFile(const QString &Path);
 // Path can be looked at and is a folder.
 bool IsExistingFolder(const QString &Path);
+// An existing file whose owner may not write it: the player's "read-only" (on Windows the
+// read-only attribute). Judged by the permission bits, not by trying to open it, because an
+// administrator or root opens such a file all the same, and replacing a file by renaming never
+// asks the file at all.
+bool IsWriteProtectedFile(const QString &Path);
 
 // Copies Source over Target (an existing Target is replaced). The copy is written beside Target
 // and renamed over it, so a failed copy never leaves Target damaged. Source's last write time is

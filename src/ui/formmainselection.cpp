@@ -316,6 +316,11 @@ void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
     case ProfileLoadStatus::ReadFailed:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotRead, {name}), true);
         break;
+    case ProfileLoadStatus::Damaged:
+        SetTextFader(FState.Texts.Format(TLangText::StatusProfileDamaged,
+                                         {name, DescribeSaveFault(Result.Structure, &FState.Texts)}),
+                     true);
+        break;
     case ProfileLoadStatus::Ignored:
         break;
     default:

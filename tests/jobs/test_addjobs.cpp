@@ -25,6 +25,7 @@ struct Run {
     int ExitCode = -1;
     QJsonObject Json;
     QByteArray Out;
+    QByteArray Err;
 };
 
 QByteArray ReadBytes(const QString &Path)
@@ -77,6 +78,7 @@ class TestAddJobs : public QObject {
         Run r;
         r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.Out = p.readAllStandardOutput();
+        r.Err = p.readAllStandardError();
         r.Json = QJsonDocument::fromJson(r.Out).object();
         return r;
     }
@@ -302,6 +304,61 @@ private slots:
             if (Trim(after.at(k)).startsWith("shortest_distance_km:"))
                 written = Value(after.at(k));
         QCOMPARE(written, km);
+    }
+
+    // A save the CLI must not write into: exit 2 with the reason on stderr, the save as it was, no
+    // backup and no temporary file beside it.
+    void unwritableSave_data()
+    {
+        QTest::addColumn<bool>("truncate");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("cut off in the middle") << true << "is incomplete or damaged: it ";
+        QTest::newRow("read-only") << false << "is read-only";
+    }
+    void unwritableSave()
+    {
+        QFETCH(bool, truncate);
+        QFETCH(QString, says);
+        FreshSave();
+        if (truncate) {
+            const QByteArray real = ReadBytes(RealSave);
+            QFile f(FSave);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(real.left(real.size() * 2 / 3));
+        } else {
+            QVERIFY(QFile::setPermissions(FSave, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        }
+        const QByteArray before = ReadBytes(FSave);
+        const Run run = RunCli(
+            {"add-jobs", FSave,
+             WriteCsv("bialystok,tree_et,krakow,tradeaux,logs,trailer_def.scs.log.single_3.steel,1,\n"), "--json"});
+        QFile::setPermissions(FSave, QFile::permissions(FSave) | QFileDevice::WriteOwner);
+        QCOMPARE(run.ExitCode, 2);
+        QVERIFY2(run.Err.contains(says.toUtf8()), run.Err.constData());
+        QCOMPARE(ReadBytes(FSave), before);
+        QCOMPARE(QDir(FDir.path() + "/profile/save/quicksave").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({"game.sii"}));
+        QVERIFY(!QFile::exists(FDir.path() + "/bin/job-history.ini"));
+    }
+
+    // The history cannot be written: the job is in the save (exit 0), with a warning on stderr and
+    // in the JSON.
+    void historyNotWritten()
+    {
+        FreshSave();
+        const QString history = FDir.path() + "/bin/job-history.ini";
+        QVERIFY(QDir().mkpath(history + "/x")); // a folder where the file belongs
+        const Run run = RunCli(
+            {"add-jobs", FSave,
+             WriteCsv("bialystok,tree_et,krakow,tradeaux,logs,trailer_def.scs.log.single_3.steel,1,\n"), "--json"});
+        QDir(history).removeRecursively();
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.Json.value("written").toInt(), 1);
+        const QJsonArray warnings = run.Json.value("warnings").toArray();
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.at(0).toString().startsWith("The job history could not be updated"));
+        QVERIFY2(run.Err.contains("warning: The job history could not be updated"), run.Err.constData());
+        QVERIFY(ReadBytes(FSave) != ReadBytes(RealSave));
     }
 
     void unusableInput_data()

@@ -9,6 +9,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "savegame/savestructure.h"
 #include "savegame/unknowndistances.h"
 
 #include <QDir>
@@ -437,6 +438,157 @@ private slots:
                  qPrintable(r.StatusText));
         QCOMPARE(ReadRaw(FProfile.GameFilePath()), before);
         QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
+    }
+
+    // A later job of the run rewrites the unit that was the last of its class when the run began:
+    // every moved unit still ends up where that unit stood, in the order the jobs moved them.
+    void unitOrderWhenTheLastUnitMovesToo_data()
+    {
+        QTest::addColumn<QStringList>("jobs");  // companies, in job order
+        QTest::addColumn<QStringList>("order"); // companies of the offers (and of the events) afterwards
+        QTest::newRow("the last one second") << QStringList{"a", "c"} << QStringList{"b", "a", "c"};
+        QTest::newRow("the last one between two") << QStringList{"a", "c", "b"} << QStringList{"a", "c", "b"};
+        QTest::newRow("the last one first") << QStringList{"c", "a"} << QStringList{"b", "c", "a"};
+    }
+    void unitOrderWhenTheLastUnitMovesToo()
+    {
+        QFETCH(QStringList, jobs);
+        QFETCH(QStringList, order);
+        const std::vector<FixtureCompany> companies = {{"a", "c1"}, {"b", "c2"}, {"c", "c3"}};
+        auto company = [&](const QString &Name) {
+            return *std::find_if(companies.begin(), companies.end(), [&](const auto &c) { return c.Company == Name; });
+        };
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        std::vector<ExpectedJob> expected;
+        for (const QString &name : jobs) {
+            AddJob(name, company(name).City, "paris");
+            expected.push_back(Expect(company(name), 0, "paris", 1000 + 360 * int(expected.size() + 1), 0, 10, 1234));
+        }
+        QCOMPARE(SaveAllJobs(Jobs(), Context()).Written, int(jobs.size()));
+        const QStringList after = DiskLines();
+        const QString problem = CheckWrittenSave(before, after, expected);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        // Every unit of the file in order: the moved ones stand where the offers and events stood.
+        QStringList units{"economy : _nameless.eco {"};
+        for (const FixtureCompany &c : companies)
+            units << QStringLiteral("company : company.volatile.%1.%2 {").arg(c.Company, c.City);
+        for (const QString &name : order)
+            units << QStringLiteral("job_offer_data : %1 {").arg(OfferID(company(name), 0));
+        units << "economy_event_queue : _nameless.queue {";
+        for (const QString &name : order)
+            units << QStringLiteral("economy_event : %1 {").arg(EventID(company(name)));
+        QStringList found;
+        for (const QString &line : after)
+            if (Trim(line).endsWith(u'{') && Trim(line).contains(" : "))
+                found << Trim(line);
+        QCOMPARE(found, units);
+        QCOMPARE(after.size(), before.size());
+    }
+
+    // game.sii made read-only by the player: nothing is written, no backup, no temporary file, and
+    // the status says why. Root may write anyway, so the writer goes by the permission bits.
+    void readOnlySaveIsRefused()
+    {
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QString path = FProfile.GameFilePath();
+        const QByteArray before = ReadRaw(path);
+        const QFileDevice::Permissions readOnly =
+            QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(path, readOnly));
+        const QFileDevice::Permissions set = QFile::permissions(path);
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QString error;
+        const bool direct = WriteSaveVerified(FLines, path, &error);
+        const QFileDevice::Permissions after = QFile::permissions(path);
+        QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+        QVERIFY(r.SaveRefused);
+        QCOMPARE(r.Written, 0);
+        QVERIFY(!r.Outcomes.at(0).Written);
+        QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii is read-only"), qPrintable(r.StatusText));
+        QVERIFY(r.StatusText.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(!direct);
+        QVERIFY(error.contains("read-only"));
+        QCOMPARE(ReadRaw(path), before);
+        QCOMPARE(after, set);
+        QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"game.sii"}));
+        QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
+    }
+
+    // A writable game.sii keeps its permissions through the write, not those of a new file.
+    void permissionsAreKept_data()
+    {
+        QTest::addColumn<int>("permissions");
+        QTest::newRow("0640") << int(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        QTest::newRow("0600") << int(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    void permissionsAreKept()
+    {
+        QFETCH(int, permissions);
+        UseSave(BuildSave({{"a", "berlin"}, {"z", "wien"}}));
+        const QString path = FProfile.GameFilePath();
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(permissions)));
+        const QFileDevice::Permissions set = QFile::permissions(path); // with the user's bits Qt adds
+        AddJob("a", "berlin", "paris");
+        QVERIFY(SaveAllJobs(Jobs(), Context()).FileWritten);
+        QCOMPARE(QFile::permissions(path), set);
+    }
+
+    // A save that is not whole (cut off, no economy unit) is refused before anything is written,
+    // and the write itself never renames such a text over game.sii.
+    void damagedSaveIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        const QStringList whole = BuildSave({{"a", "berlin"}, {"z", "wien"}});
+        QTest::newRow("file's brace missing") << whole.mid(0, whole.size() - 1);
+        QTest::newRow("cut in an offer") << whole.mid(0, whole.indexOf(" cargo: null") + 1);
+        QStringList noEconomy = whole;
+        noEconomy.erase(noEconomy.begin() + 2, noEconomy.begin() + 5);
+        QTest::newRow("no economy unit") << noEconomy;
+    }
+    void damagedSaveIsRefused()
+    {
+        QFETCH(QStringList, lines);
+        UseSave(lines);
+        const QString path = FProfile.GameFilePath();
+        const QByteArray before = ReadRaw(path);
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
+        QVERIFY(r.SaveRefused);
+        QCOMPARE(r.Written, 0);
+        QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii is incomplete or damaged ("),
+                 qPrintable(r.StatusText));
+        QString error;
+        QVERIFY(!WriteSaveVerified(FLines, path, &error));
+        QVERIFY2(error.contains("incomplete or damaged"), qPrintable(error));
+        QCOMPARE(ReadRaw(path), before);
+        QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"game.sii"}));
+        QVERIFY(!QFile::exists(JobHistoryPath(FDir.path() + "/program")));
+    }
+
+    // job-history.ini cannot be written: the jobs stay in the save and the status says both.
+    void historyFailureIsReported()
+    {
+        const std::vector<FixtureCompany> companies = {{"a", "berlin"}, {"z", "wien"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        TJobWriteContext context = Context();
+        QVERIFY(QDir().mkpath(JobHistoryPath(context.HistoryFolder))); // a folder where the file belongs
+        AddJob("a", "berlin", "paris");
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), context);
+        QDir(context.HistoryFolder).removeRecursively();
+        QCOMPARE(r.Written, 1);
+        QVERIFY(r.FileWritten);
+        QVERIFY(!r.HistoryError.isEmpty());
+        QVERIFY2(r.StatusText.startsWith("1 of 1 job saved successfully.") &&
+                     r.StatusText.endsWith("The jobs are in your save, but the job history could not be updated: " +
+                                           r.HistoryError),
+                 qPrintable(r.StatusText));
+        const QString problem = CheckWrittenSave(before, DiskLines(), {Expect(companies[0], 0, "paris", 1360)});
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // A full disk while writing (a file size limit in a child process): game.sii unchanged, the

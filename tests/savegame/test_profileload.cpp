@@ -476,19 +476,30 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("status");
-        QTest::newRow("empty") << QByteArray() << int(ProfileLoadStatus::NotDecoded);
+        QTest::addColumn<QString>("says");
+        const QString notDecoded = "could not be decoded";
+        QTest::newRow("empty") << QByteArray() << int(ProfileLoadStatus::NotDecoded) << notDecoded;
         QTest::newRow("binary garbage") << QByteArray("\x01\x02\xff\xfe garbage", 13)
-                                        << int(ProfileLoadStatus::NotDecoded);
-        QTest::newRow("encrypted") << QByteArray("ScsC\x00\x01", 6) << int(ProfileLoadStatus::NotDecoded);
-        QTest::newRow("truncated") << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n companies: 5\r\n companies[0]: co")
-                                   << int(ProfileLoadStatus::Loaded);
-        QTest::newRow("gigantic line") << "SiiNunit\r\n{\r\n game_time: " + QByteArray(8 << 20, '9') + "\r\n}"
-                                       << int(ProfileLoadStatus::Loaded);
+                                        << int(ProfileLoadStatus::NotDecoded) << notDecoded;
+        QTest::newRow("encrypted") << QByteArray("ScsC\x00\x01", 6) << int(ProfileLoadStatus::NotDecoded) << notDecoded;
+        QTest::newRow("cut off in a unit")
+            << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n companies: 5\r\n companies[0]: co")
+            << int(ProfileLoadStatus::Damaged)
+            << "is incomplete or damaged: it breaks off in the part that begins on line 3";
+        QTest::newRow("cut off between units")
+            << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n game_time: 5\r\n}\r\n\r\n")
+            << int(ProfileLoadStatus::Damaged) << "it ends too early";
+        QTest::newRow("no economy unit") << QByteArray("SiiNunit\r\n{\r\n game_time: 5\r\n}\r\n")
+                                         << int(ProfileLoadStatus::Damaged) << "no economy unit";
+        QTest::newRow("gigantic line") << "SiiNunit\r\n{\r\neconomy : x {\r\n game_time: " + QByteArray(8 << 20, '9') +
+                                              "\r\n}\r\n}"
+                                       << int(ProfileLoadStatus::Loaded) << "loaded successfully";
     }
     void badSaves()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, status);
+        QFETCH(QString, says);
         QTemporaryDir dir;
         WriteFile(dir.filePath("profiles/50/profile.sii"), "SiiNunit\r\n{\r\n profile_name: P\r\n}\r\n");
         WriteFile(dir.filePath("profiles/50/save/quicksave/game.sii"), bytes);
@@ -501,16 +512,43 @@ private slots:
         ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
         const ProfileLoadResult result = session.LoadProfile(1, context);
         QCOMPARE(int(result.Status), status);
+        QVERIFY2(result.StatusText.contains(says), qPrintable(result.StatusText));
         if (!result.Loaded()) {
             QVERIFY(!session.IsProfileLoaded());
+            QVERIFY(session.SaveLines().IsEmpty());
             QVERIFY(session.CompanyList().Count() == 0);
-            QVERIFY(result.StatusText.contains("could not be decoded"));
         } else {
-            QCOMPARE(session.GameTime(), status == int(ProfileLoadStatus::Loaded) && bytes.size() > 1000 ? 600 : 0);
+            QCOMPARE(session.GameTime(), 600);
         }
         QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
+    }
+
+    // The real save cut off in the middle of a line, as a crash while the game writes it leaves it.
+    void truncatedRealSaveIsRefused()
+    {
+        if (!QFile::exists(kRealSave))
+            QSKIP("real save not available");
+        QFile real(kRealSave);
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        const QByteArray cut = real.readAll().left(real.size() / 2 + 7);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("profiles/50/profile.sii"), "SiiNunit\r\n{\r\n profile_name: P\r\n}\r\n");
+        WriteFile(dir.filePath("profiles/50/save/quicksave/game.sii"), cut);
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const ProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, ProfileLoadStatus::Damaged);
+        QCOMPARE(result.Structure.Fault, SaveStructureFault::UnitNotClosed);
+        QVERIFY(!session.IsProfileLoaded());
+        QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), cut);
     }
 
     void missingQuickSave()

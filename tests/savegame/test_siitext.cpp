@@ -1,4 +1,5 @@
 #include "savegame/gamesavelines.h"
+#include "savegame/savestructure.h"
 #include "savegame/siitext.h"
 
 #include <QRandomGenerator>
@@ -313,6 +314,52 @@ private slots:
         QCOMPARE(again[1], QString("def"));
     }
 
+    // The outline of a whole save, and the ways a cut-off or broken one fails it (with the line the
+    // player is pointed at, 1-based).
+    void saveStructure_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("line");
+        const QByteArray whole = "SiiNunit\r\n{\r\neconomy : _nameless.1 {\r\n game_time: 608\r\n}\r\n\r\n"
+                                 "company : company.volatile.a.b {\r\n job_offer: 0\r\n}\r\n\r\n}\r\n";
+        using F = SaveStructureFault;
+        QTest::newRow("whole") << whole << int(F::None) << 0;
+        QTest::newRow("no final line end, LF, tabs")
+            << QByteArray("SiiNunit\n{\neconomy : e {\n\tx: \"}{\"\n}\n}") << int(F::None) << 0;
+        QTest::newRow("brace beside the mark") << QByteArray("SiiNunit {\neconomy : e {\n}\n}\n") << int(F::None) << 0;
+        QTest::newRow("empty") << QByteArray() << int(F::NoHeader) << 1;
+        QTest::newRow("mark in lower case") << whole.toLower() << int(F::NoHeader) << 1;
+        QTest::newRow("mark only") << QByteArray("SiiNunit\r\n") << int(F::NoHeader) << 1;
+        QTest::newRow("unit before the file's brace")
+            << QByteArray("SiiNunit\neconomy : e {\n}\n") << int(F::NoHeader) << 2;
+        QTest::newRow("cut inside a unit") << whole.left(whole.indexOf("job_offer")) << int(F::UnitNotClosed) << 7;
+        QTest::newRow("cut inside a line") << whole.left(whole.indexOf("608") + 1) << int(F::UnitNotClosed) << 3;
+        QTest::newRow("cut between units") << whole.left(whole.lastIndexOf("}")) << int(F::FileNotClosed) << 11;
+        QTest::newRow("next unit begins inside one")
+            << QByteArray("SiiNunit\n{\neconomy : e {\n a: 1\ncompany : c {\n}\n}\n}\n") << int(F::UnitNotClosed) << 3;
+        QTest::newRow("closed twice") << QByteArray("SiiNunit\n{\neconomy : e {\n}\n}\ncompany : c {\n}\n}\n")
+                                      << int(F::UnexpectedBrace) << 6;
+        QTest::newRow("text after the end") << whole + "x\r\n" << int(F::UnexpectedBrace) << 12;
+        QTest::newRow("no economy unit") << QByteArray("SiiNunit\n{\ncompany : c {\n}\n\n}\n") << int(F::NoEconomyUnit)
+                                         << 0;
+        QTest::newRow("economy only as a value")
+            << QByteArray("SiiNunit\n{\nx : y {\n z: economy : e {\"\n}\n}\n") << int(F::NoEconomyUnit) << 0;
+    }
+    void saveStructure()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, fault);
+        QFETCH(int, line);
+        const SaveStructureCheck check = CheckSaveStructure(LinesOf(text));
+        QCOMPARE(int(check.Fault), fault);
+        if (fault != int(SaveStructureFault::FileNotClosed))
+            QCOMPARE(check.Line, line);
+        QCOMPARE(DescribeSaveFault(check, nullptr).isEmpty(), check.Ok());
+        if (check.Fault == SaveStructureFault::UnitNotClosed)
+            QVERIFY(DescribeSaveFault(check, nullptr).contains(QString::number(line)));
+    }
+
     void realSaveRoundTrip()
     {
         const QString path = QStringLiteral(KVN_SHARED_DIR "/realsaves/recent-text-save/game.sii");
@@ -329,6 +376,7 @@ private slots:
         QCOMPARE(save.FindLineFrom(u"company : company.volatile.x_choco.x_village {", 0), 1763);
         QCOMPARE(save.FindLineFrom(u"economy_event_queue : ", 0),
                  FindLineFrom(save.Lines(), u"economy_event_queue : ", 0));
+        QVERIFY(CheckSaveStructure(save.Lines()).Ok());
     }
 };
 

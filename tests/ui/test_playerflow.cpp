@@ -124,6 +124,7 @@ private slots:
     void closeWhileProfileLoads();
     void learntDistancesNotKeptIsShown();
     void encryptedSaveLoadsGarbageDoesNot();
+    void cutOffAndReadOnlySavesAreExplained();
     void lockedDepartureSurvivesProfileLoad();
     void screenshot();
 
@@ -724,6 +725,42 @@ void TestPlayerFlow::encryptedSaveLoadsGarbageDoesNot()
              "No profile loaded. The quick save of the profile \"" + second->ProfileName() + "\" could not be decoded");
     QCOMPARE(form.ComboBox6->count(), 0);
     QVERIFY(!form.Button8->isEnabled());
+}
+
+// A quick-save cut off in the middle is not loaded, and a read-only one is not written; the status
+// line tells the player why in both cases.
+void TestPlayerFlow::cutOffAndReadOnlySavesAreExplained()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    const TProfileInfo *second = player.State.Session.ProfileList().At(1);
+    const QByteArray whole = FileBytes(second->GameFilePath());
+    {
+        QFile game(second->GameFilePath());
+        QVERIFY(game.open(QIODevice::WriteOnly));
+        game.write(whole.left(whole.size() / 2));
+    }
+    QVERIFY(!player.PickProfile(2));
+    QVERIFY2(player.Status().startsWith("No profile loaded. The quick save of the profile \"" + second->ProfileName() +
+                                        "\" is incomplete or damaged: it "),
+             qPrintable(player.Status()));
+    QCOMPARE(form.ComboBox8->count(), 0);
+
+    QVERIFY(player.PickProfile(1));
+    const QString game = player.GameSii();
+    const QByteArray before = FileBytes(game);
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(player.Pick(form.ComboBox3, 0));
+    player.Answer = mrYes; // a country-bound trailer may be asked about
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QVERIFY(QFile::setPermissions(game, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QFile::setPermissions(game, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY2(player.Status().startsWith("No job was saved: game.sii is read-only"), qPrintable(player.Status()));
+    QCOMPARE(FileBytes(game), before);
+    QVERIFY(ListBackups(*player.State.Session.CurrentProfile()).isEmpty());
 }
 
 void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
