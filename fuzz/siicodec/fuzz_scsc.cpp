@@ -4,7 +4,8 @@
 // so the dispatch to the inner forms gets fuzzed).
 #include "fuzz_common.h"
 
-#include <openssl/evp.h>
+#include "siicodec/aes256cbc.h"
+
 #include <zlib.h>
 
 #include <cstdint>
@@ -22,14 +23,9 @@ std::vector<uint8_t> Encrypt(std::vector<uint8_t> plain, uint32_t sizeField)
     for (int i = 0; i < 4; ++i)
         out[52 + i] = uint8_t(sizeField >> (8 * i));
     const size_t header = out.size();
-    out.resize(header + plain.size() + 16);
-    int written = 0;
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, siicodec::ContainerKey().data(), out.data() + 36);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    EVP_EncryptUpdate(ctx, out.data() + header, &written, plain.data(), int(plain.size()));
-    EVP_CIPHER_CTX_free(ctx);
-    out.resize(header + size_t(written));
+    out.resize(header + plain.size());
+    siicodec::Aes256Cbc::Encrypt(siicodec::ContainerKey(), std::span<const uint8_t, 16>(out.data() + 36, 16), plain,
+                                 std::span<uint8_t>(out).subspan(header));
     return out;
 }
 

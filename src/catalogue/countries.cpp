@@ -5,7 +5,6 @@
 #include "catalogue/resources.h"
 #include "shared/strings.h"
 
-#include <QLocale>
 #include <algorithm>
 
 namespace kvn {
@@ -192,11 +191,10 @@ TCountryInfo *TCountries::FindCountryOfCity(const QString &CityName) const
 
 QString TCountries::ResolveCountryName(int ItemIndex, const QString &CountryText, const QString &CityName) const
 {
-    const QLocale locale;
     if (ItemIndex > 0)
-        return locale.toLower(CountryText);
-    const TCountryInfo *country = FindCountryOfCity(locale.toLower(CityName));
-    return country ? locale.toLower(country->Country()) : QString();
+        return AsciiLower(CountryText);
+    const TCountryInfo *country = FindCountryOfCity(AsciiLower(CityName));
+    return country ? AsciiLower(country->Country()) : QString();
 }
 
 } // namespace kvn

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QSet>
@@ -17,22 +16,15 @@
 namespace kvn {
 namespace {
 
-// City tokens are lower-case ASCII almost always; only other names need the locale's rules.
+// City tokens are ASCII; the user's locale has no say in how they are lowered.
 QString LowerCity(const QString &Name)
 {
-    bool plainLower = true;
-    for (const QChar c : Name) {
-        if (c.unicode() >= 0x80 || (c >= u'A' && c <= u'Z')) {
-            plainLower = false;
-            break;
-        }
-    }
-    return plainLower ? Name : QLocale().toLower(Name);
+    return AsciiLower(Name);
 }
 
 QString PairKey(const QString &A, const QString &B)
 {
-    return QLocale().toLower(A) + QChar(0) + QLocale().toLower(B);
+    return AsciiLower(A) + QChar(0) + AsciiLower(B);
 }
 
 bool IsStorableCityName(const QString &Name)

@@ -9,6 +9,7 @@
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
 #include "shared/files.h"
+#include "shared/strings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QStandardPaths>
 
 namespace kvn {
@@ -60,8 +60,7 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
                                                  const TProfileSession &Session, const TDistanceTable *Distances,
                                                  const TLanguageTexts &Texts, bool AllowCountryBound, QString &Reason)
 {
-    const QLocale locale;
-    const QString from = locale.toLower(Row.DepartureCity), to = locale.toLower(Row.DestinationCity);
+    const QString from = AsciiLower(Row.DepartureCity), to = AsciiLower(Row.DestinationCity);
     QString cargoName = Row.Cargo;
     if (cargoName.startsWith(QLatin1String("cargo.")))
         cargoName.remove(0, 6);
@@ -119,8 +118,11 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
     return std::move(a.Job);
 }
 
-int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::vector<LineResult> &Results,
-           const QString &Message, QTextStream &Out, const QStringList &Warnings = {})
+// Backup: the copy made before this write; Original: the save as the game wrote it, kept before
+// the load turned it into text (empty when it was text already).
+int Finish(bool Json, int Jobs, int Written, const QString &Backup, const QString &Original,
+           const std::vector<LineResult> &Results, const QString &Message, QTextStream &Out,
+           const QStringList &Warnings = {})
 {
     if (Json) {
         QJsonArray results;
@@ -129,6 +131,7 @@ int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::v
         Out << QJsonDocument(QJsonObject{{"jobs", Jobs},
                                          {"written", Written},
                                          {"backup", Backup},
+                                         {"original_backup", Original},
                                          {"results", results},
                                          {"warnings", QJsonArray::fromStringList(Warnings)}})
                    .toJson(QJsonDocument::Indented);
@@ -136,6 +139,8 @@ int Finish(bool Json, int Jobs, int Written, const QString &Backup, const std::v
         for (const LineResult &r : Results)
             Out << "line " << r.Line << ": " << (r.Written ? QStringLiteral("written") : "not written: " + r.Reason)
                 << "\n";
+        if (!Original.isEmpty())
+            Out << "original form kept in: " << QDir::toNativeSeparators(Original) << "\n";
         if (!Backup.isEmpty())
             Out << "backup: " << QDir::toNativeSeparators(Backup) << "\n";
         Out << Message << "\n";
@@ -192,7 +197,7 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     session.ProfileList().Append(std::move(profile));
     ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
     const ProfileLoadResult load = session.LoadProfile(1, context);
-    if (!load.Loaded()) {
+    if (!load.Loaded() || load.SaveTooOldForJobs) {
         Err << "kestrovan-cli: " << load.StatusText << "\n";
         return ExitUnusableInput;
     }
@@ -223,7 +228,8 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     }
     const int total = int(csv.Rows.size());
     if (jobs.empty())
-        return Finish(Json, total, 0, QString(), results, QStringLiteral("No job could be added."), Out);
+        return Finish(Json, total, 0, QString(), load.OriginalBackup, results, QStringLiteral("No job could be added."),
+                      Out);
 
     std::vector<const TJobListDataSummary *> pointers;
     for (const auto &j : jobs)
@@ -251,7 +257,8 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
         r.Written = saved.Outcomes[k].Written;
         r.Reason = saved.Outcomes[k].Written ? QString() : saved.Outcomes[k].Reason;
     }
-    return Finish(Json, total, saved.Written, saved.BackupPath, results, saved.StatusText, Out, warnings);
+    return Finish(Json, total, saved.Written, saved.BackupPath, load.OriginalBackup, results, saved.StatusText, Out,
+                  warnings);
 }
 
 } // namespace kvn

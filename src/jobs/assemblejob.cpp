@@ -5,18 +5,12 @@
 #include "lang/languages.h"
 #include "shared/strings.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
 namespace kvn {
 
 namespace {
-
-QString LocaleLower(const QString &S)
-{
-    return QLocale().toLower(S);
-}
 
 PTrailerDefinitionItem FindTrailerItem(const TCargoInfo &Cargo, const QString &TrailerDefinition)
 {
@@ -89,14 +83,14 @@ TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo
 QString ResolveCountry(const TCountries &Countries, int ItemIndex, const QString &CountryText, const QString &City)
 {
     if (ItemIndex == 0)
-        if (const TCountryInfo *country = Countries.FindCountryOfCity(LocaleLower(City)))
+        if (const TCountryInfo *country = Countries.FindCountryOfCity(AsciiLower(City)))
             return country->Country();
     return CountryText;
 }
 
 bool TrailerAllowedInCountry(const TTrailerDefinitionData &Trailer, const QString &Country)
 {
-    return !Trailer.IsCountryBoundTrailer() || Trailer.CountryValidityList().Contains(LocaleLower(Country));
+    return !Trailer.IsCountryBoundTrailer() || Trailer.CountryValidityList().Contains(AsciiLower(Country));
 }
 
 QString CountryBoundTrailerKind(const TTrailerDefinitionData &Trailer, const TLanguageTexts &Texts)
@@ -123,8 +117,8 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
 
     auto job = std::make_unique<TJobListDataSummary>();
     job->SetID(GenerateJobID());
-    job->SetDepartureCity(LocaleLower(Selection.DepartureCityText));
-    job->SetDestinationCity(LocaleLower(Selection.DestinationCityText));
+    job->SetDepartureCity(AsciiLower(Selection.DepartureCityText));
+    job->SetDestinationCity(AsciiLower(Selection.DestinationCityText));
     job->SetDepartureCountry(ResolveCountry(Countries, Selection.DepartureCountryIndex, Selection.DepartureCountryText,
                                             job->DepartureCity()));
     job->SetDestinationCountry(ResolveCountry(Countries, Selection.DestinationCountryIndex,

@@ -14,7 +14,8 @@ class TCountries;
 class TDistanceTable;
 class TLanguageTexts;
 
-// What the selection boxes hold. Cities are taken as shown; they are lower-cased here.
+// What the selection boxes hold. Cities are the game's tokens (the window's city lists carry them
+// beside the text they show); their ASCII letters are lowered here, never with the user's locale.
 struct TJobSelection {
     int DepartureCountryIndex = 0; // 0 is "All countries"
     QString DepartureCountryText;

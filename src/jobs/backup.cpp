@@ -49,7 +49,11 @@ bool FilesHaveSameBytes(const QString &A, const QString &B)
     }
 }
 
-TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source, const QDateTime &LocalTime)
+namespace {
+
+// A verified copy of Source in the backup folder named Stem + ".bak" (or Stem + "_2.bak" ... when
+// taken).
+TBackupResult CopyIntoBackupFolder(const TProfileInfo &Profile, const QString &Source, const QString &Stem)
 {
     TBackupResult result;
     if (!IsExistingFile(Source)) {
@@ -61,14 +65,13 @@ TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source,
         result.Error = QStringLiteral("The backup folder \"%1\" could not be created.").arg(Shown(folder));
         return result;
     }
-    const QString stamp = LocalTime.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
-    QString target = folder + stamp + QStringLiteral(".bak");
+    QString target = folder + Stem + QStringLiteral(".bak");
     for (int n = 2; QFileInfo::exists(target); ++n) {
         if (n > MaxNameSuffix) {
             result.Error = QStringLiteral("No free backup name was found in \"%1\".").arg(Shown(folder));
             return result;
         }
-        target = folder + stamp + QStringLiteral("_%1.bak").arg(n);
+        target = folder + Stem + QStringLiteral("_%1.bak").arg(n);
     }
     QString error;
     if (!CopyFileTo(Source, target, &error)) {
@@ -84,6 +87,36 @@ TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source,
     result.Ok = true;
     result.BackupPath = target;
     return result;
+}
+
+QString Stamp(const QDateTime &LocalTime)
+{
+    return LocalTime.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
+}
+
+// Form is one of the words of SiiFileForm; a form nobody could name stays out of the name.
+QString OriginalFormStem(const QDateTime &LocalTime, const QString &Form)
+{
+    const bool named = !Form.isEmpty() && Form != QLatin1String("unknown");
+    return Stamp(LocalTime) + QStringLiteral(" original") + (named ? QLatin1Char(' ') + Form : QString());
+}
+
+} // namespace
+
+TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source, const QDateTime &LocalTime)
+{
+    return CopyIntoBackupFolder(Profile, Source, Stamp(LocalTime));
+}
+
+QString OriginalFormBackupName(const QDateTime &LocalTime, const QString &Form)
+{
+    return OriginalFormStem(LocalTime, Form) + QStringLiteral(".bak");
+}
+
+TBackupResult BackupOriginalForm(const TProfileInfo &Profile, const QString &Source, const QString &Form,
+                                 const QDateTime &LocalTime)
+{
+    return CopyIntoBackupFolder(Profile, Source, OriginalFormStem(LocalTime, Form));
 }
 
 QStringList ListBackups(const TProfileInfo &Profile)

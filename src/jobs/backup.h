@@ -29,6 +29,15 @@ struct TBackupResult {
 TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source,
                              const QDateTime &LocalTime = QDateTime::currentDateTime());
 
+// "yyyy-MM-dd hh-mm-ss original <form>.bak": the save as the game wrote it (Form "encrypted",
+// "binary" ...), before our decrypter turned it into text.
+QString OriginalFormBackupName(const QDateTime &LocalTime, const QString &Form);
+
+// Keeps Source, which is not plain text yet, as a backup of its own under OriginalFormBackupName,
+// copied and verified like every backup. Listed and restored like the others.
+TBackupResult BackupOriginalForm(const TProfileInfo &Profile, const QString &Source, const QString &Form,
+                                 const QDateTime &LocalTime = QDateTime::currentDateTime());
+
 // File names directly inside the backup folder, in the order the folder lists them.
 QStringList ListBackups(const TProfileInfo &Profile);
 

@@ -12,12 +12,12 @@
 #include "savegame/savestructure.h"
 #include "shared/disksync.h"
 #include "shared/files.h"
+#include "shared/strings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLocale>
 #include <QSet>
 #include <filesystem>
 #include <system_error>
@@ -205,7 +205,7 @@ bool PlanJob(const GameSaveLines &Lines, const TJobListDataSummary &Job, const Q
         Reason = QStringLiteral("The job has no cargo or trailer.");
         return false;
     }
-    const QString city = QLocale().toLower(Job.DepartureCity());
+    const QString city = AsciiLower(Job.DepartureCity());
     const QString company = Job.DepartureCompany();
     const QString link = CompanyLink(company, city);
 
@@ -334,8 +334,8 @@ TDistanceDataResult WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Jo
                              std::int32_t Expiration, const TDistanceTable *Distances)
 {
     const TTrailerDefinitionItem &item = *Job.TrailerDefinitionData();
-    const QString city = QLocale().toLower(Job.DepartureCity());
-    const QString destinationCity = QLocale().toLower(Job.DestinationCity());
+    const QString city = AsciiLower(Job.DepartureCity());
+    const QString destinationCity = AsciiLower(Job.DestinationCity());
 
     TJobOfferData offer;
     offer.DataID = Plan.OfferID;

@@ -3,8 +3,8 @@
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
 #include "savegame/companies.h"
+#include "shared/strings.h"
 
-#include <QLocale>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <vector>
@@ -13,19 +13,14 @@ namespace kvn {
 
 namespace {
 
-QString LocaleLower(const QString &S)
-{
-    return QLocale().toLower(S);
-}
-
 // The lower-case country a country box stands for: its own entry, or with "All countries" (or
 // nothing selected) the country of the side's city.
 QString CurrentCountry(const TCountries &Countries, const TRandomBox &Box, const QString &City)
 {
     if (Box.ItemIndex > 0)
-        return LocaleLower(Box.Text);
+        return AsciiLower(Box.Text);
     const TCountryInfo *country = Countries.FindCountryOfCity(City);
-    return country ? LocaleLower(country->Country()) : QString();
+    return country ? AsciiLower(country->Country()) : QString();
 }
 
 bool SameText(const QString &A, const QString &B)
@@ -83,10 +78,10 @@ const TCountryInfo *TRandomJobGenerator::PickCountry(const TRandomBox &Box, cons
     };
     if (!Box.Locked)
         return random();
-    const QString wanted = Box.ItemIndex > 0 ? LocaleLower(Box.Text) : Current;
+    const QString wanted = Box.ItemIndex > 0 ? AsciiLower(Box.Text) : Current;
     if (!wanted.isEmpty())
         for (const auto &country : countries)
-            if (LocaleLower(country->Country()) == wanted)
+            if (AsciiLower(country->Country()) == wanted)
                 return country.get();
     // A locked "All countries" without a city to tell the country leaves the country open.
     return Box.ItemIndex > 0 ? nullptr : random();
@@ -156,8 +151,8 @@ PTrailerDefinitionItem TRandomJobGenerator::PickTrailer(const TRandomBox &Box, c
 TRandomJobGenerator::TCurrent TRandomJobGenerator::CurrentOf(const TRandomJobSelection &Selection) const
 {
     TCurrent current;
-    current.DepartureCity = LocaleLower(Selection.DepartureCity.Text);
-    current.DestinationCity = LocaleLower(Selection.DestinationCity.Text);
+    current.DepartureCity = AsciiLower(Selection.DepartureCity.Text);
+    current.DestinationCity = AsciiLower(Selection.DestinationCity.Text);
     current.DepartureCountry = CurrentCountry(FWorld.Countries, Selection.DepartureCountry, current.DepartureCity);
     current.DestinationCountry =
         CurrentCountry(FWorld.Countries, Selection.DestinationCountry, current.DestinationCity);
@@ -199,7 +194,7 @@ const TDistanceData *TRandomJobGenerator::LongestTour(const TRandomJobSelection 
         const TCountryInfo *country = FWorld.Countries.FindCountryOfCity(City);
         if (!country)
             return false;
-        if (CountryBox.Locked && LocaleLower(country->Country()) != CurrentCountryName)
+        if (CountryBox.Locked && AsciiLower(country->Country()) != CurrentCountryName)
             return false;
         return !CityBox.Locked || SameText(City, CurrentCity);
     };

@@ -166,6 +166,14 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"No profile loaded. The quick save of the profile \"%s\" could not be decoded", nullptr, TWidgetTextKind::None},
     {TLangText::StatusProfileNotRead, TLangSection::Main, "status-profile-not-read",
      u"No profile loaded. The quick save of the profile \"%s\" could not be read", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusProfileOriginalNotKept, TLangSection::Main, "status-profile-original-not-kept",
+     u"No profile loaded. The quick save of the profile \"%s\" was left as the game wrote it, because a backup of it "
+     u"could not be made: %s",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::StatusProfileTooOldForJobs, TLangSection::Main, "status-profile-too-old-for-jobs",
+     u"Profile \"%s\" loaded, but its quick save is too old for composing jobs: its job offers name no trailers. "
+     u"Load it in a current version of the game, make a new quick save and load the profile again.",
+     nullptr, TWidgetTextKind::None},
     {TLangText::StatusLearntDistancesNotSaved, TLangSection::Main, "status-learnt-distances-not-saved",
      u"The distances learnt from your save could not be kept: %s", nullptr, TWidgetTextKind::None},
     {TLangText::StatusProfileDamaged, TLangSection::Main, "status-profile-damaged",

@@ -89,6 +89,8 @@ enum class TLangText : int {
     JobSaveNotWritten,
     StatusProfileNotDecoded,
     StatusProfileNotRead,
+    StatusProfileOriginalNotKept,
+    StatusProfileTooOldForJobs,
     StatusLearntDistancesNotSaved,
     StatusProfileDamaged,
     SaveFaultNoHeader,

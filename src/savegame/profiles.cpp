@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QTemporaryDir>
 
 namespace kvn {
 
@@ -49,7 +50,8 @@ ProfileNames ReadProfileNames(const QStringList &Lines)
 namespace {
 
 // Lists the profile folders of one container folder ("profiles/" or "steam_profiles/" of Place).
-void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const QString &Place,
+// Scratch is where encrypted profile files are decoded.
+void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
                       const QString &ProfilesFolder)
 {
     for (const QString &folder : ListSubFolders(ProfilesFolder)) {
@@ -59,7 +61,11 @@ void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const Q
         SiiTextForm form;
         if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
             continue;
-        if (IsReadable(Decrypter.DecryptSiiFile(profileSii)) && !ReadSiiFile(profileSii, lines, form).ok())
+        // Listing only reads: an encrypted profile.sii is decoded in a copy and stays as the
+        // game wrote it.
+        QString readable;
+        if (IsReadable(Decrypter.DecryptCopy(profileSii, Scratch, readable)) && readable != profileSii &&
+            !ReadSiiFile(readable, lines, form).ok())
             continue;
         const ProfileNames names = ReadProfileNames(lines);
         if (!names.HasProfileName)
@@ -84,6 +90,7 @@ ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypt
     ProfileSearchResult result;
     List.Clear();
     const QStringList places = Places.isEmpty() ? GameFolderCandidates() : Places;
+    const QTemporaryDir scratch;
     for (const QString &place : places) {
         if (!IsExistingFolder(place))
             continue;
@@ -93,7 +100,7 @@ ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypt
         }
         for (const QString &container : kProfileContainerFolders)
             if (IsExistingFolder(place + container))
-                AppendProfilesOf(List, Decrypter, place, place + container);
+                AppendProfilesOf(List, Decrypter, scratch.path(), place, place + container);
     }
     List.KeepNewestCopies();
     if (!result.GameFolderExists && !places.isEmpty())

@@ -1,10 +1,16 @@
 #include "savegame/profilesession.h"
 
+#include "jobs/backup.h"
+#include "lang/defaultlanguage.h"
+#include "lang/textformat.h"
+#include "savegame/saveinspection.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
 #include "shared/files.h"
 #include "shared/strings.h"
 
+#include <QDir>
+#include <QFile>
 #include <cmath>
 #include <limits>
 
@@ -25,6 +31,34 @@ void ApplyProfileMarks(const TDistanceTable &Table, const TCountries &Countries)
         if (!Countries.CityInSetIgnoringCase(entry.Departure()) ||
             !Countries.CityInSetIgnoringCase(entry.Destination()))
             entry.SetItemDeactivatedForProfile(true);
+}
+
+QString BuiltInText(TLangText Id, const QVariantList &Args)
+{
+    return FormatText(QString::fromUtf16(LangTextInfo(Id).Default), Args);
+}
+
+// The decrypter replaces the save with its text. The bytes the game wrote are kept first, as a
+// backup of their own, so that the player can always go back to them.
+TBackupResult KeepOriginalForm(const TProfileInfo &Profile, const QString &Game)
+{
+    if (!IsSiiFileEncrypted(Game)) {
+        TBackupResult nothingToKeep;
+        nothingToKeep.Ok = true;
+        return nothingToKeep;
+    }
+    return BackupOriginalForm(Profile, Game, SiiFileForm(Game));
+}
+
+// A decrypter that did not change the save leaves a second copy of the same bytes: not worth a
+// place in the restore list.
+void DropUnneededOriginal(const TProfileInfo &Profile, const QString &Game, QString &Backup)
+{
+    if (Backup.isEmpty() || !FilesHaveSameBytes(Game, Backup))
+        return;
+    QFile::remove(Backup);
+    Backup.clear();
+    QDir().rmdir(BackupFolder(Profile)); // only when nothing else is in it
 }
 
 } // namespace
@@ -104,8 +138,15 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
             result.Status = ProfileLoadStatus::NoQuickSave;
             result.StatusText = QStringLiteral("Error: no quick save files have been found for the profile ") +
                                 Quoted(profile->ProfileName());
+        } else if (const TBackupResult kept = KeepOriginalForm(*profile, game); !kept.Ok) {
+            result.Status = ProfileLoadStatus::OriginalNotKept;
+            result.Error = kept.Error;
+            result.StatusText =
+                BuiltInText(TLangText::StatusProfileOriginalNotKept, {profile->ProfileName(), kept.Error});
         } else {
             const SiiDecryptStatus decrypted = Context.Decrypter.DecryptSiiFile(game);
+            result.OriginalBackup = kept.BackupPath;
+            DropUnneededOriginal(*profile, game, result.OriginalBackup);
             if (decrypted == SiiDecryptStatus::StartFailed) {
                 result.Status = ProfileLoadStatus::DecrypterNotStarted;
                 result.StatusText =
@@ -145,8 +186,12 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
                     if (Context.StartLearner)
                         StartUnknownDistancesThread(Context);
                     result.Status = ProfileLoadStatus::Loaded;
-                    result.StatusText = QStringLiteral("Profile ") + Quoted(profile->ProfileName()) +
-                                        QStringLiteral(" loaded successfully");
+                    result.SaveTooOldForJobs = OffersNameNoTrailers(FGameSaveLines);
+                    result.StatusText =
+                        result.SaveTooOldForJobs
+                            ? BuiltInText(TLangText::StatusProfileTooOldForJobs, {profile->ProfileName()})
+                            : QStringLiteral("Profile ") + Quoted(profile->ProfileName()) +
+                                  QStringLiteral(" loaded successfully");
                 }
             }
         }

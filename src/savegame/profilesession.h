@@ -29,6 +29,8 @@ enum class ProfileLoadStatus : std::uint8_t {
     NotDecoded, // the decrypter ran but the save is still not plain text
     ReadFailed, // the save could not be read (or is far too large)
     Damaged,    // cut off or broken (see Structure); nothing of it is offered
+    // The save is not plain text and its bytes could not be kept as a backup: it was not converted.
+    OriginalNotKept,
 };
 
 struct ProfileLoadResult {
@@ -36,6 +38,12 @@ struct ProfileLoadResult {
     // The fader text after the load: the success text, an error text, or empty.
     QString StatusText;
     SaveStructureCheck Structure; // what is wrong with a Damaged save
+    // The backup that holds the save as the game wrote it, when this load converted it to text.
+    QString OriginalBackup;
+    // Why a backup of the original form could not be made (OriginalNotKept).
+    QString Error;
+    // Loaded, but the save predates trailer definitions: nothing can be composed from it.
+    bool SaveTooOldForJobs = false;
     bool Loaded() const { return Status == ProfileLoadStatus::Loaded; }
 };
 

@@ -68,6 +68,23 @@ void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const
     }
 }
 
+bool OffersNameNoTrailers(const GameSaveLines &Save)
+{
+    bool anyOffer = false;
+    for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;
+         header = Save.FindLineFrom(u"job_offer_data : ", header + 1)) {
+        int end = Save.FindUnitEnd(header + 1);
+        if (end < 0)
+            end = Save.Count();
+        anyOffer = true;
+        int at = -1;
+        ValueInUnit(Save, u"trailer_definition:", header + 1, end, &at);
+        if (at >= 0)
+            return false;
+    }
+    return anyOffer;
+}
+
 std::int32_t MinimumUnits(std::int32_t Units, double UnitWeightKg)
 {
     auto tonnes = [UnitWeightKg](std::int64_t n) { return std::floor(double(n) * UnitWeightKg / 1000.0); };

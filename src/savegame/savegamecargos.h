@@ -36,6 +36,10 @@ std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save);
 // The same, one offer at a time (no list of all offers in memory).
 void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit);
 
+// The save has job offers, but none of them names a trailer definition: the game wrote it before
+// it had them (2018 and earlier), and no job can be composed from it.
+bool OffersNameNoTrailers(const GameSaveLines &Save);
+
 // The smallest unit count worth offering: the largest n <= Units whose mass floor(n*W/1000) is
 // exactly one tonne, or Units when there is none.
 std::int32_t MinimumUnits(std::int32_t Units, double UnitWeightKg);

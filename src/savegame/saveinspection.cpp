@@ -80,13 +80,7 @@ SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const
             result.Error = QStringLiteral("No temporary folder for decoding the save");
             return result;
         }
-        readable = scratch.filePath(QStringLiteral("game.sii"));
-        if (!QFile::copy(FileName, readable)) {
-            result.Error = QStringLiteral("The save could not be copied for decoding");
-            return result;
-        }
-        QFile::setPermissions(readable, QFile::ReadOwner | QFile::WriteOwner);
-        const SiiDecryptStatus status = Decrypter.DecryptSiiFile(readable);
+        const SiiDecryptStatus status = Decrypter.DecryptCopy(FileName, scratch.path(), readable);
         if (status == SiiDecryptStatus::StartFailed) {
             result.Error = QStringLiteral("The decrypter %1 could not be started").arg(Decrypter.DecrypterPath());
             return result;

@@ -5,6 +5,8 @@
 #include "shared/shell.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace kvn {
 
@@ -33,6 +35,30 @@ SiiDecryptStatus SiiDecrypter::DecryptSiiFile(const QString &FileName) const
         return SiiDecryptStatus::StartFailed;
     // The decrypter's word is not taken for it: the file itself must be plain text now.
     return IsSiiFileEncrypted(FileName) ? SiiDecryptStatus::NotDecoded : SiiDecryptStatus::Converted;
+}
+
+SiiDecryptStatus SiiDecrypter::DecryptCopy(const QString &FileName, const QString &ScratchFolder,
+                                           QString &Readable) const
+{
+    Readable = FileName;
+    if (!IsSiiFileEncrypted(FileName))
+        return SiiDecryptStatus::AlreadyPlain;
+    if (!IsExistingFile(DecrypterPath()))
+        return SiiDecryptStatus::StartFailed;
+    // A copy that cannot be made (no scratch folder, disk full) is a file that could not be turned
+    // into text; an empty folder name must not put the copy into the working folder.
+    if (ScratchFolder.isEmpty() || !IsExistingFolder(ScratchFolder))
+        return SiiDecryptStatus::NotDecoded;
+    const QString copy = QDir(ScratchFolder).filePath(QFileInfo(FileName).fileName());
+    QFile::remove(copy);
+    if (!QFile::copy(FileName, copy))
+        return SiiDecryptStatus::NotDecoded;
+    // The game's files may be read-only; the decrypter must be able to replace its copy.
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    const SiiDecryptStatus status = DecryptSiiFile(copy);
+    if (IsReadable(status))
+        Readable = copy;
+    return status;
 }
 
 } // namespace kvn

@@ -33,6 +33,11 @@ public:
     // loop keeps being served (the window answers). Whatever the decrypter says, the file itself
     // decides: still not plain text afterwards is NotDecoded.
     SiiDecryptStatus DecryptSiiFile(const QString &FileName) const;
+    // The same without touching FileName: a file that is not plain text is copied into
+    // ScratchFolder and the copy is decoded there. Readable names the file to read afterwards
+    // (FileName itself when it was plain text already). Used wherever a file is only read, so
+    // that the player's files keep the form the game wrote.
+    SiiDecryptStatus DecryptCopy(const QString &FileName, const QString &ScratchFolder, QString &Readable) const;
 
 private:
     QString FProgramFolder;

@@ -34,6 +34,15 @@ QString UpperFirst(const QString &S)
     return S.left(1).toUpper() + S.mid(1);
 }
 
+QString AsciiLower(const QString &S)
+{
+    QString lower = S;
+    for (QChar &c : lower)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return lower;
+}
+
 double StrToFloatLocaleFree(const QString &S, double Default)
 {
     const QLocale locale;

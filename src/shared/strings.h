@@ -14,6 +14,11 @@ QStringList Explode(const QString &Separator, const QString &S);
 // First character upper-cased, the rest unchanged ("bRNO" -> "BRNO", "berlin" -> "Berlin").
 QString UpperFirst(const QString &S);
 
+// A to Z lowered, every other character unchanged. The game's tokens (cities, countries) are
+// ASCII; lowering them with the user's locale would make a Turkish "Istanbul" the dotless
+// "ıstanbul", which is no token of the game.
+QString AsciiLower(const QString &S);
+
 // Reads "1.5" and "1,5" alike: the first "," or "." is turned into the user's decimal separator.
 double StrToFloatLocaleFree(const QString &S, double Default);
 

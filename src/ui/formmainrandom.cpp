@@ -4,6 +4,7 @@
 #include "lang/languages.h"
 #include "ui/delay.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
 #include "ui/programstate.h"
 
 #include <QCheckBox>
@@ -28,6 +29,19 @@ TRandomBox BoxOf(const QComboBox *Combo)
 {
     // A locked selection is a disabled box.
     return TRandomBox{!Combo->isEnabled(), Combo->currentText(), Combo->currentIndex()};
+}
+
+// A city box is read by its token, not by the text it shows.
+TRandomBox CityBoxOf(const QComboBox *Combo)
+{
+    return TRandomBox{!Combo->isEnabled(), SelectedCityToken(Combo), Combo->currentIndex()};
+}
+
+// Selects the city whose token is Token; no entry when none is.
+void SelectCity(QComboBox *Combo, const QString &Token)
+{
+    const QSignalBlocker quiet(Combo);
+    Combo->setCurrentIndex(Combo->findData(Token, kCityTokenRole, Qt::MatchFixedString));
 }
 
 // Selects the entry whose text equals Text without regard to case; no entry when none does.
@@ -209,10 +223,10 @@ TRandomJobSelection TFormMain::RandomJobSelection() const
 {
     TRandomJobSelection s;
     s.DepartureCountry = BoxOf(ComboBox5);
-    s.DepartureCity = BoxOf(ComboBox6);
+    s.DepartureCity = CityBoxOf(ComboBox6);
     s.DepartureCompany = BoxOf(ComboBox7);
     s.DestinationCountry = BoxOf(ComboBox2);
-    s.DestinationCity = BoxOf(ComboBox3);
+    s.DestinationCity = CityBoxOf(ComboBox3);
     s.DestinationCompany = BoxOf(ComboBox4);
     s.Cargo = BoxOf(ComboBox8);
     s.Trailer = BoxOf(ComboBox9);
@@ -243,14 +257,14 @@ void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
         SelectByText(ComboBox5, Job.DepartureCountry());
         ComboBoxCountryChange(ComboBox5, true);
     }
-    SelectByText(ComboBox6, Job.DepartureCity());
+    SelectCity(ComboBox6, Job.DepartureCity());
     ComboBoxCityChange(ComboBox6, true);
     SelectByText(ComboBox7, Job.DepartureCompany());
     if (ComboBox2->isEnabled()) {
         SelectByText(ComboBox2, Job.DestinationCountry());
         ComboBoxCountryChange(ComboBox2, true);
     }
-    SelectByText(ComboBox3, Job.DestinationCity());
+    SelectCity(ComboBox3, Job.DestinationCity());
     ComboBoxCityChange(ComboBox3, true);
     SelectByText(ComboBox4, Job.DestinationCompany());
     if (ComboBox8->count() > 0 && Job.CargoInfo()) {

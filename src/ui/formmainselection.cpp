@@ -62,6 +62,19 @@ void FillSorted(QComboBox *Box, QStringList Items)
         Box->setCurrentIndex(0);
 }
 
+// A city list shows each city with its first letter raised and carries the city's token beside
+// it, so that nothing has to be lowered again (with the user's locale) to find the token.
+void FillCitiesSorted(QComboBox *Box, QStringList Tokens)
+{
+    SortIgnoringCase(Tokens);
+    for (const QString &token : Tokens) {
+        Box->addItem(UpperFirst(token));
+        Box->setItemData(Box->count() - 1, token, kCityTokenRole);
+    }
+    if (Box->count() > 0)
+        Box->setCurrentIndex(0);
+}
+
 // The two country lists, filled by the profile load.
 class TCountryListSink : public ICountryListSink {
 public:
@@ -280,12 +293,11 @@ void TFormMain::RunProfilePreselection()
     const TProfileSession &session = FState.Session;
     const QString lastCity = session.LastVisitedCity();
     if (!lastCity.isEmpty()) {
-        const QString country = FState.Catalogue.Countries.ResolveCountryName(0, QString(), lastCity);
-        if (!country.isEmpty()) {
-            ComboBox5->setCurrentIndex(ComboBox5->findText(UpperFirst(country), Qt::MatchFixedString));
+        if (const TCountryInfo *country = FState.Catalogue.Countries.FindCountryOfCity(lastCity)) {
+            ComboBox5->setCurrentIndex(ComboBox5->findText(country->Country()));
             if (ComboBox5->currentIndex() > 0) {
                 ComboBoxCountryChange(ComboBox5, true);
-                ComboBox6->setCurrentIndex(ComboBox6->findText(UpperFirst(lastCity), Qt::MatchFixedString));
+                ComboBox6->setCurrentIndex(ComboBox6->findData(lastCity, kCityTokenRole, Qt::MatchFixedString));
                 ComboBoxCityChange(ComboBox6, true);
             }
         }
@@ -319,6 +331,14 @@ void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
     case ProfileLoadStatus::Damaged:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileDamaged,
                                          {name, DescribeSaveFault(Result.Structure, &FState.Texts)}),
+                     true);
+        break;
+    case ProfileLoadStatus::OriginalNotKept:
+        SetTextFader(FState.Texts.Format(TLangText::StatusProfileOriginalNotKept, {name, Result.Error}), true);
+        break;
+    case ProfileLoadStatus::Loaded:
+        SetTextFader(Result.SaveTooOldForJobs ? FState.Texts.Format(TLangText::StatusProfileTooOldForJobs, {name})
+                                              : Result.StatusText,
                      true);
         break;
     case ProfileLoadStatus::Ignored:
@@ -463,20 +483,19 @@ void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
     companies->clear();
     const bool all = Sender->currentIndex() == 0;
     const QString selected = Sender->currentText();
-    QStringList names;
+    QStringList tokens;
     for (const auto &country : FState.Catalogue.Countries.CountryInfoList()) {
         if (!all && country->Country() != selected)
             continue;
-        for (const QString &city : country->CityList())
-            names << UpperFirst(city);
+        tokens << country->CityList();
         if (!all)
             break;
     }
-    if (names.isEmpty()) {
+    if (tokens.isEmpty()) {
         UpdateAddJobButton(); // nothing to pick on this side any more
         return;
     }
-    FillSorted(cities, names);
+    FillCitiesSorted(cities, tokens);
     ComboBoxCityChange(cities, ForceChange);
 }
 
@@ -492,7 +511,7 @@ void TFormMain::ComboBoxCityChange(QComboBox *Sender, bool ForceChange)
     else
         return;
     companies->clear();
-    const QString city = Sender->currentIndex() >= 0 ? Sender->currentText() : QString();
+    const QString city = SelectedCityToken(Sender);
     QStringList names;
     const TCompanyList &list = FState.Session.CompanyList();
     for (int i = 0; i < list.Count(); ++i)
@@ -626,11 +645,11 @@ TJobSelection SelectionOf(const TFormMain &Form, bool SliderAsked)
     TJobSelection selection;
     selection.DepartureCountryIndex = Form.ComboBox5->currentIndex();
     selection.DepartureCountryText = Form.ComboBox5->currentText();
-    selection.DepartureCityText = Form.ComboBox6->currentText();
+    selection.DepartureCityText = SelectedCityToken(Form.ComboBox6);
     selection.DepartureCompany = Form.ComboBox7->currentText();
     selection.DestinationCountryIndex = Form.ComboBox2->currentIndex();
     selection.DestinationCountryText = Form.ComboBox2->currentText();
-    selection.DestinationCityText = Form.ComboBox3->currentText();
+    selection.DestinationCityText = SelectedCityToken(Form.ComboBox3);
     selection.DestinationCompany = Form.ComboBox4->currentText();
     selection.CargoName = Form.ComboBox8->currentText();
     selection.TrailerDefinition = Form.ComboBox9->currentText();

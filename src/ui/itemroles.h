@@ -18,6 +18,18 @@ inline constexpr int kProfileInfoRole = Qt::UserRole + 1;
 inline constexpr int kCargoInfoRole = Qt::UserRole + 2;
 // ComboBox9: the trailer definition of the entry.
 inline constexpr int kTrailerDefinitionRole = Qt::UserRole + 3;
+// ComboBox6 and ComboBox3: the city's token as the game writes it ("istanbul"); the entry's text
+// is only for showing ("Istanbul").
+inline constexpr int kCityTokenRole = Qt::UserRole + 4;
+
+// The token of the selected city, or the entry's text when it carries none.
+inline QString SelectedCityToken(const QComboBox *Box)
+{
+    if (Box == nullptr || Box->currentIndex() < 0)
+        return QString();
+    const QVariant token = Box->currentData(kCityTokenRole);
+    return token.isValid() ? token.toString() : Box->currentText();
+}
 
 template <typename T> T *ItemPointer(const QComboBox *Box, int Index, int Role)
 {

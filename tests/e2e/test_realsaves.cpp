@@ -12,7 +12,9 @@
 #include "savegen.h"
 #include "siicodec/siicodec.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -86,6 +88,24 @@ QList<QHash<QString, QString>> OffersOf(const QStringList &L, const QHash<QStrin
         offers << UnitAttributes(L, Headers.value("job_offer_data : " + id + " {", -1));
     }
     return offers;
+}
+
+QByteArray FileBytes(const QString &Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The hash of every file below Folder, by path.
+QHash<QString, QByteArray> FileHashes(const QString &Folder)
+{
+    QHash<QString, QByteArray> hashes;
+    QDirIterator it(Folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        hashes.insert(path, QCryptographicHash::hash(FileBytes(path), QCryptographicHash::Sha256));
+    }
+    return hashes;
 }
 
 QHash<QString, int> UnitHeaders(const QStringList &L)
@@ -225,10 +245,18 @@ private slots:
         const QString game = dataHome + "/Euro Truck Simulator 2";
         const QString profileDir = game + "/profiles/" + savegen::ProfileFolderName(QTest::currentDataTag());
         const QString save = profileDir + "/save/quicksave/game.sii";
-        QVERIFY(CopyWritable(RealSaves + "/" + profileSii, profileDir + "/profile.sii"));
-        QVERIFY(CopyWritable(RealSaves + "/" + gameSii, save));
+        // The same profile twice: one for add-jobs as the game left it, one for loading in here.
+        const QString loadedGame = dataHome + "/loaded/Euro Truck Simulator 2";
+        const QString info = QFileInfo(RealSaves + "/" + gameSii).path() + "/info.sii";
+        for (const QString &to : {profileDir, loadedGame + "/profiles/p"}) {
+            QVERIFY(CopyWritable(RealSaves + "/" + profileSii, to + "/profile.sii"));
+            QVERIFY(CopyWritable(RealSaves + "/" + gameSii, to + "/save/quicksave/game.sii"));
+            if (QFile::exists(info))
+                QVERIFY(CopyWritable(info, to + "/save/quicksave/info.sii"));
+        }
+        const QHash<QString, QByteArray> asTheGameLeftIt = FileHashes(game);
 
-        // Listed as the window would list it.
+        // Listed as the window would list it, without changing a byte of the player's files.
         const Run listed = RunCli({"profiles", "--json"}, dataHome);
         QCOMPARE(listed.ExitCode, 0);
         const QJsonArray profiles = listed.Json.value("profiles").toArray();
@@ -241,6 +269,7 @@ private slots:
             QCOMPARE(p.value("name").toString(), name);
             QCOMPARE(p.value("company").toString(), company);
         }
+        QVERIFY(FileHashes(game) == asTheGameLeftIt);
 
         // Loaded by the program's loader, which runs SII_Decrypt.exe on the save.
         const SiiDecrypter decrypter(FBin);
@@ -248,12 +277,12 @@ private slots:
         catalogue.LoadTrailersAndCargos();
         catalogue.Distances.ReloadDistances();
         TProfileSession session;
-        ListProfiles(session.ProfileList(), decrypter, {game + "/"});
+        ListProfiles(session.ProfileList(), decrypter, {loadedGame + "/"});
         QCOMPARE(session.ProfileList().Count(), 1);
         ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
         const ProfileLoadResult load = session.LoadProfile(1, context);
         QVERIFY2(load.Loaded(), qPrintable(load.StatusText));
-        QVERIFY(!IsSiiFileEncrypted(save));
+        QVERIFY(!IsSiiFileEncrypted(session.CurrentProfile()->GameFilePath()));
         QCOMPARE(session.CompanyList().BranchCount(), branches);
 
         const QList<Job> jobs = TwoOfferedJobs(session, catalogue);
@@ -270,6 +299,15 @@ private slots:
         QVERIFY2(added.ExitCode == 0, added.Err.constData());
         QCOMPARE(added.Json.value("written").toInt(), 2);
         QVERIFY(QFile::exists(added.Json.value("backup").toString()));
+        // The save as the game wrote it is kept, byte for byte, beside the backups of the writes.
+        const QString original = added.Json.value("original_backup").toString();
+        if (form == "text") {
+            QVERIFY(original.isEmpty());
+        } else {
+            QCOMPARE(QFileInfo(original).path(), profileDir + "/save/quicksave/~Kestrovan Backups");
+            QVERIFY(FileBytes(original) == FileBytes(RealSaves + "/" + gameSii));
+        }
+        QCOMPARE(FileBytes(profileDir + "/profile.sii"), FileBytes(RealSaves + "/" + profileSii));
 
         // Read back by the program's reader: each departure branch offers its job now.
         GameSaveLines after;
@@ -314,8 +352,10 @@ private slots:
             QString error;
             QVERIFY2(savegen::WriteGameFolder(cat, opt, dataHome + "/Euro Truck Simulator 2", &error),
                      qPrintable(error));
+            const QHash<QString, QByteArray> written = FileHashes(dataHome);
             const Run listed = RunCli({"profiles", "--json"}, dataHome);
             QCOMPARE(listed.ExitCode, 0);
+            QVERIFY(FileHashes(dataHome) == written); // listing reads encrypted files through copies
             const QJsonObject p = listed.Json.value("profiles").toArray().at(0).toObject();
             QCOMPARE(p.value("name").toString(), QString("Kestrel Driver"));
             QCOMPARE(p.value("quick_save_form").toString(), QString(k ? "encrypted" : "text"));

@@ -306,6 +306,26 @@ private slots:
         QCOMPARE(written, km);
     }
 
+    // A save from before job offers named their trailers: refused with the reason, not with one
+    // misleading "does not offer the cargo" per line.
+    void saveTooOldForJobsIsRefused()
+    {
+        FreshSave();
+        QByteArray old;
+        for (const QByteArray &line : ReadBytes(FSave).split('\n'))
+            if (!line.trimmed().startsWith("trailer_definition:"))
+                old += line + '\n';
+        QFile f(FSave);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(old);
+        f.close();
+        const Run run = RunCli({"add-jobs", FSave, WriteCsv("bialystok,tree_et,krakow,posped,apples,x,0,\n")});
+        QCOMPARE(run.ExitCode, 2);
+        QVERIFY2(run.Err.contains("too old for composing jobs"), run.Err.constData());
+        QCOMPARE(ReadBytes(FSave), old);
+        QVERIFY(!QFile::exists(FDir.path() + "/profile/save/quicksave/~Kestrovan Backups"));
+    }
+
     // A save the CLI must not write into: exit 2 with the reason on stderr, the save as it was, no
     // backup and no temporary file beside it.
     void unwritableSave_data()

@@ -2,6 +2,7 @@
 #include "catalogue/distances.h"
 #include "jobs/assemblejob.h"
 #include "lang/languages.h"
+#include "shared/strings.h"
 
 #include <QTest>
 
@@ -76,6 +77,13 @@ TJobSelection Selection(const QString &From, const QString &To, const QString &C
     return s;
 }
 
+// The user's language for one test; the one before comes back however the test ends.
+struct TurkishLocale {
+    QLocale Saved;
+    TurkishLocale() { QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey)); }
+    ~TurkishLocale() { QLocale::setDefault(Saved); }
+};
+
 } // namespace
 
 class TestAssembleJob : public QObject {
@@ -84,6 +92,62 @@ class TestAssembleJob : public QObject {
     World W;
 
 private slots:
+    // Under a Turkish locale lowering "Innsbruck" with the locale gives "ınnsbruck": no city of the
+    // game, so the country, the distance and the trailer's countries were all missed.
+    void turkishLocaleKeepsTheGamesTokens_data()
+    {
+        QTest::addColumn<int>("countryIndex");
+        QTest::addColumn<QString>("countryText");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("fromCountry");
+        QTest::newRow("shown names, all countries") << 0 << kAllCountriesEntry << "Innsbruck"
+                                                    << "Austria";
+        QTest::newRow("tokens, all countries") << 0 << kAllCountriesEntry << "innsbruck"
+                                               << "Austria";
+        QTest::newRow("country chosen") << 2 << "Italy"
+                                        << "Imperia"
+                                        << "Italy";
+    }
+    void turkishLocaleKeepsTheGamesTokens()
+    {
+        QFETCH(int, countryIndex);
+        QFETCH(QString, countryText);
+        QFETCH(QString, from);
+        QFETCH(QString, fromCountry);
+        const TurkishLocale turkish;
+        auto bound = std::make_unique<TTrailerDefinitionData>();
+        bound->SetTrailerDefinition("trailer_def.italy_austria");
+        bound->SetVolume(50);
+        bound->AddCountryValidityList("italy,austria");
+        TCargoInfoList cargos;
+        cargos.push_back(std::make_unique<TCargoInfo>());
+        cargos.back()->SetCargoName("boxes");
+        cargos.back()->SetCargoVolume(1);
+        cargos.back()->AddTrailerDefinition("v", "t", 1000, 1, 10, bound.get());
+        const auto distances = TDistanceTable::Build({"innsbruck,istanbul,1900,0", "imperia,istanbul,2400,0"}, {});
+        TCountries countries;
+        countries.LoadCountriesToDataClasses(
+            {"companies: 3", "companies[0]: company.volatile.a.innsbruck", "companies[1]: company.volatile.a.imperia",
+             "companies[2]: company.volatile.b.istanbul"},
+            {"innsbruck;Austria", "imperia;Italy", "istanbul;Turkey"}, distances.get(), nullptr);
+        QCOMPARE(countries.ResolveCountryName(0, QString(), "Istanbul"), QString("turkey"));
+        QCOMPARE(countries.ResolveCountryName(2, "Italy", QString()), QString("italy"));
+
+        TJobSelection s = Selection(from, "Istanbul", "boxes", "trailer_def.italy_austria");
+        s.DepartureCountryIndex = countryIndex;
+        s.DepartureCountryText = countryText;
+        s.DestinationCountryText = kAllCountriesEntry;
+        const TAssembledJob a = AssembleJob(s, cargos, countries, distances.get(), W.Texts);
+        QVERIFY(a.Ok);
+        QCOMPARE(a.Job->DepartureCity(), from.toLower());
+        QCOMPARE(a.Job->DestinationCity(), QString("istanbul"));
+        QCOMPARE(a.Job->DepartureCountry(), fromCountry);
+        QCOMPARE(a.Job->DestinationCountry(), QString("Turkey"));
+        QVERIFY(!a.Job->DistanceIsUnknown());
+        QVERIFY(!a.TrailerOutsideItsCountries);
+        QCOMPARE(distances->GetDistance(UpperFirst(from), "Istanbul").KM, a.Job->DistanceDataResult().KM);
+    }
+
     void previewOfAKnownRoute()
     {
         const TAssembledJob a = W.Assemble(Selection("Berlin", "Dresden"));

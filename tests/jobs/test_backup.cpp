@@ -34,6 +34,10 @@ private slots:
     {
         QCOMPARE(BackupFolder(FProfile), FProfile.QuickSavePath() + "~Kestrovan Backups/");
         QCOMPARE(BackupFileName(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))), QString("2026-03-04 05-06-07.bak"));
+        QCOMPARE(OriginalFormBackupName(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)), "encrypted"),
+                 QString("2026-03-04 05-06-07 original encrypted.bak"));
+        QCOMPARE(OriginalFormBackupName(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)), "unknown"),
+                 QString("2026-03-04 05-06-07 original.bak"));
     }
 
     // Two backups in one second must both survive: the first holds the untouched save.

@@ -2,6 +2,7 @@
 #include "savegen.h"
 
 #include "catalogue/catalogue.h"
+#include "jobs/backup.h"
 #include "savegame/companies.h"
 #include "savegame/profilesession.h"
 #include "savegame/savegamecargos.h"
@@ -10,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -59,6 +61,24 @@ QSet<QString> PairsOfCatalogue(const TCatalogue &Cat)
         for (const auto &item : cargo->TrailerDefinitionList())
             pairs.insert(cargo->CargoName() + "|" + item->TrailerDefinitionData->TrailerDefinition());
     return pairs;
+}
+
+QByteArray FileBytes(const QString &Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every file below Folder with its bytes, by path.
+QHash<QString, QByteArray> FilesBelow(const QString &Folder)
+{
+    QHash<QString, QByteArray> files;
+    QDirIterator it(Folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, FileBytes(path));
+    }
+    return files;
 }
 
 struct Recorder : ICargoListSink, ICountryListSink {
@@ -471,6 +491,132 @@ private slots:
         QVERIFY(!session.UnknownDistancesThread());
     }
 
+    // Listing reads encrypted files through copies; only the load converts the quick-save, and it
+    // keeps the bytes the game wrote first, as a backup that restores byte for byte.
+    void loadKeepsTheOriginalForm_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("encrypted") << int(savegen::SaveForm::Encrypted) << "encrypted";
+        QTest::newRow("binary") << int(savegen::SaveForm::Binary) << "binary";
+    }
+    void loadKeepsTheOriginalForm()
+    {
+        QFETCH(int, form);
+        QFETCH(QString, word);
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 3000;
+        opt.Profiles = 1;
+        opt.Forms = {savegen::SaveForm(form)};
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        const QHash<QString, QByteArray> before = FilesBelow(dir.path());
+
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        QCOMPARE(session.ProfileList().Count(), 1);
+        QCOMPARE(session.ProfileList().At(0)->ProfileName(), QString("Kestrel Driver"));
+        QCOMPARE(FilesBelow(dir.path()), before);
+
+        const TProfileInfo &profile = *session.ProfileList().At(0);
+        const QString game = profile.GameFilePath();
+        const QByteArray original = before.value(game);
+        QVERIFY(!original.startsWith("SiiNunit"));
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        ProfileLoadResult result = session.LoadProfile(1, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QVERIFY(FileBytes(game).startsWith("SiiNunit"));
+        QCOMPARE(FileBytes(profile.ProfilePath() + "profile.sii"), before.value(profile.ProfilePath() + "profile.sii"));
+        const QStringList backups = ListBackups(profile);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(backups[0].endsWith(" original " + word + ".bak"), qPrintable(backups[0]));
+        QCOMPARE(result.OriginalBackup, BackupFolder(profile) + backups[0]);
+        QVERIFY(FileBytes(result.OriginalBackup) == original);
+
+        // Plain text now: a second load has nothing to keep.
+        result = session.LoadProfile(1, context);
+        QVERIFY(result.Loaded());
+        QVERIFY(result.OriginalBackup.isEmpty());
+        QCOMPARE(ListBackups(profile).size(), 1);
+
+        // Restored, game.sii is the game's own file again, byte for byte, and loads as before.
+        QCOMPARE(RestoreBackup(profile, backups[0], [](const QString &) { return true; }).Outcome,
+                 TBackupOutcome::Done);
+        QVERIFY(FileBytes(game) == original);
+        QVERIFY(session.LoadProfile(1, context).Loaded());
+        QCOMPARE(ListBackups(profile).size(), 1);
+    }
+
+    // Without a backup of the game's bytes the save is not converted and the profile not loaded.
+    void originalThatCannotBeKeptIsNotConverted()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 1000;
+        opt.Profiles = 1;
+        opt.Forms = {savegen::SaveForm::Encrypted};
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        const TProfileInfo &profile = *session.ProfileList().At(0);
+        const QByteArray original = FileBytes(profile.GameFilePath());
+        // A file where the backup folder should be.
+        WriteFile(profile.QuickSavePath() + "~Kestrovan Backups", "in the way");
+
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const ProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, ProfileLoadStatus::OriginalNotKept);
+        QVERIFY(!result.Error.isEmpty());
+        QVERIFY2(result.StatusText.startsWith("No profile loaded. The quick save of the profile \"Kestrel Driver\" was "
+                                              "left as the game wrote it"),
+                 qPrintable(result.StatusText));
+        QVERIFY(!session.IsProfileLoaded());
+        QVERIFY(FileBytes(profile.GameFilePath()) == original);
+    }
+
+    // Job offers without trailer definitions (saves from before the game had them): loaded, but
+    // the player is told that no job can be composed from it.
+    void saveTooOldForJobs()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 2000;
+        opt.Profiles = 1;
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        TProfileSession session;
+        SiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        const QString game = session.ProfileList().At(0)->GameFilePath();
+        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        ProfileLoadResult result = session.LoadProfile(1, context);
+        QVERIFY(result.Loaded());
+        QVERIFY(!result.SaveTooOldForJobs);
+
+        // The same save as the game wrote it in 2018: the offers name no trailer definition.
+        QByteArray old;
+        for (const QByteArray &line : FileBytes(game).split('\n'))
+            if (!line.trimmed().startsWith("trailer_definition:"))
+                old += line + '\n';
+        old.chop(1);
+        WriteFile(game, old);
+        result = session.LoadProfile(1, context);
+        QVERIFY(result.Loaded());
+        QVERIFY(result.SaveTooOldForJobs);
+        QCOMPARE(CompatibleCargoCount(catalogue.CargoInfoList), 0);
+        QCOMPARE(result.StatusText, QString("Profile \"Kestrel Driver\" loaded, but its quick save is too old for "
+                                            "composing jobs: its job offers name no trailers. Load it in a current "
+                                            "version of the game, make a new quick save and load the profile again."));
+        QVERIFY(!OffersNameNoTrailers(SaveOf({"SiiNunit", "{", "}"}))); // no offers at all: not this
+    }
+
     // Bad saves: a clear status, no profile, nothing changed on disk.
     void badSaves_data()
     {
@@ -523,6 +669,8 @@ private slots:
         QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
+        // A save the decrypter could not change needs no copy of its unchanged bytes.
+        QVERIFY(!QFileInfo::exists(dir.filePath("profiles/50/save/quicksave/~Kestrovan Backups")));
     }
 
     // The real save cut off in the middle of a line, as a crash while the game writes it leaves it.

@@ -238,6 +238,11 @@ private slots:
             QSKIP("decrypter not built");
         const SiiDecryptStatus status = ours.DecryptSiiFile(dir.filePath("enc.sii"));
         QCOMPARE(status, SiiDecryptStatus::NotDecoded);
+        // Without a scratch folder nothing is decoded, and no copy lands in the working folder.
+        QString readable;
+        QCOMPARE(ours.DecryptCopy(dir.filePath("enc.sii"), QString(), readable), SiiDecryptStatus::NotDecoded);
+        QCOMPARE(readable, dir.filePath("enc.sii"));
+        QVERIFY(!QFile::exists("enc.sii"));
     }
 
     void realEncryptedProfile()

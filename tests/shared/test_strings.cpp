@@ -32,6 +32,16 @@ private slots:
         QCOMPARE(UpperFirst("bRNO"), QString("BRNO"));
     }
 
+    // Tokens are lowered alike in every language: a Turkish locale must not make "I" a dotless "ı".
+    void asciiLowerIgnoresTheLocale()
+    {
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+        QCOMPARE(AsciiLower("Innsbruck ISTANBUL Italy_2"), QString("innsbruck istanbul italy_2"));
+        QCOMPARE(AsciiLower(QString::fromUtf8("Ärø İz")), QString::fromUtf8("Ärø İz"));
+        QLocale::setDefault(saved);
+    }
+
     void floatsWithEitherSeparator_data()
     {
         QTest::addColumn<QString>("locale");

@@ -1,8 +1,8 @@
 #include "sii_fixtures.h"
 
+#include "siicodec/aes256cbc.h"
 #include "siicodec/siicodec.h"
 
-#include <openssl/evp.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -65,16 +65,9 @@ Bytes MakeContainer(const Bytes &payload, const ContainerOptions &options)
     uint8_t iv[16];
     for (int i = 0; i < 16; ++i)
         iv[i] = static_cast<uint8_t>(options.ivSeed * 31 + i);
-    Bytes cipher(packed.size() + 16);
-    int written = 0;
-    int finalWritten = 0;
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, siicodec::ContainerKey().data(), iv);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    EVP_EncryptUpdate(ctx, cipher.data(), &written, packed.data(), static_cast<int>(packed.size()));
-    EVP_EncryptFinal_ex(ctx, cipher.data() + written, &finalWritten);
-    EVP_CIPHER_CTX_free(ctx);
-    cipher.resize(static_cast<size_t>(written + finalWritten));
+    Bytes cipher(packed.size());
+    if (!siicodec::Aes256Cbc::Encrypt(siicodec::ContainerKey(), std::span<const uint8_t, 16>(iv), packed, cipher))
+        throw std::runtime_error("the cipher failed");
     cipher.resize(cipher.size() - std::min(options.dropCipherBytes, cipher.size()));
 
     Bytes out = {'S', 'c', 's', 'C'};

@@ -126,6 +126,8 @@ private slots:
     void encryptedSaveLoadsGarbageDoesNot();
     void cutOffAndReadOnlySavesAreExplained();
     void lockedDepartureSurvivesProfileLoad();
+    void turkishLocaleKeepsCityTokens();
+    void saveTooOldForJobsIsToldSo();
     void screenshot();
 
 private:
@@ -782,6 +784,76 @@ void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
     QVERIFY(!form.ComboBox5->isEnabled() && !form.ComboBox6->isEnabled() && form.ComboBox7->isEnabled());
     for (int i = 0; i < form.ComboBox7->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(city));
+}
+
+// Under a Turkish locale "Innsbruck" lowered with the locale is "ınnsbruck", no city of the game:
+// the city lists carry each city's token, and the job is made from the tokens.
+void TestPlayerFlow::turkishLocaleKeepsCityTokens()
+{
+    QDir(FGameFolder).removeRecursively();
+    savegen::Catalogue cat = savegen::Catalogue::FromResources();
+    cat.Cities = {"innsbruck", "istanbul", "wien"};
+    savegen::Options options;
+    options.Lines = 3000;
+    options.Profiles = 1;
+    options.LastVisitedCity = "innsbruck";
+    QVERIFY(savegen::WriteGameFolder(cat, options, FGameFolder));
+
+    struct TurkishLocale {
+        QLocale Saved;
+        TurkishLocale() { QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey)); }
+        ~TurkishLocale() { QLocale::setDefault(Saved); }
+    } turkish;
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(form.ComboBox5->currentText(), QString("Austria"));
+    QCOMPARE(form.ComboBox6->currentText(), QString("Innsbruck"));
+    QCOMPARE(SelectedCityToken(form.ComboBox6), QString("innsbruck"));
+    QVERIFY(form.ComboBox7->count() > 0);
+
+    QVERIFY(player.Pick(form.ComboBox2, 0)); // all countries
+    const int istanbul = form.ComboBox3->findData("istanbul", kCityTokenRole);
+    QVERIFY(istanbul >= 0);
+    QCOMPARE(form.ComboBox3->itemText(istanbul), QString("Istanbul"));
+    QVERIFY(player.Pick(form.ComboBox3, istanbul));
+    QVERIFY(form.ComboBox4->count() > 0);
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(form.Button3->isEnabled());
+    QVERIFY(form.JvHTLabel1->text().contains("(Turkey)"));
+
+    player.Answer = mrYes; // a trailer bound to other countries may ask first
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    const TJobListDataSummary *job = player.State.JobList.At(0);
+    QCOMPARE(job->DepartureCity(), QString("innsbruck"));
+    QCOMPARE(job->DestinationCity(), QString("istanbul"));
+    QCOMPARE(job->DepartureCountry(), QString("Austria"));
+    QCOMPARE(job->DestinationCountry(), QString("Turkey"));
+    QCOMPARE(job->DepartureCompany(), form.ComboBox7->currentText());
+}
+
+void TestPlayerFlow::saveTooOldForJobsIsToldSo()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    QVERIFY(player.Start());
+    const TProfileInfo *profile = player.State.Session.ProfileList().At(0);
+    QByteArray old; // the offers as the game wrote them before it had trailer definitions
+    for (const QByteArray &line : FileBytes(profile->GameFilePath()).split('\n'))
+        if (!line.trimmed().startsWith("trailer_definition:"))
+            old += line + '\n';
+    QFile game(profile->GameFilePath());
+    QVERIFY(game.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    game.write(old);
+    game.close();
+
+    QVERIFY(player.PickProfile(1));
+    QCOMPARE(player.Status(),
+             player.State.Texts.Format(TLangText::StatusProfileTooOldForJobs, {profile->ProfileName()}));
+    QVERIFY(player.Status().contains("too old for composing jobs"));
+    QCOMPARE(player.FirstCompatibleCargo(), -1);
+    QVERIFY(!player.Form->Button3->isEnabled());
 }
 
 void TestPlayerFlow::screenshot()

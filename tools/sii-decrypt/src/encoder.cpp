@@ -2,8 +2,8 @@
 #include "siicodec/encoder.h"
 
 #include "decode_failure.h"
+#include "siicodec/aes256cbc.h"
 
-#include <openssl/evp.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -550,13 +550,7 @@ Result EncryptContainer(std::span<const uint8_t> payload, std::span<const uint8_
         file.push_back(uint8_t(size >> (8 * i)));
     const size_t header = file.size();
     file.resize(header + packed.size());
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    int written = 0;
-    const bool ok = ctx && EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, ContainerKey().data(), iv.data()) == 1 &&
-                    EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-                    EVP_EncryptUpdate(ctx, file.data() + header, &written, packed.data(), int(packed.size())) == 1 &&
-                    size_t(written) == packed.size();
-    EVP_CIPHER_CTX_free(ctx);
+    const bool ok = Aes256Cbc::Encrypt(ContainerKey(), iv, packed, std::span<uint8_t>(file).subspan(header));
     if (!ok) {
         file.clear();
         return {Status::Unsupported, "the payload could not be encrypted"};

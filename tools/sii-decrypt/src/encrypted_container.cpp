@@ -3,11 +3,11 @@
 #include "byte_reader.h"
 #include "decode_failure.h"
 
-#include <openssl/evp.h>
+#include "siicodec/aes256cbc.h"
+
 #include <zlib.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace siicodec {
 
@@ -20,10 +20,6 @@ constexpr size_t kIvOffset = 36;
 constexpr size_t kSizeOffset = 52;
 constexpr size_t kBlock = 16;
 constexpr size_t kTrustedInflateRatio = 16;
-
-struct CipherContextDeleter {
-    void operator()(EVP_CIPHER_CTX *ctx) const { EVP_CIPHER_CTX_free(ctx); }
-};
 
 } // namespace
 
@@ -49,19 +45,9 @@ void EncryptedContainer::Decrypt(std::span<const uint8_t> file, std::vector<uint
     if (cipher.size() > size_t(INT32_MAX) - kBlock)
         Fail(Status::Unsupported, "the encrypted file is too large");
 
-    std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter> ctx(EVP_CIPHER_CTX_new());
-    plain.resize(cipher.size() + kBlock);
-    int written = 0;
-    int finalWritten = 0;
-    // The padding is checked by hand below, so that a bad one gets its own message.
-    const bool ok =
-        ctx && EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, kKey, file.data() + kIvOffset) == 1 &&
-        EVP_CIPHER_CTX_set_padding(ctx.get(), 0) == 1 &&
-        EVP_DecryptUpdate(ctx.get(), plain.data(), &written, cipher.data(), static_cast<int>(cipher.size())) == 1 &&
-        EVP_DecryptFinal_ex(ctx.get(), plain.data() + written, &finalWritten) == 1;
-    if (!ok)
+    plain.resize(cipher.size());
+    if (!Aes256Cbc::Decrypt(Key(), file.subspan<kIvOffset, 16>(), cipher, plain))
         Fail(Status::Damaged, "the encrypted file could not be decrypted");
-    plain.resize(static_cast<size_t>(written + finalWritten));
 
     const uint8_t pad = plain.empty() ? 0 : plain.back();
     bool padOk = pad >= 1 && pad <= kBlock && pad <= plain.size();

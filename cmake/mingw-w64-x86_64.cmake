@@ -1,0 +1,20 @@
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KVN_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${KVN_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${KVN_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${KVN_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KVN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Everything linked in: the .exe runs with no DLL beside it (libgcc, libstdc++, winpthread, zlib).
+set(ZLIB_USE_STATIC_LIBS ON)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# ctest in the cross build runs the tests under Wine when it is there.
+find_program(KVN_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(KVN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KVN_WINE})
+endif()
