@@ -8,6 +8,8 @@
 #include "ui/programstate.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QScreen>
 
 int main(int argc, char **argv)
 {
@@ -31,6 +33,10 @@ int main(int argc, char **argv)
     kvn::TFormMain formMain(state, loadSequence);
     state.Texts.LoadInterfaceTexts(state.ProgramFolder, state.LanguageCode);
     formMain.ApplyInterfaceTexts();
+    // At a high display scaling the designed pixels may not fit the screen; a desktop font
+    // larger than the designed one makes the window grow with it.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        formMain.FitToScreen(screen->availableGeometry(), QFontInfo(QApplication::font()).pixelSize());
     formMain.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
+#include "jobs/assemblejob.h"
 #include "savegame/companies.h"
 #include "shared/strings.h"
 
@@ -98,7 +99,8 @@ QString TRandomJobGenerator::PickCity(const TRandomBox &Box, const TCountryInfo 
     return cities.at(Draw(int(cities.size())));
 }
 
-QString TRandomJobGenerator::PickCompany(const TRandomBox &Box, const QString &City, const QString &Current) const
+QString TRandomJobGenerator::PickCompany(const TRandomBox &Box, const QString &City, const QString &Current,
+                                         bool NeedsOffer) const
 {
     if (Box.Locked && !Current.isEmpty())
         return Current;
@@ -107,7 +109,7 @@ QString TRandomJobGenerator::PickCompany(const TRandomBox &Box, const QString &C
     std::vector<const TCompanyInfo *> present;
     for (int i = 0; i < FWorld.Companies.Count(); ++i) {
         const TCompanyInfo *company = FWorld.Companies.At(i);
-        if (company && company->HasCity(City))
+        if (company && company->HasCity(City) && (!NeedsOffer || BranchHasOffer(company->CompanyName(), City)))
             present.push_back(company);
     }
     if (present.empty())
@@ -131,21 +133,67 @@ const TCargoInfo *TRandomJobGenerator::PickCargo(const TRandomBox &Box, const QS
 }
 
 PTrailerDefinitionItem TRandomJobGenerator::PickTrailer(const TRandomBox &Box, const TCargoInfo &Cargo,
-                                                        const QString &Current) const
+                                                        const QString &Current, const QString &DepartureCountry) const
 {
+    const auto allowed = [&DepartureCountry](const TTrailerDefinitionData &Trailer) {
+        return DepartureCountry.isEmpty() || TrailerAllowedInCountry(Trailer, DepartureCountry);
+    };
     std::vector<PTrailerDefinitionItem> items;
     for (const auto &item : Cargo.TrailerDefinitionList())
         if (item && item->TrailerDefinitionData)
             items.push_back(item.get());
+    if (Box.Locked && !Current.isEmpty()) {
+        // A locked trailer the cargo does not offer, or that may not start in this country,
+        // gives no trailer, never one of another cargo.
+        for (PTrailerDefinitionItem item : items)
+            if (item->TrailerDefinitionData->TrailerDefinition() == Current)
+                return allowed(*item->TrailerDefinitionData) ? item : nullptr;
+        return nullptr;
+    }
+    // A trailer bound to other countries would only make "Add job" warn that the game refuses it.
+    std::erase_if(items, [&](PTrailerDefinitionItem Item) { return !allowed(*Item->TrailerDefinitionData); });
     if (items.empty())
         return nullptr;
-    if (!Box.Locked || Current.isEmpty())
-        return items[size_t(Draw(int(items.size())))];
-    // A locked trailer the cargo does not offer gives no trailer, never one of another cargo.
-    for (PTrailerDefinitionItem item : items)
-        if (item->TrailerDefinitionData->TrailerDefinition() == Current)
-            return item;
-    return nullptr;
+    return items[size_t(Draw(int(items.size())))];
+}
+
+bool TRandomJobGenerator::BranchHasOffer(const QString &Company, const QString &City) const
+{
+    return !FWorld.FreeOffers || FWorld.FreeOffers(Company, City) > 0;
+}
+
+bool TRandomJobGenerator::RouteUsable(const TRandomRoute &Route) const
+{
+    if (!Route.Complete())
+        return false;
+    // A company cannot send a job to its own branch.
+    if (Route.DepartureCompany == Route.DestinationCompany && SameText(Route.DepartureCity, Route.DestinationCity))
+        return false;
+    return BranchHasOffer(Route.DepartureCompany, Route.DepartureCity);
+}
+
+bool TRandomJobGenerator::RouteKeepsLocks(const TRandomRoute &Route, const TRandomJobSelection &Selection) const
+{
+    const auto keeps = [](const TRandomBox &CountryBox, const TRandomBox &CityBox, const TRandomBox &CompanyBox,
+                          const QString &Country, const QString &City, const QString &Company) {
+        if (CountryBox.Locked && CountryBox.ItemIndex > 0 && !SameText(CountryBox.Text, Country))
+            return false;
+        if (CityBox.Locked && !CityBox.Text.isEmpty() && !SameText(CityBox.Text, City))
+            return false;
+        return !(CompanyBox.Locked && !CompanyBox.Text.isEmpty() && CompanyBox.Text != Company);
+    };
+    return keeps(Selection.DepartureCountry, Selection.DepartureCity, Selection.DepartureCompany,
+                 Route.DepartureCountry, Route.DepartureCity, Route.DepartureCompany) &&
+           keeps(Selection.DestinationCountry, Selection.DestinationCity, Selection.DestinationCompany,
+                 Route.DestinationCountry, Route.DestinationCity, Route.DestinationCompany);
+}
+
+QString TRandomJobGenerator::TrailerCountry(const TRandomRoute &Route, const TRandomJobSelection &Selection) const
+{
+    if (Selection.DepartureCountry.Locked && Selection.DepartureCountry.ItemIndex <= 0)
+        if (const TCountryInfo *country = FWorld.Countries.FindCountryOfCity(AsciiLower(Route.DepartureCity)))
+            return country->Country();
+    return Route.DepartureCountry;
 }
 
 TRandomJobGenerator::TCurrent TRandomJobGenerator::CurrentOf(const TRandomJobSelection &Selection) const
@@ -165,18 +213,19 @@ TRandomRoute TRandomJobGenerator::PickRoute(bool Random, const QString &Departur
                                             const TRandomJobSelection &Selection, const TCurrent &Current) const
 {
     TRandomRoute route;
-    const auto side = [&](const TRandomBox &CountryBox, const TRandomBox &CityBox, const TRandomBox &CompanyBox,
-                          const QString &CurrentCountryName, const QString &City, const QString &CurrentCompany,
-                          QString &CountryOut, QString &CityOut, QString &CompanyOut) {
+    const auto side = [&](bool Departure, const TRandomBox &CountryBox, const TRandomBox &CityBox,
+                          const TRandomBox &CompanyBox, const QString &CurrentCountryName, const QString &City,
+                          const QString &CurrentCompany, QString &CountryOut, QString &CityOut, QString &CompanyOut) {
         const TCountryInfo *country =
             Random ? PickCountry(CountryBox, CurrentCountryName) : FWorld.Countries.FindCountryOfCity(City);
         CountryOut = country ? country->Country() : QString();
         CityOut = Random ? PickCity(CityBox, country, City) : City;
-        CompanyOut = PickCompany(CompanyBox, CityOut, CurrentCompany);
+        CompanyOut = PickCompany(CompanyBox, CityOut, CurrentCompany, Departure);
     };
-    side(Selection.DepartureCountry, Selection.DepartureCity, Selection.DepartureCompany, Current.DepartureCountry,
-         DepartureCity, Current.DepartureCompany, route.DepartureCountry, route.DepartureCity, route.DepartureCompany);
-    side(Selection.DestinationCountry, Selection.DestinationCity, Selection.DestinationCompany,
+    side(true, Selection.DepartureCountry, Selection.DepartureCity, Selection.DepartureCompany,
+         Current.DepartureCountry, DepartureCity, Current.DepartureCompany, route.DepartureCountry, route.DepartureCity,
+         route.DepartureCompany);
+    side(false, Selection.DestinationCountry, Selection.DestinationCity, Selection.DestinationCompany,
          Current.DestinationCountry, DestinationCity, Current.DestinationCompany, route.DestinationCountry,
          route.DestinationCity, route.DestinationCompany);
     if (FWorld.Distances && !route.DepartureCity.isEmpty() && !route.DestinationCity.isEmpty())
@@ -233,73 +282,92 @@ bool TRandomJobGenerator::CargoPasses(const TCargoInfo &Cargo, const TTrailerDef
 TRandomJobResult TRandomJobGenerator::GenerateRandomJob(const TRandomJobSelection &Selection,
                                                         const TRandomJobPause &Pause)
 {
+    return GenerateRandomJob([&Selection] { return Selection; }, Pause);
+}
+
+TRandomJobResult TRandomJobGenerator::GenerateRandomJob(const TRandomJobSelectionSource &Source,
+                                                        const TRandomJobPause &Pause)
+{
     TRandomJobResult result;
-    const TCurrent current = CurrentOf(Selection);
-    const int urgency =
-        Selection.Urgency.Locked ? std::clamp(Selection.Urgency.ItemIndex, 0, kMaxUrgency) : Draw(kMaxUrgency + 1);
+    const TRandomJobSelection first = Source();
+    const int drawnUrgency =
+        first.Urgency.Locked ? std::clamp(first.Urgency.ItemIndex, 0, kMaxUrgency) : Draw(kMaxUrgency + 1);
+    // Each attempt first pauses (the window answers, and the player may close a lock meanwhile),
+    // then reads the boxes again: a lock counts from the attempt after it was closed.
+    TRandomJobSelection selection = first;
     const auto goOn = [&] {
         ++result.Attempts;
-        return !Pause || Pause();
+        if (Pause && !Pause())
+            return false;
+        selection = Source();
+        return true;
     };
 
-    TRandomRoute route;
     for (;;) {
-        if (!goOn())
-            return result;
-        if (FOptions.MinDistanceActive && FOptions.MinDistance > 0) {
-            route = PickRoute(true, current.DepartureCity, current.DestinationCity, Selection, current);
-            // An unknown distance (none, or the placeholder) shows nothing about the tour's
-            // length, so it never passes for a long one.
-            if (route.Complete() && !IsUnknownDistance(route.Distance.KM) && route.Distance.KM >= FOptions.MinDistance)
-                break;
-        } else if (FOptions.GetMaxPossibleTour) {
-            const TDistanceData *longest = LongestTour(Selection);
-            if (longest)
-                route = PickRoute(false, longest->Departure(), longest->Destination(), Selection, current);
-            if (!longest || !route.Complete()) {
-                result.Outcome = TRandomJobOutcome::NoLongestTour;
+        TRandomRoute route;
+        for (;;) {
+            if (!goOn())
                 return result;
-            }
-            break;
-        } else {
-            route = PickRoute(true, current.DepartureCity, current.DestinationCity, Selection, current);
-            if (route.Complete())
+            const TCurrent current = CurrentOf(selection);
+            if (FOptions.MinDistanceActive && FOptions.MinDistance > 0) {
+                route = PickRoute(true, current.DepartureCity, current.DestinationCity, selection, current);
+                // An unknown distance (none, or the placeholder) shows nothing about the tour's
+                // length, so it never passes for a long one.
+                if (RouteUsable(route) && !IsUnknownDistance(route.Distance.KM) &&
+                    route.Distance.KM >= FOptions.MinDistance)
+                    break;
+            } else if (FOptions.GetMaxPossibleTour) {
+                const TDistanceData *longest = LongestTour(selection);
+                if (longest)
+                    route = PickRoute(false, longest->Departure(), longest->Destination(), selection, current);
+                if (!longest || !RouteUsable(route)) {
+                    result.Outcome = TRandomJobOutcome::NoLongestTour;
+                    return result;
+                }
                 break;
+            } else {
+                route = PickRoute(true, current.DepartureCity, current.DestinationCity, selection, current);
+                if (RouteUsable(route))
+                    break;
+            }
         }
-    }
 
-    QString cargoName = Selection.Cargo.Text;
-    for (;;) {
-        if (!goOn())
+        for (;;) {
+            if (!goOn())
+                return result;
+            // A lock closed since the route was drawn holds another value: draw the route again.
+            if (!RouteKeepsLocks(route, selection))
+                break;
+            const TCargoInfo *picked = PickCargo(selection.Cargo, selection.Cargo.Text);
+            if (!picked)
+                continue;
+            // The job refers to the first cargo of that name, as every look-up by name does.
+            TCargoInfo *cargo = FindCargo(FWorld.Cargos, picked->CargoName());
+            if (!cargo)
+                continue;
+            const PTrailerDefinitionItem trailer =
+                PickTrailer(selection.Trailer, *cargo, selection.Trailer.Text, TrailerCountry(route, selection));
+            if (!trailer || !CargoPasses(*cargo, *trailer))
+                continue;
+
+            auto job = std::make_unique<TJobListDataSummary>();
+            job->SetID(GenerateJobID());
+            job->SetDepartureCountry(route.DepartureCountry);
+            job->SetDepartureCity(route.DepartureCity);
+            job->SetDepartureCompany(route.DepartureCompany);
+            job->SetDestinationCountry(route.DestinationCountry);
+            job->SetDestinationCity(route.DestinationCity);
+            job->SetDestinationCompany(route.DestinationCompany);
+            job->SetDistanceDataResult(route.Distance);
+            job->SetDistanceIsUnknown(IsUnknownDistance(route.Distance.KM));
+            job->SetCargoInfo(cargo);
+            job->SetTrailerDefinitionData(trailer);
+            job->SetCargoUrgency(selection.Urgency.Locked ? std::clamp(selection.Urgency.ItemIndex, 0, kMaxUrgency)
+                                                          : drawnUrgency);
+            result.Outcome = TRandomJobOutcome::Found;
+            result.Job = std::move(job);
             return result;
-        const TCargoInfo *picked = PickCargo(Selection.Cargo, cargoName);
-        if (!picked)
-            continue;
-        cargoName = picked->CargoName();
-        // The job refers to the first cargo of that name, as every look-up by name does.
-        TCargoInfo *cargo = FindCargo(FWorld.Cargos, cargoName);
-        if (!cargo)
-            continue;
-        const PTrailerDefinitionItem trailer = PickTrailer(Selection.Trailer, *cargo, Selection.Trailer.Text);
-        if (!trailer || !CargoPasses(*cargo, *trailer))
-            continue;
-
-        auto job = std::make_unique<TJobListDataSummary>();
-        job->SetID(GenerateJobID());
-        job->SetDepartureCountry(route.DepartureCountry);
-        job->SetDepartureCity(route.DepartureCity);
-        job->SetDepartureCompany(route.DepartureCompany);
-        job->SetDestinationCountry(route.DestinationCountry);
-        job->SetDestinationCity(route.DestinationCity);
-        job->SetDestinationCompany(route.DestinationCompany);
-        job->SetDistanceDataResult(route.Distance);
-        job->SetDistanceIsUnknown(IsUnknownDistance(route.Distance.KM));
-        job->SetCargoInfo(cargo);
-        job->SetTrailerDefinitionData(trailer);
-        job->SetCargoUrgency(urgency);
-        result.Outcome = TRandomJobOutcome::Found;
-        result.Job = std::move(job);
-        return result;
+        }
     }
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int TextCount = static_cast<int>(TLangText::Count);
 
-// These English texts are the product's wording, typing slips included ("Curently", "occured"):
+// These English texts are the product's wording, typing slips included ("occured"):
 // translators and existing users know them in exactly this form.
 constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::CaptionWarning, TLangSection::Msgbox, "caption-warning", u"Warning", nullptr, TWidgetTextKind::None},
@@ -46,6 +46,14 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::MsgDecrypterNotFound, TLangSection::Msgbox, "msg-decrypter-not-found",
      u"An error occured!\r\n\r\nThe file \"SII_Decrypt.exe\" is missing.\r\n\r\nWithout this file encrypted game files "
      u"can't be decrypted.\r\n\r\nPlease re-download the program from a trusted source to solve this problem.",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgNoJobOfferLeft, TLangSection::Msgbox, "msg-no-job-offer-left",
+     u"The company \"%s\" in \"%s\" has %d job offers in this save, and %d jobs are queued for it already.\r\nEvery "
+     u"job needs an offer of its own: this one could not be saved.\r\n\r\nDo you want to add it anyway?",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::MsgSameCompanyWarning, TLangSection::Msgbox, "msg-same-company-warning",
+     u"Departure and destination are the same company in the same city.\r\nThe game never offers a job like "
+     u"this.\r\n\r\nDo you want to add it anyway?",
      nullptr, TWidgetTextKind::None},
     {TLangText::BoxStep1, TLangSection::Main, "box-step-1", u"Step 1 - Choose a profile", "GroupBox1",
      TWidgetTextKind::Caption},
@@ -110,7 +118,7 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::BoxPreviousJobs, TLangSection::Main, "box-previous-jobs", u"Previous jobs", "GroupBox4",
      TWidgetTextKind::Caption},
     {TLangText::LabelJobHistoryEmpty, TLangSection::Main, "label-job-history-empty",
-     u"Curently there are no jobs in the history.", "Label13", TWidgetTextKind::Caption},
+     u"Currently there are no jobs in the history.", "Label13", TWidgetTextKind::Caption},
     {TLangText::ButtonDeleteHistory, TLangSection::Main, "button-delete-history", u"Delete history", "Button9",
      TWidgetTextKind::Caption},
     {TLangText::LabelSelectAProfile, TLangSection::Main, "label-select-a-profile", u"Select a profile", nullptr,
@@ -199,6 +207,16 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      nullptr, TWidgetTextKind::None},
     {TLangText::JobHistoryNotWritten, TLangSection::Main, "job-history-not-written",
      u"The jobs are in your save, but the job history could not be updated: %s", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusNoGameDirectoryFoundLinux, TLangSection::Main, "status-no-game-directory-found-linux",
+     u"Error. There is no folder \"Euro Truck Simulator 2\" in ~/.local/share or in a Steam library!", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::StatusRandomJobNothingFoundYet, TLangSection::Main, "status-random-job-nothing-found-yet",
+     u"No job that meets the randomiser options found yet. Still searching; \"Cancel\" stops the search.", nullptr,
+     TWidgetTextKind::None},
+    {TLangText::ButtonOpenProfileInFileManager, TLangSection::Main, "button-open-profile-in-file-manager",
+     u"Open in file manager", nullptr, TWidgetTextKind::None},
+    {TLangText::LabelCompanyWithoutOffers, TLangSection::Main, "label-company-without-offers",
+     u"No job offers in this save: no job can start here", nullptr, TWidgetTextKind::None},
     {TLangText::BackupRestoreSavegame, TLangSection::Main, "backup-restore-savegame", u"Restore an old savegame backup",
      nullptr, TWidgetTextKind::None},
     {TLangText::BackupRestoreDeleteAllBackups, TLangSection::Main, "backup-restore-delete-all-backups",
@@ -224,8 +242,8 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"Trailer weight is %d t. Including cargo it weighs %d t", nullptr, TWidgetTextKind::None},
     {TLangText::LabelJobPreviewDistanceUnknownHelpImprove, TLangSection::Main,
      "label-job-preview-distance-unknown-help-improve",
-     u"<font color=\"#0000d9\"><b>Distance <b>unknown</b></font>. Help to improve this tool. Click on the smiley on "
-     u"the bottom right to learn more.",
+     u"<font color=\"#0000d9\"><b>Distance <b>unknown</b></font>. Help to improve this tool: \"Show options / "
+     u"history\", then the smiley.",
      nullptr, TWidgetTextKind::None},
     {TLangText::LabelJobPreviewCargoMaxDistance, TLangSection::Main, "label-job-preview-cargo-max-distance",
      u"Warning: the <font color=\"#0000d9\"><b>maximum distance</b></font> for this cargo type is set by the game to "

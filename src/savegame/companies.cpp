@@ -4,6 +4,7 @@
 #include "shared/strings.h"
 
 #include <QHash>
+#include <algorithm>
 
 namespace kvn {
 
@@ -28,6 +29,43 @@ int TCompanyList::BranchCount() const
         branches += int(company->CityList().size());
     return branches;
 }
+
+namespace {
+
+// Counts the offers of every branch unit ("company : company.volatile.<company>.<city> {") the
+// way the writer takes them over: entries that name an offer, not "null". One pass over the units.
+void CountBranchOffers(const GameSaveLines &Save, const QHash<QString, TCompanyInfo *> &ByName)
+{
+    const QString header = QStringLiteral("company : company.volatile.");
+    const int lines = Save.Count();
+    for (int h = Save.FindLineFrom(header, 0); h >= 0; h = Save.FindLineFrom(header, h + 1)) {
+        const QStringView trimmed = TrimmedView(Save.Line(h));
+        const QStringView link = trimmed.sliced(header.size()).split(u' ').first();
+        const qsizetype dot = link.indexOf(u'.');
+        if (dot <= 0)
+            continue;
+        TCompanyInfo *company = ByName.value(link.first(dot).toString(), nullptr);
+        if (!company)
+            continue;
+        int offers = 0;
+        int i = h + 1;
+        for (; i < lines; ++i) {
+            const QStringView t = TrimmedView(Save.Line(i));
+            if (t.startsWith(u'}'))
+                break;
+            if (!t.startsWith(u"job_offer["))
+                continue;
+            const qsizetype colon = t.indexOf(u':');
+            const QStringView value = colon < 0 ? QStringView() : t.sliced(colon + 1).trimmed();
+            if (!value.isEmpty() && value != u"null")
+                ++offers;
+        }
+        company->SetOfferCount(link.sliced(dot + 1).toString(), offers);
+        h = std::max(h, i - 1); // the next unit starts after this one
+    }
+}
+
+} // namespace
 
 void LoadCompaniesFromGameFile(const GameSaveLines &Save, TCompanyList &List)
 {
@@ -68,6 +106,7 @@ void LoadCompaniesFromGameFile(const GameSaveLines &Save, TCompanyList &List)
         }
         known->AddCity(city);
     }
+    CountBranchOffers(Save, byName);
 }
 
 } // namespace kvn

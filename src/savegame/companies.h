@@ -3,6 +3,7 @@
 
 #include "catalogue/trailers.h"
 
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -20,10 +21,15 @@ public:
     const QStringList &CityList() const { return FCityList.Items(); }
     bool HasCity(const QString &City) const { return FCityList.Contains(City); }
     void AddCity(const QString &City) { FCityList.Add(City); }
+    // The job offers the game generated for the branch in City, which "Save all jobs" can take
+    // over; 0 for a branch without any (truck dealers and the like).
+    int OfferCount(const QString &City) const { return FOfferCounts.value(City.toLower(), 0); }
+    void SetOfferCount(const QString &City, int Count) { FOfferCounts.insert(City.toLower(), Count); }
 
 private:
     QString FCompanyName;
     TCaseInsensitiveSortedList FCityList;
+    QHash<QString, int> FOfferCounts;
 };
 
 // Companies in order of first appearance in the save.
@@ -43,8 +49,9 @@ private:
     std::vector<std::unique_ptr<TCompanyInfo>> FItems;
 };
 
-// Replaces the content of List with the companies of the save's "companies[i]: " items. A save
-// always starts from an empty list: companies of an earlier profile must not be offered for this one.
+// Replaces the content of List with the companies of the save's "companies[i]: " items, each
+// branch with the number of job offers its company unit holds. A save always starts from an
+// empty list: companies of an earlier profile must not be offered for this one.
 void LoadCompaniesFromGameFile(const GameSaveLines &Save, TCompanyList &List);
 
 } // namespace kvn

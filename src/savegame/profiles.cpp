@@ -152,7 +152,17 @@ const char *ProfileSearchStatusKey(const ProfileSearchResult &Result)
 {
     if (Result.Count > 0)
         return "status-profiles-and-meta-loaded";
-    return Result.GameFolderExists ? "status-no-profiles-found" : "status-no-game-directory-found";
+    return Result.GameFolderExists ? "status-no-profiles-found" : NoGameFolderStatusKey();
+}
+
+const char *NoGameFolderStatusKey()
+{
+#ifdef Q_OS_WIN
+    return "status-no-game-directory-found";
+#else
+    // The game's folder is not in a documents folder here; the text says where it was looked for.
+    return "status-no-game-directory-found-linux";
+#endif
 }
 
 } // namespace kvn

@@ -98,5 +98,7 @@ inline int ProfileCount(const TProfileList &List)
 const char *ProfileCountLabelKey(int Count);
 // Language key of the start-up status after a search.
 const char *ProfileSearchStatusKey(const ProfileSearchResult &Result);
+// Language key of the status when the game's folder was not found, in this platform's words.
+const char *NoGameFolderStatusKey();
 
 } // namespace kvn

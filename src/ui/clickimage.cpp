@@ -1,6 +1,7 @@
 #include "ui/clickimage.h"
 
 #include <QMouseEvent>
+#include <QResizeEvent>
 
 namespace kvn {
 
@@ -12,7 +13,24 @@ TClickImage::TClickImage(QWidget *Parent) : QLabel(Parent)
 
 void TClickImage::SetPicture(const QPixmap &Picture)
 {
-    setPixmap(Picture);
+    FPicture = Picture;
+    ShowPicture();
+}
+
+void TClickImage::ShowPicture()
+{
+    const QSize room = contentsRect().size();
+    const QSize size = FPicture.deviceIndependentSize().toSize();
+    if (FPicture.isNull() || room.isEmpty() || (size.width() <= room.width() && size.height() <= room.height()))
+        setPixmap(FPicture);
+    else
+        setPixmap(FPicture.scaled(room * FPicture.devicePixelRatio(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void TClickImage::resizeEvent(QResizeEvent *Event)
+{
+    QLabel::resizeEvent(Event);
+    ShowPicture();
 }
 
 void TClickImage::mouseReleaseEvent(QMouseEvent *Event)

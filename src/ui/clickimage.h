@@ -10,7 +10,8 @@ class TClickImage : public QLabel {
 public:
     explicit TClickImage(QWidget *Parent = nullptr);
 
-    // Shows Picture centred in the image; a null picture leaves the image empty.
+    // Shows Picture centred in the image, made smaller where the image is (a layout scaled down
+    // to fit the screen); a null picture leaves the image empty.
     void SetPicture(const QPixmap &Picture);
 
 signals:
@@ -18,6 +19,11 @@ signals:
 
 protected:
     void mouseReleaseEvent(class QMouseEvent *Event) override;
+    void resizeEvent(class QResizeEvent *Event) override;
+
+private:
+    void ShowPicture();
+    QPixmap FPicture;
 };
 
 } // namespace kvn

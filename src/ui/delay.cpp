@@ -1,9 +1,10 @@
 #include "ui/delay.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace kvn {
 
@@ -22,16 +23,23 @@ void Delay(int Milliseconds, bool ProcessMessages)
 {
     if (Milliseconds <= 0)
         return;
-    QDeadlineTimer deadline(Milliseconds);
-    while (!deadline.hasExpired()) {
-        if (QCoreApplication::closingDown())
-            return;
-        const int left = static_cast<int>(deadline.remainingTime());
-        if (ProcessMessages && QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, left > 0 ? left : 1);
-        else
-            QThread::msleep(static_cast<unsigned long>(left > 0 ? left : 1));
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!ProcessMessages || !app || QThread::currentThread() != app->thread()) {
+        QThread::msleep(static_cast<unsigned long>(Milliseconds));
+        return;
     }
+    if (QCoreApplication::closingDown())
+        return;
+    // The thread sleeps in the event loop until input or the timer wakes it; polling the queue
+    // in a loop instead kept a whole core busy for the length of every wait.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    timer.start(Milliseconds);
+    loop.exec();
 }
 
 } // namespace kvn

@@ -4,6 +4,8 @@
 #include "lang/textformat.h"
 #include "ui/clickimage.h"
 #include "ui/dbinformation.h"
+#include "ui/layoutscale.h"
+#include "ui/optionsslide.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 #include "ui/versioninfo.h"
@@ -26,6 +28,8 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <algorithm>
+#include <cmath>
 
 namespace kvn {
 
@@ -348,6 +352,10 @@ void TFormMain::ApplyInterfaceTexts()
             label->setText(entry.Text);
         }
     }
+#ifndef Q_OS_WIN
+    // Explorer is the Windows name; elsewhere the button opens the folder in the file manager.
+    Button4->setText(MainText(QStringLiteral("button-open-profile-in-file-manager")));
+#endif
     FitFontToTexts();
 }
 
@@ -388,11 +396,45 @@ bool TFormMain::TextsFit(const QFont &Font) const
 void TFormMain::FitFontToTexts()
 {
     // The layout is fixed in pixels; a wider face or a long translation could cut texts off, so
-    // the font steps down a pixel at a time until every text fits, but never below 8 pixels.
+    // the font steps down a pixel at a time until every text fits, but never below 8 pixels (of
+    // the designed layout).
     QFont fitted = font();
-    while (fitted.pixelSize() > 8 && !TextsFit(fitted))
+    fitted.setPixelSize(std::max(1, int(std::lround(kDesignedFontPixels * FLayoutScale))));
+    const int smallest = std::max(6, int(std::lround(8 * FLayoutScale)));
+    while (fitted.pixelSize() > smallest && !TextsFit(fitted))
         fitted.setPixelSize(fitted.pixelSize() - 1);
     setFont(fitted);
+}
+
+void TFormMain::FitToScreen(const QRect &Available, int DesktopFontPixels)
+{
+    const QSize designed(kDesignedWidth, kDesignedHeight);
+    // The title bar and borders the window system adds around the window.
+    const QSize frame(16, 40);
+    const double scale = LayoutScaleFor(designed, frame, Available, DesktopFontPixels, kDesignedFontPixels);
+    const bool open = width() > FCollapsedWidth;
+    if (!FScaler)
+        FScaler = std::make_unique<TLayoutScaler>(this);
+    FScaler->Apply(scale);
+    FLayoutScale = scale;
+    FCollapsedWidth = int(std::lround((kDesignedWidth - kOptionsStripWidth) * scale));
+    const int openWidth = int(std::lround(kDesignedWidth * scale));
+    if (FOptionsSlide)
+        FOptionsSlide->SetWidths(FCollapsedWidth, openWidth);
+    setFixedSize(open ? openWidth : FCollapsedWidth, int(std::lround(kDesignedHeight * scale)));
+    FitFontToTexts();
+    if (Available.isValid()) {
+        // Centred for the open window, so that sliding open keeps it on the screen.
+        const QSize whole(openWidth + frame.width(), height() + frame.height());
+        const int left = Available.left() + std::max(0, (Available.width() - whole.width()) / 2);
+        const int top = Available.top() + std::max(0, (Available.height() - whole.height()) / 2);
+        move(left, top);
+    }
+}
+
+int TFormMain::OpenWidth() const
+{
+    return FOptionsSlide ? FOptionsSlide->OpenWidth() : kDesignedWidth;
 }
 
 QString TFormMain::MainText(const QString &Key) const
@@ -406,7 +448,9 @@ void TFormMain::SetTextFader(const QString &Text, bool DoAnimate)
     TextFader1->ClearLines();
     if (DoAnimate)
         TextFader1->AddLine(QString());
-    TextFader1->AddLine(Text);
+    // The status texts are the program's own, paths among them (C:\Users\...): shown as they
+    // stand, not read as the fader's escapes.
+    TextFader1->AddLine(TTextFader::EscapeLine(Text));
     TextFader1->SetActive(true);
 }
 

@@ -37,6 +37,7 @@ class TJobHistoryViewAdapter;
 class TJobListViewAdapter;
 class TJobTreeModel;
 class TWindowSlide;
+class TLayoutScaler;
 class TLoadSteps;
 struct ProfileLoadResult;
 class TTextFader;
@@ -49,6 +50,8 @@ public:
     static constexpr int kDesignedWidth = 1305;
     static constexpr int kDesignedHeight = 698;
     static constexpr int kOptionsStripWidth = 345;
+    // The window font's size the layout was drawn for: Tahoma 8 pt at 96 dots per inch.
+    static constexpr int kDesignedFontPixels = 11;
 
     TFormMain(TProgramState &State, TLoadSteps &LoadSteps, QWidget *Parent = nullptr);
     ~TFormMain() override;
@@ -61,6 +64,15 @@ public:
 
     // Starts the loading sequence on the thread pool and returns at once.
     void LoadCode(bool ProfilesOnly);
+
+    // Scales the whole layout so that the window, slid open, fits the Available screen area, and
+    // grows it with a desktop font larger than the designed 11 pixels. The program calls it with
+    // the screen the window opens on before showing the window; without it the window keeps the
+    // designed pixels.
+    void FitToScreen(const QRect &Available, int DesktopFontPixels);
+    double LayoutScale() const { return FLayoutScale; }
+    // The width with the options strip slid open.
+    int OpenWidth() const;
 
     bool FormInitialised() const { return FFormInitialised; }
     bool LoadingData() const { return FLoadingData; }
@@ -208,6 +220,10 @@ public:
     // "Add job" and "Save all jobs".
     void Button3Click();
     void Button5Click();
+    // Asks before queuing a job the save cannot take: no offer left at its departure branch, or
+    // the same company in the same city at both ends. False: not to be queued.
+    bool ConfirmJobCanBeWritten(const TJobListDataSummary &Job);
+    void MarkBranchesWithoutOffers(const QString &City);
 
     // The locks: lock k belongs to Image<k+1> and freezes ComboBox<TSelectionLocks::ComboBoxNumber(k)>.
     void ToggleLock(TClickImage *Image);
@@ -265,6 +281,8 @@ private:
     void SelectRandomJob(const TJobListDataSummary &Job);
     void RandomJobEnd();
     void CancelRandomJob();
+    // The job offers the departure branch has left once the queued jobs have taken theirs.
+    int FreeJobOffers(const QString &Company, const QString &City) const;
     TRandomJobSelection RandomJobSelection() const;
     void SetOptionsEnabled(bool On);
     void CheckBox1Click(QCheckBox *Sender);
@@ -302,6 +320,9 @@ private:
     QString MainText(const QString &Key) const;
     bool TextsFit(const QFont &Font) const;
     void FitFontToTexts();
+
+    std::unique_ptr<TLayoutScaler> FScaler;
+    double FLayoutScale = 1.0;
 
     TProgramState &FState;
     TLoadSteps &FLoadSteps;

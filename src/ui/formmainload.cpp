@@ -1,6 +1,7 @@
 // TFormMain: the loading sequence that fills the catalogue and the profile list after the
 // window is first shown, and the rules for closing the window while work is running.
 #include "lang/textformat.h"
+#include "savegame/profiles.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/loadsteps.h"
@@ -18,8 +19,10 @@ namespace kvn {
 
 void TFormMain::LoadCode(bool ProfilesOnly)
 {
-    // One sequence at a time: a second one would rebuild the lists the first is filling.
-    if (FLoadTask.isRunning())
+    // One sequence at a time: a second one would rebuild the lists the first is filling. The
+    // sequence ends with its last step, which clears the flag; its task may take a moment longer
+    // to return, and a reload asked for in that moment must not be lost.
+    if (FLoadingData)
         return;
     // Loading counts from here, not from the first step, so that a close arriving before the
     // task has reached the main thread is refused as well.
@@ -110,7 +113,7 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     else if (FLoadSteps.GameDocumentsFolderExists())
         status = QStringLiteral("status-no-profiles-found");
     else
-        status = QStringLiteral("status-no-game-directory-found");
+        status = QLatin1String(NoGameFolderStatusKey());
     SetTextFader(MainText(status), true);
     FLoadingData = false;
     if (FWantClose)

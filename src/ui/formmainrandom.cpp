@@ -2,6 +2,7 @@
 // file, "Create random job" / "Cancel", and the found job put into the selection boxes. The
 // search itself is TRandomJobGenerator; this file hands it what the boxes show.
 #include "lang/languages.h"
+#include "savegame/companies.h"
 #include "ui/delay.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
@@ -24,6 +25,9 @@ namespace {
 
 // Each attempt of the search waits this long while the window answers, so "Cancel" is heard.
 constexpr int kRandomAttemptPauseMs = 25;
+// After this many attempts (about three seconds) the status line says that nothing was found
+// yet, so that a search under limits nothing meets does not look like a window that hangs.
+constexpr int kNothingFoundYetAttempts = 120;
 
 TRandomBox BoxOf(const QComboBox *Combo)
 {
@@ -184,9 +188,6 @@ void TFormMain::Button8Click()
         CancelRandomJob();
         return;
     }
-    // The end step of the last search may still be on its way out.
-    if (FRandomJobThread.isRunning())
-        return;
     if (RandomJobSelection().AllLocked())
         return;
     if (FRandomiserOptions.GetMaxPossibleTour)
@@ -217,6 +218,10 @@ void TFormMain::RandomJobStart()
     Button8->setText(MainText(QStringLiteral("button-cancel-random-job")));
     ProgressBar1->setRange(0, 0); // running, no known end
     SetOptionsEnabled(false);
+    // The search draws from the loaded profile; another profile or a restored backup would pull
+    // the lists from under it.
+    ComboBox1->setEnabled(false);
+    ComboBox11->setEnabled(false);
 }
 
 TRandomJobSelection TFormMain::RandomJobSelection() const
@@ -236,16 +241,24 @@ TRandomJobSelection TFormMain::RandomJobSelection() const
 
 std::unique_ptr<TJobListDataSummary> TFormMain::GenerateRandomJob()
 {
-    const TRandomJobWorld world{FState.Catalogue.Countries, FState.Catalogue.CargoInfoList,
-                                FState.Session.CompanyList(), FState.Catalogue.Distances.Snapshot()};
+    const TRandomJobWorld world{
+        FState.Catalogue.Countries, FState.Catalogue.CargoInfoList, FState.Session.CompanyList(),
+        FState.Catalogue.Distances.Snapshot(),
+        [this](const QString &Company, const QString &City) { return FreeJobOffers(Company, City); }};
     TRandomJobGenerator generator(world, FRandomiserOptions, FRandomNumbers);
-    const auto pause = [this] {
+    int attempts = 0;
+    const auto pause = [this, &attempts] {
         if (FCancelGenerateRandomCargo || QCoreApplication::closingDown())
             return false;
+        if (++attempts == kNothingFoundYetAttempts)
+            SetTextFader(FState.Texts.Text(TLangText::StatusRandomJobNothingFoundYet), true);
         Delay(kRandomAttemptPauseMs, true);
         return !FCancelGenerateRandomCargo;
     };
-    TRandomJobResult result = generator.GenerateRandomJob(RandomJobSelection(), pause);
+    // The locks are read at every attempt: a padlock closed during the search holds from then on.
+    TRandomJobResult result = generator.GenerateRandomJob([this] { return RandomJobSelection(); }, pause);
+    if (result.Job && attempts >= kNothingFoundYetAttempts)
+        SetTextFader(QString(), true); // found after all: "nothing found yet" no longer holds
     if (result.Outcome == TRandomJobOutcome::NoLongestTour)
         FCancelGenerateRandomCargo = true; // ends as if cancelled: boxes and preview stay
     return std::move(result.Job);
@@ -253,21 +266,29 @@ std::unique_ptr<TJobListDataSummary> TFormMain::GenerateRandomJob()
 
 void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
 {
+    // Only the boxes open now are set: a box locked at this moment keeps what it shows (the
+    // generator has made the job agree with it).
     if (ComboBox5->isEnabled()) {
         SelectByText(ComboBox5, Job.DepartureCountry());
         ComboBoxCountryChange(ComboBox5, true);
     }
-    SelectCity(ComboBox6, Job.DepartureCity());
-    ComboBoxCityChange(ComboBox6, true);
-    SelectByText(ComboBox7, Job.DepartureCompany());
+    if (ComboBox6->isEnabled()) {
+        SelectCity(ComboBox6, Job.DepartureCity());
+        ComboBoxCityChange(ComboBox6, true);
+    }
+    if (ComboBox7->isEnabled())
+        SelectByText(ComboBox7, Job.DepartureCompany());
     if (ComboBox2->isEnabled()) {
         SelectByText(ComboBox2, Job.DestinationCountry());
         ComboBoxCountryChange(ComboBox2, true);
     }
-    SelectCity(ComboBox3, Job.DestinationCity());
-    ComboBoxCityChange(ComboBox3, true);
-    SelectByText(ComboBox4, Job.DestinationCompany());
-    if (ComboBox8->count() > 0 && Job.CargoInfo()) {
+    if (ComboBox3->isEnabled()) {
+        SelectCity(ComboBox3, Job.DestinationCity());
+        ComboBoxCityChange(ComboBox3, true);
+    }
+    if (ComboBox4->isEnabled())
+        SelectByText(ComboBox4, Job.DestinationCompany());
+    if (ComboBox8->isEnabled() && ComboBox8->count() > 0 && Job.CargoInfo()) {
         int cargoIndex = -1;
         for (int i = 0; i < ComboBox8->count() && cargoIndex < 0; ++i)
             if (ComboBox8->itemText(i).startsWith(Job.CargoInfo()->CargoName()))
@@ -278,9 +299,9 @@ void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
         }
         ComboBoxCargoChange(ComboBox8);
     }
-    if (Job.TrailerDefinitionData() && Job.TrailerDefinitionData()->TrailerDefinitionData)
+    if (ComboBox9->isEnabled() && Job.TrailerDefinitionData() && Job.TrailerDefinitionData()->TrailerDefinitionData)
         SelectByText(ComboBox9, Job.TrailerDefinitionData()->TrailerDefinitionData->TrailerDefinition());
-    {
+    if (ComboBox10->isEnabled()) {
         const QSignalBlocker quiet(ComboBox10);
         ComboBox10->setCurrentIndex(Job.CargoUrgency());
     }
@@ -296,10 +317,26 @@ void TFormMain::RandomJobEnd()
     FCancelGenerateRandomCargo = false;
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
+    ComboBox1->setEnabled(!FLoadingData && !FProfileLoadRunning);
+    ComboBox11->setEnabled(IsProfileLoaded());
     if (FWantClose)
         Timer1->start(); // the close refused during the search goes through now
     else
         SetOptionsEnabled(true);
+}
+
+int TFormMain::FreeJobOffers(const QString &Company, const QString &City) const
+{
+    const TCompanyInfo *company = FState.Session.CompanyList().FindCompany(Company);
+    if (!company)
+        return 0;
+    int free = company->OfferCount(City);
+    for (int i = 0; i < FState.JobList.Count(); ++i) {
+        const TJobListDataSummary *job = FState.JobList.At(i);
+        if (job && job->DepartureCompany() == Company && job->DepartureCity().compare(City, Qt::CaseInsensitive) == 0)
+            --free;
+    }
+    return free;
 }
 
 void TFormMain::CancelRandomJob()

@@ -4,6 +4,7 @@
 #include "jobs/backup.h"
 #include "jobs/jobhistory.h"
 #include "jobs/jobwriter.h"
+#include "savegame/companies.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
@@ -211,7 +212,8 @@ TCargoInfo *TFormMain::SelectedCargo() const
 void TFormMain::ComboBox1Change()
 {
     TProfileSession &session = FState.Session;
-    if (FProfileLoadRunning || session.IsProfileLoadRunning() || FLoadingData)
+    // A random search draws from the loaded profile until it ends.
+    if (FProfileLoadRunning || session.IsProfileLoadRunning() || FLoadingData || FGeneratingRandomCargo)
         return;
     FProfileLoadRunning = true;
 
@@ -373,7 +375,7 @@ void TFormMain::WatchLearner()
 
 void TFormMain::Reload()
 {
-    if (FProfileLoadRunning || FLoadingData)
+    if (FProfileLoadRunning || FLoadingData || FGeneratingRandomCargo)
         return;
     ClearAllComboBoxes();
     ClearPreviewLabels();
@@ -436,8 +438,9 @@ void TFormMain::ComboBox11Change(int Index)
     if (!profile)
         return;
     const auto confirm = [this](const QString &Text) {
+        // Both questions destroy something; Enter must not answer them with Yes.
         return Ask(Text, FState.Texts.Text(TLangText::CaptionConfirmation), TMsgDlgType::mtConfirmation, mbYes | mbNo,
-                   mbYes) == mrYes;
+                   mbNo) == mrYes;
     };
     switch (BackupComboAction(Index, ComboBox11->count())) {
     case TBackupComboAction::None:
@@ -518,8 +521,25 @@ void TFormMain::ComboBoxCityChange(QComboBox *Sender, bool ForceChange)
         if (list.At(i)->HasCity(city))
             names << list.At(i)->CompanyName();
     FillSorted(companies, names);
+    if (companies == ComboBox7)
+        MarkBranchesWithoutOffers(city);
     ComboBoxCompanyChange(companies);
     UpdateAddJobButton();
+}
+
+void TFormMain::MarkBranchesWithoutOffers(const QString &City)
+{
+    // No job can start at a branch the game gave no offers (truck dealers and the like): grey,
+    // as the cargo list greys the cargos the save does not offer, with the reason as a tip.
+    const TCompanyList &list = FState.Session.CompanyList();
+    for (int i = 0; i < ComboBox7->count(); ++i) {
+        const TCompanyInfo *company = list.FindCompany(ComboBox7->itemText(i));
+        const bool offers = company && company->OfferCount(City) > 0;
+        ComboBox7->setItemData(i, offers ? QVariant() : QVariant(QColor(111, 111, 111)), Qt::ForegroundRole);
+        ComboBox7->setItemData(i,
+                               offers ? QVariant() : QVariant(FState.Texts.Text(TLangText::LabelCompanyWithoutOffers)),
+                               Qt::ToolTipRole);
+    }
 }
 
 void TFormMain::ComboBoxCompanyChange(QComboBox *)
@@ -699,12 +719,34 @@ void TFormMain::Button3Click()
                                           FState.Catalogue.Countries, table.get(), FState.Texts);
     if (!assembled.Ok)
         return;
+    if (!ConfirmJobCanBeWritten(*assembled.Job))
+        return;
     AddAssembledJob(assembled, FState.JobList, JobListWindow(), [this](const QString &Warning) {
         return Ask(Warning, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo, mbNo) ==
                mrYes;
     });
     if (!JobListWindow())
         Button5->setEnabled(FState.JobList.Count() > 0);
+}
+
+bool TFormMain::ConfirmJobCanBeWritten(const TJobListDataSummary &Job)
+{
+    const auto ask = [this](const QString &Question) {
+        return Ask(Question, FState.Texts.Text(TLangText::CaptionWarning), TMsgDlgType::mtWarning, mbYes | mbNo,
+                   mbNo) == mrYes;
+    };
+    if (Job.DepartureCompany() == Job.DestinationCompany() &&
+        Job.DepartureCity().compare(Job.DestinationCity(), Qt::CaseInsensitive) == 0 &&
+        !ask(FState.Texts.Text(TLangText::MsgSameCompanyWarning)))
+        return false;
+    // Each job takes over an offer of its departure branch; the queued jobs have taken theirs.
+    const int free = FreeJobOffers(Job.DepartureCompany(), Job.DepartureCity());
+    if (free > 0)
+        return true;
+    const TCompanyInfo *company = FState.Session.CompanyList().FindCompany(Job.DepartureCompany());
+    const int offers = company ? company->OfferCount(Job.DepartureCity()) : 0;
+    return ask(FState.Texts.Format(TLangText::MsgNoJobOfferLeft,
+                                   {Job.DepartureCompany(), UpperFirst(Job.DepartureCity()), offers, offers - free}));
 }
 
 void TFormMain::Button5Click()

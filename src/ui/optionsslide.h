@@ -26,6 +26,13 @@ public:
     // a slide runs is ignored, so that the window always ends at one of the two widths.
     void Toggle();
     bool Running() const { return FTimer.isActive(); }
+    // The two widths after the window's layout was scaled.
+    void SetWidths(int CollapsedWidth, int OpenWidth)
+    {
+        FCollapsedWidth = CollapsedWidth;
+        FOpenWidth = OpenWidth;
+    }
+    int OpenWidth() const { return FOpenWidth; }
 
 signals:
     void Finished();

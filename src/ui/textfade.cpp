@@ -117,6 +117,12 @@ QString TTextFader::UnescapeLine(const QString &Line)
     return result;
 }
 
+QString TTextFader::EscapeLine(const QString &Text)
+{
+    QString line = Text;
+    return line.replace(u'\\', QStringLiteral("\\\\"));
+}
+
 void TTextFader::SetLineIndex(int Index)
 {
     const int last = static_cast<int>(FLines.size()) - 1;

@@ -50,6 +50,8 @@ public:
 
     // Reads "\\", "\n" and "\t" escapes; any other escape is dropped with its character.
     static QString UnescapeLine(const QString &Line);
+    // The line that UnescapeLine turns back into Text: shown as it stands, backslashes and all.
+    static QString EscapeLine(const QString &Text);
 
     QSize sizeHint() const override { return QSize(200, 16); }
 

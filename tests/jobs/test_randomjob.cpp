@@ -1,6 +1,7 @@
 // The random job generator with a fixed seed and no window.
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
+#include "jobs/assemblejob.h"
 #include "jobs/randomjob.h"
 #include "savegame/companies.h"
 
@@ -135,6 +136,8 @@ private slots:
     void lockedTrailerTheCargoLacksGivesNoJob();
     void allLocked_data();
     void allLocked();
+    void onlyJobsAddJobTakesWithoutAQuestion();
+    void lockClosedDuringTheSearchHolds();
 };
 
 void TestRandomJob::unlockedSearchGivesAConsistentJob()
@@ -404,6 +407,82 @@ void TestRandomJob::allLocked()
     for (int i = 0; i < 9; ++i)
         boxes[i]->Locked = i != open;
     QCOMPARE(s.AllLocked(), open < 0);
+}
+
+void TestRandomJob::onlyJobsAddJobTakesWithoutAQuestion()
+{
+    // The tank may only start in Sweden, Dresden's branch has no offer left, and Tradeaux has a
+    // branch at both ends of Berlin-Kiel: the generator must offer none of what "Add job" would
+    // question (a trailer outside its countries, a branch without an offer, a job to its own
+    // branch).
+    World w;
+    auto sweden = std::make_unique<TTrailerDefinitionData>();
+    sweden->SetTrailerDefinition("trailer_def.tank.se");
+    sweden->AddCountryValidityList("sweden");
+    for (auto &cargo : w.Cargos)
+        cargo->AddTrailerDefinition("scs.tank.se", "volvo.fh", 30000, 1, 10, sweden.get());
+    w.Trailers.push_back(std::move(sweden));
+    const TFreeOffers offers = [](const QString &Company, const QString &City) {
+        return Company == "posped" && City == "dresden" ? 0 : 1;
+    };
+    QSet<QString> trailers, departures;
+    for (quint32 seed = 1; seed <= 60; ++seed) {
+        TRandomJobGenerator generator(TRandomJobWorld{w.Countries, w.Cargos, w.Companies, w.Distances, offers}, {},
+                                      SeededRandomNumbers(seed));
+        const auto result = generator.GenerateRandomJob(Shown(), kNeverStop);
+        QCOMPARE(result.Outcome, TRandomJobOutcome::Found);
+        const TJobListDataSummary &job = *result.Job;
+        const TTrailerDefinitionData &trailer = *job.TrailerDefinitionData()->TrailerDefinitionData;
+        QVERIFY2(TrailerAllowedInCountry(trailer, job.DepartureCountry()),
+                 qPrintable(trailer.TrailerDefinition() + " from " + job.DepartureCountry()));
+        QVERIFY(job.DepartureCity() != "dresden");
+        QVERIFY(!(job.DepartureCompany() == job.DestinationCompany() && job.DepartureCity() == job.DestinationCity()));
+        trailers.insert(trailer.TrailerDefinition());
+        departures.insert(job.DepartureCity());
+    }
+    QVERIFY(trailers.contains("trailer_def.tank.se")); // from Malmo it is allowed, and drawn
+    QCOMPARE(departures, (QSet<QString>{"berlin", "kiel", "malmo"}));
+
+    // A locked departure without an offer left can never start a job: the search goes on.
+    TRandomJobSelection s = Shown();
+    s.DepartureCountry.Locked = s.DepartureCity.Locked = s.DepartureCompany.Locked = true;
+    s.DepartureCity.Text = "Dresden";
+    s.DepartureCompany.Text = "posped";
+    TRandomJobGenerator generator(TRandomJobWorld{w.Countries, w.Cargos, w.Companies, w.Distances, offers}, {},
+                                  SeededRandomNumbers(3));
+    QCOMPARE(generator.GenerateRandomJob(s, StopAfter(100)).Outcome, TRandomJobOutcome::Cancelled);
+}
+
+void TestRandomJob::lockClosedDuringTheSearchHolds()
+{
+    // The player closes the departure chain on Kiel and the cargo lock on acid while the search
+    // runs. The boxes are read at every attempt: whatever was drawn before, the job agrees with
+    // the locks closed at the moment it is found.
+    const World w;
+    int checked = 0;
+    for (int closeAt = 1; closeAt <= 4; ++closeAt) {
+        for (quint32 seed = 1; seed <= 10; ++seed) {
+            int reads = 0;
+            const TRandomJobSelectionSource boxes = [&reads, closeAt] {
+                TRandomJobSelection s = Shown();
+                if (++reads > closeAt) {
+                    s.DepartureCountry.Locked = s.DepartureCity.Locked = s.DepartureCompany.Locked = true;
+                    s.DepartureCity.Text = "Kiel";
+                    s.Cargo = {true, "acid", 4};
+                }
+                return s;
+            };
+            const auto result = w.Generator({}, seed).GenerateRandomJob(boxes, kNeverStop);
+            QCOMPARE(result.Outcome, TRandomJobOutcome::Found);
+            if (reads <= closeAt)
+                continue; // found before the player closed the locks
+            ++checked;
+            QCOMPARE(result.Job->DepartureCity(), QStringLiteral("kiel"));
+            QCOMPARE(result.Job->DepartureCompany(), QStringLiteral("tradeaux"));
+            QCOMPARE(result.Job->CargoInfo()->CargoName(), QStringLiteral("acid"));
+        }
+    }
+    QVERIFY(checked >= 20); // most searches still ran when the locks were closed
 }
 
 QTEST_GUILESS_MAIN(TestRandomJob)

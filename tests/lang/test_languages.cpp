@@ -57,7 +57,7 @@ private slots:
         QCOMPARE(Texts.LoadInterfaceTexts(Empty.path(), QStringLiteral("en")), TLanguageSource::BuiltIn);
         QCOMPARE(Texts.Text(TLangText::LabelCustomCargoWeight), QStringLiteral("Custom cargo weight"));
         QCOMPARE(Texts.Text(TLangText::LabelJobHistoryEmpty),
-                 QStringLiteral("Curently there are no jobs in the history."));
+                 QStringLiteral("Currently there are no jobs in the history."));
         QCOMPARE(Texts.Text(TLangText::MsgDeleteJobHistoryConfirmation),
                  QStringLiteral("Deleting your job history will be permanent.") + CrLf + CrLf +
                      QStringLiteral("Do you really want to delete your job history now?"));
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(Texts.WidgetText(QStringLiteral("GroupBox1")), QStringLiteral("Schritt 1"));
         QCOMPARE(Texts.WidgetText(QStringLiteral("Button8")), QStringLiteral("Zufall"));
         QCOMPARE(Texts.WidgetText(QStringLiteral("Label13")),
-                 QStringLiteral("Curently there are no jobs in the history."));
+                 QStringLiteral("Currently there are no jobs in the history."));
         QCOMPARE(Texts.WidgetText(QStringLiteral("ComboBox1")), QString());
         for (const TWidgetText &Entry : All) {
             const bool IsImage = Entry.Widget.startsWith(QStringLiteral("Image"));

@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
+#include <cmath>
 
 using namespace kvn;
 
@@ -56,6 +58,29 @@ QStringList Overflows(const TFormMain &Form, const TLanguageTexts &Texts, int Pi
     for (const auto &[name, key] : entries)
         if (const auto *combo = Form.findChild<QComboBox *>(QLatin1String(name)))
             check(combo, Texts.Text(QStringLiteral("main"), QLatin1String(key)), combo->width() - 30);
+    // One-line texts that nothing wraps: the preview's help line (bold parts and all) and the
+    // status line's messages.
+    const std::pair<const char *, const char *> lines[] = {
+        {"JvHTLabel5", "label-job-preview-distance-unknown-help-improve"},
+        {"TextFader1", "status-no-game-directory-found"},
+        {"TextFader1", "status-no-game-directory-found-linux"},
+        {"TextFader1", "status-random-job-nothing-found-yet"},
+    };
+    for (const auto &[name, key] : lines) {
+        const auto *widget = Form.findChild<QWidget *>(QLatin1String(name));
+        if (!widget)
+            continue;
+        QTextDocument document;
+        document.setDocumentMargin(0);
+        document.setDefaultFont(font);
+        document.setHtml(Texts.Text(QStringLiteral("main"), QLatin1String(key)));
+        const int needs = int(std::ceil(document.idealWidth()));
+        if (needs > widget->width())
+            result << QStringLiteral("%1 %2 needs %3 of %4 px")
+                          .arg(QLatin1String(name), QLatin1String(key))
+                          .arg(needs)
+                          .arg(widget->width());
+    }
     return result;
 }
 
@@ -117,6 +142,13 @@ private slots:
         const QStringList overflows = window.Overflows(FEnglishSize);
         QVERIFY2(overflows.isEmpty(),
                  qPrintable(QStringLiteral("at %1 px: ").arg(FEnglishSize) + overflows.join(QStringLiteral("; "))));
+        // The smiley the preview sends the player to is hidden until the options are shown: the
+        // help line names that button as it is written in this language.
+        const auto main = [&window](const char *Key) { return window.State.Texts.Text(QStringLiteral("main"), Key); };
+        QVERIFY(main("label-job-preview-distance-unknown-help-improve").contains(main("button-show-options-history")));
+#ifndef Q_OS_WIN
+        QCOMPARE(window.Form->Button4->text(), main("button-open-profile-in-file-manager"));
+#endif
 
         const QString folder = qEnvironmentVariable("KVN_SCREENSHOT_DIR");
         if (folder.isEmpty())

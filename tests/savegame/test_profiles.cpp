@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(none.Count, 0);
         QVERIFY(!none.GameFolderExists);
         QCOMPARE(none.GameDocumentsFolder, native);
-        QCOMPARE(QString(ProfileSearchStatusKey(none)), QString("status-no-game-directory-found"));
+        QCOMPARE(QString(ProfileSearchStatusKey(none)), QString(NoGameFolderStatusKey()));
 
         QDir().mkpath(native + "profiles");
         ProfileSearchResult empty = ListProfiles(list, decrypter);

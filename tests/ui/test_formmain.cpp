@@ -2,8 +2,10 @@
 // folder without any game folder.
 #include "app/loadsequence.h"
 #include "catalogue/resources.h"
+#include "savegame/profiles.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
+#include "ui/optionsslide.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 
@@ -17,6 +19,7 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 using namespace kvn;
 
@@ -79,6 +82,9 @@ private slots:
     void closesAtOnceWhenIdle();
     void loadsCatalogueAndFindsProfile();
     void databaseInformationMessage();
+    void statusShowsWindowsPathsAsTheyAre();
+    void fitsTheScreen_data();
+    void fitsTheScreen();
     void screenshots();
 
 private:
@@ -177,7 +183,7 @@ void TestFormMain::interfaceTexts()
     TFormMain &form = *fixture.Form;
     QCOMPARE(form.GroupBox1->title(), QString("Step 1 - Choose a profile"));
     QCOMPARE(form.Label11->text(), QString("Custom cargo weight"));
-    QCOMPARE(form.Label13->text(), QString("Curently there are no jobs in the history."));
+    QCOMPARE(form.Label13->text(), QString("Currently there are no jobs in the history."));
     QCOMPARE(form.Button8->text(), QString("Create random job"));
     QCOMPARE(form.Button10->text(), QString("Show options / history"));
     QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
@@ -194,7 +200,7 @@ void TestFormMain::loadsOnceWithoutGameFolder()
     QVERIFY(finished.wait(10000));
     QVERIFY(form.FormInitialised());
     QVERIFY(!form.LoadingData());
-    QCOMPARE(fixture.Status(), fixture.Main("status-no-game-directory-found"));
+    QCOMPARE(fixture.Status(), fixture.Main(NoGameFolderStatusKey()));
     QVERIFY(form.ComboBox1->isEnabled());
     QCOMPARE(form.ComboBox1->count(), 0);
     QCOMPARE(form.ProgressBar1->maximum(), 100); // back from busy
@@ -205,7 +211,7 @@ void TestFormMain::loadsOnceWithoutGameFolder()
     QCOMPARE(form.ComboBox11->currentIndex(), 0);
     // The status blinks in and then stays.
     QTRY_VERIFY(!form.TextFader1->Active());
-    QCOMPARE(form.TextFader1->CurText(), fixture.Main("status-no-game-directory-found"));
+    QCOMPARE(form.TextFader1->CurText(), fixture.Main(NoGameFolderStatusKey()));
 
     form.repaint();
     QTest::qWait(50);
@@ -235,7 +241,7 @@ void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
     QCOMPARE(finished.size(), 1);
     QVERIFY(!form.LoadingData());
-    QCOMPARE(fixture.Status(), fixture.Main("status-no-game-directory-found"));
+    QCOMPARE(fixture.Status(), fixture.Main(NoGameFolderStatusKey()));
     QVERIFY(!form.Timer1->isActive());
 }
 
@@ -304,6 +310,73 @@ void TestFormMain::databaseInformationMessage()
     QVERIFY2(text.startsWith("Database information\nLast updated: "), qPrintable(text));
     QVERIFY(text.contains(QString("Trailer count: %1\n").arg(fixture.State.Catalogue.DatabaseInfo.TrailerLineCount)));
     QVERIFY(text.contains("Scandinavia, Vive la France!, Heavy Cargo, High Power Cargo."));
+}
+
+void TestFormMain::statusShowsWindowsPathsAsTheyAre()
+{
+    // The status line's escapes are for texts written to blink; a path in a message the
+    // program builds must come out with every backslash.
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    const QString text = QStringLiteral(R"(Could not write C:\Users\nina\Documents\Euro Truck Simulator 2\tmp)");
+    form.SetTextFader(text, true);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QCOMPARE(form.TextFader1->CurText(), text);
+    form.SetTextFader(text, false);
+    QTRY_VERIFY(!form.TextFader1->Active());
+    QCOMPARE(form.TextFader1->CurText(), text);
+}
+
+void TestFormMain::fitsTheScreen_data()
+{
+    QTest::addColumn<QRect>("available"); // logical pixels of a 1920 x 1080 screen, taskbar off
+    QTest::addColumn<int>("desktopFont");
+    QTest::addColumn<bool>("shrunk");
+    QTest::newRow("100 %") << QRect(0, 0, 1920, 1040) << 11 << false;
+    QTest::newRow("150 %") << QRect(0, 0, 1280, 693) << 11 << true;
+    QTest::newRow("200 %") << QRect(0, 0, 960, 520) << 11 << true;
+    QTest::newRow("150 % on a second screen") << QRect(1920, 0, 1280, 693) << 11 << true;
+    QTest::newRow("100 %, large desktop font") << QRect(0, 0, 1920, 1040) << 15 << false;
+}
+
+void TestFormMain::fitsTheScreen()
+{
+    QFETCH(QRect, available);
+    QFETCH(int, desktopFont);
+    QFETCH(bool, shrunk);
+    TWindowFixture fixture(FProgramFolder.path() + "/");
+    TFormMain &form = *fixture.Form;
+    form.FitToScreen(available, desktopFont);
+    QCOMPARE(form.LayoutScale() < 1, shrunk);
+
+    // The window slid open, with its frame, lies on the screen area.
+    QVERIFY(form.OpenWidth() > form.CollapsedWidth());
+    const QRect open(form.pos(), QSize(form.OpenWidth() + 16, form.height() + 40));
+    QVERIFY2(
+        available.contains(open),
+        qPrintable(QStringLiteral("%1,%2 %3x%4").arg(open.x()).arg(open.y()).arg(open.width()).arg(open.height())));
+    // Every widget of the window lies inside it, and the texts still fit their places.
+    for (const QWidget *widget : form.findChildren<QWidget *>()) {
+        if (widget->parentWidget() != &form || widget->isWindow())
+            continue;
+        QVERIFY2(QRect(QPoint(0, 0), QSize(form.OpenWidth(), form.height())).contains(widget->geometry()),
+                 qPrintable(widget->objectName()));
+    }
+    const double scale = form.LayoutScale();
+    QCOMPARE(form.GroupBox5->geometry().bottom(), int(std::lround((247 + 386) * scale)) - 1);
+    // A desktop font larger than the designed one makes the window's font and layout grow.
+    if (desktopFont > TFormMain::kDesignedFontPixels)
+        QVERIFY(form.font().pixelSize() > TFormMain::kDesignedFontPixels && scale > 1);
+
+    // Sliding open and back keeps to the scaled widths.
+    QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+    form.show();
+    QVERIFY(finished.wait(10000));
+    QTest::mouseClick(form.Button10, Qt::LeftButton);
+    QTRY_COMPARE(form.width(), form.OpenWidth());
+    QTest::qWait(2 * TWindowSlide::kDurationMs); // the eased end reaches the width before the slide ends
+    QTest::mouseClick(form.Button10, Qt::LeftButton);
+    QTRY_COMPARE(form.width(), form.CollapsedWidth());
 }
 
 void TestFormMain::screenshots()

@@ -3,6 +3,7 @@
 #include "app/loadsequence.h"
 #include "jobs/assemblejob.h"
 #include "jobs/backup.h"
+#include "savegame/companies.h"
 #include "savegame/unknowndistances.h"
 #include "savegen.h"
 #include "shared/strings.h"
@@ -35,6 +36,7 @@ QByteArray FileBytes(const QString &Path)
 struct TQuestion {
     QString Msg;
     QString Caption;
+    TMsgDlgBtn DefaultButton = mbYes;
 };
 
 struct TPlayer {
@@ -48,8 +50,8 @@ struct TPlayer {
         State.Texts.LoadInterfaceTexts(State.ProgramFolder, State.LanguageCode);
         Form->ApplyInterfaceTexts();
         Form->SetMessageDialogue(
-            [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn) {
-                Questions.push_back({Msg, Caption});
+            [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn Default) {
+                Questions.push_back({Msg, Caption, Default});
                 if (DuringQuestion)
                     std::exchange(DuringQuestion, nullptr)();
                 return Answer;
@@ -111,6 +113,8 @@ private slots:
     void entryZeroAndMissingSaveLoadNothing();
     void previewAndSlider();
     void addCountryBoundTrailerAsksFirst();
+    void addJobCountsTheOffersOfTheBranch();
+    void addJobToItsOwnBranchAsksFirst();
     void saveAllJobsWritesBackupAndHistory();
     void restoreAndDeleteBackups();
     void locksBeforeProfileDoNothing();
@@ -376,6 +380,120 @@ void TestPlayerFlow::addCountryBoundTrailerAsksFirst()
     QVERIFY(form.Button5->isEnabled());
 }
 
+namespace {
+
+// Takes every job offer from the branch of Company in City, as the game leaves a truck dealer.
+bool StripBranchOffers(const QString &GameSii, const QString &Company, const QString &City)
+{
+    QFile file(GameSii);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    const QByteArray header = "company : company.volatile." + Company.toUtf8() + '.' + City.toUtf8() + " {";
+    QByteArray out;
+    bool inside = false, found = false;
+    for (const QByteArray &line : lines) {
+        const QByteArray t = line.trimmed();
+        if (t == header)
+            inside = found = true;
+        else if (inside && t.startsWith('}'))
+            inside = false;
+        if (inside && t.startsWith("job_offer["))
+            continue;
+        out += (inside && t.startsWith("job_offer:") ? QByteArray(" job_offer: 0\r") : line) + '\n';
+    }
+    out.chop(1);
+    return found && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(out) == out.size();
+}
+
+} // namespace
+
+void TestPlayerFlow::addJobCountsTheOffersOfTheBranch()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    const TCompanyList &companies = player.State.Session.CompanyList();
+    const QString city = form.ComboBox6->currentText();
+    QVERIFY(form.ComboBox7->count() > 0);
+    const QString dealer = form.ComboBox7->itemText(0);
+
+    // The branch has no offer slot at all: grey in the company list, with the reason as its tip.
+    QVERIFY(StripBranchOffers(player.GameSii(), dealer, city.toLower()));
+    form.Reload();
+    QTRY_VERIFY(player.State.Session.IsProfileLoaded() && !form.ProfileLoadRunning());
+    QVERIFY(player.PickText(form.ComboBox6, city));
+    QCOMPARE(companies.FindCompany(dealer)->OfferCount(city), 0);
+    const int dealerEntry = form.ComboBox7->findText(dealer);
+    QVERIFY(form.ComboBox7->itemData(dealerEntry, Qt::ForegroundRole).isValid());
+    QCOMPARE(form.ComboBox7->itemData(dealerEntry, Qt::ToolTipRole).toString(),
+             player.State.Texts.Text(TLangText::LabelCompanyWithoutOffers));
+    for (int i = 0; i < form.ComboBox7->count(); ++i)
+        if (i != dealerEntry)
+            QVERIFY(!form.ComboBox7->itemData(i, Qt::ForegroundRole).isValid());
+
+    // A destination elsewhere, so that no other question comes in between.
+    QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->findText(city) == 0 ? 1 : 0));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    player.Answer = mrNo;
+    QVERIFY(player.PickText(form.ComboBox7, dealer));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(int(player.Questions.size()), 1);
+    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Format(TLangText::MsgNoJobOfferLeft, {dealer, city, 0, 0}));
+    QCOMPARE(player.Questions[0].DefaultButton, mbNo);
+    QCOMPARE(player.State.JobList.Count(), 0);
+
+    // A branch with offers takes as many jobs as it has offers; the next one is questioned.
+    bool chosen = false;
+    QVERIFY(player.Pick(form.ComboBox5, 0)); // all countries: every city of the save
+    for (int c = 0; c < form.ComboBox6->count() && !chosen; ++c) {
+        QVERIFY(player.Pick(form.ComboBox6, c));
+        for (int i = 0; i < form.ComboBox7->count() && !chosen; ++i)
+            if (form.ComboBox7->itemText(i) != dealer || form.ComboBox6->currentText() != city)
+                chosen = player.Pick(form.ComboBox7, i);
+    }
+    QVERIFY(chosen);
+    const QString company = form.ComboBox7->currentText();
+    const QString from = form.ComboBox6->currentText();
+    QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->findText(from) == 0 ? 1 : 0));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    const int offers = companies.FindCompany(company)->OfferCount(from);
+    QVERIFY(offers > 0);
+    for (int k = 0; k < offers; ++k)
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), offers);
+    QCOMPARE(int(player.Questions.size()), 1);
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(int(player.Questions.size()), 2);
+    QCOMPARE(player.Questions[1].Msg,
+             player.State.Texts.Format(TLangText::MsgNoJobOfferLeft, {company, from, offers, offers}));
+    QCOMPARE(player.State.JobList.Count(), offers);
+    player.Answer = mrYes; // the player insists: queued, and it is the player's choice
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), offers + 1);
+}
+
+void TestPlayerFlow::addJobToItsOwnBranchAsksFirst()
+{
+    // The game never offers a job from a depot to itself: "Add job" asks, No by default.
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(player.Pick(form.ComboBox2, 0));
+    QVERIFY(player.PickText(form.ComboBox3, form.ComboBox6->currentText()));
+    QVERIFY(player.PickText(form.ComboBox4, form.ComboBox7->currentText()));
+    player.Answer = mrNo;
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QVERIFY(!player.Questions.empty());
+    QCOMPARE(player.Questions[0].Msg, player.State.Texts.Text(TLangText::MsgSameCompanyWarning));
+    QCOMPARE(player.Questions[0].DefaultButton, mbNo);
+    QCOMPARE(player.State.JobList.Count(), 0);
+}
+
 void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
 {
     TPlayer player(FProgramFolder.path() + "/");
@@ -453,9 +571,10 @@ void TestPlayerFlow::restoreAndDeleteBackups()
     QVERIFY(FileBytes(game) != before);
     QCOMPARE(form.ComboBox11->count(), 3);
 
-    // Declined: nothing happens, the first entry shows again.
+    // Declined: nothing happens, the first entry shows again. Enter would have said No.
     player.Answer = mrNo;
     QVERIFY(player.Pick(form.ComboBox11, 1));
+    QCOMPARE(player.Questions.back().DefaultButton, mbNo);
     QVERIFY(FileBytes(game) != before);
     QCOMPARE(form.ComboBox11->currentIndex(), 0);
     QCOMPARE(form.ComboBox11->count(), 3);
@@ -476,6 +595,7 @@ void TestPlayerFlow::restoreAndDeleteBackups()
     QTest::mouseClick(form.Button5, Qt::LeftButton);
     QCOMPARE(form.ComboBox11->count(), 3);
     QVERIFY(player.Pick(form.ComboBox11, 2));
+    QCOMPARE(player.Questions.back().DefaultButton, mbNo);
     QVERIFY(!QDir(BackupFolder(*player.State.Session.CurrentProfile())).exists());
     QCOMPARE(form.ComboBox11->count(), 2);
     QCOMPARE(form.ComboBox11->currentIndex(), 0);

@@ -2,10 +2,15 @@
 // preview shown, the job added; "Cancel" and closing the window during a search.
 #include "app/loadsequence.h"
 #include "jobs/randomjob.h"
+#include "lang/languages.h"
+#include "savegame/companies.h"
 #include "savegen.h"
 #include "ui/clickimage.h"
+#include "ui/delay.h"
 #include "ui/formmain.h"
+#include "ui/itemroles.h"
 #include "ui/programstate.h"
+#include "ui/textfade.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +21,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using namespace kvn;
 
@@ -65,6 +73,22 @@ struct TRandomWindow {
         const TFormMain &f = *Form;
         return {f.ComboBox5, f.ComboBox6, f.ComboBox7, f.ComboBox2, f.ComboBox3,
                 f.ComboBox4, f.ComboBox8, f.ComboBox9, f.ComboBox10};
+    }
+
+    // Selects a cargo of the save whose trailer is bound to no country, so that "Add job" asks
+    // nothing about the trailer.
+    bool PickPlainCargo()
+    {
+        TFormMain &f = *Form;
+        for (int i = 0; i < f.ComboBox8->count(); ++i) {
+            f.ComboBox8->setCurrentIndex(i);
+            f.ComboBox8Change();
+            const auto *trailer =
+                ItemPointer<TTrailerDefinitionData>(f.ComboBox9, f.ComboBox9->currentIndex(), kTrailerDefinitionRole);
+            if (f.Button3->isEnabled() && trailer && !trailer->IsCountryBoundTrailer())
+                return true;
+        }
+        return false;
     }
 
     // Starts a search that nothing can satisfy: no load weighs ten million tonnes.
@@ -129,6 +153,10 @@ private slots:
     void destroyedRightAfterTheClickEndsTheSearch();
     void allNineLockedDoesNothing();
     void longestTourQuestionDeclinedLeavesTheOptionOff();
+    void padlockClosedDuringASearchHolds();
+    void proposesOnlyJobsAddJobTakesWithoutAQuestion();
+    void searchThatFindsNothingSaysSo();
+    void waitingAndIdleUseNoProcessor();
 
 private:
     QTemporaryDir FHome;
@@ -299,6 +327,167 @@ void TestRandomJobWindow::longestTourQuestionDeclinedLeavesTheOptionOff()
     QVERIFY(f.CheckBox4->isChecked());
     QVERIFY(f.RandomiserOptions().GetMaxPossibleTour);
     QVERIFY(f.ComboBox2->isEnabled() && f.ComboBox3->isEnabled() && f.ComboBox4->isEnabled());
+}
+
+void TestRandomJobWindow::padlockClosedDuringASearchHolds()
+{
+    QTemporaryDir user;
+    TRandomWindow w(user.path());
+    QVERIFY(w.Start());
+    TFormMain &f = *w.Form;
+    // The departure branch, locked, gets as many jobs queued as it has offers: no job can start
+    // there any more, so the search goes on until the player opens that lock.
+    QVERIFY(w.PickPlainCargo());
+    if (f.ComboBox3->currentText() == f.ComboBox6->currentText()) {
+        f.ComboBox3->setCurrentIndex(f.ComboBox3->count() > 1 ? 1 : 0);
+        f.ComboBox3Change(f.ComboBox3);
+    }
+    QTest::mouseClick(f.Image3, Qt::LeftButton);
+    QVERIFY(!f.ComboBox5->isEnabled() && !f.ComboBox6->isEnabled() && !f.ComboBox7->isEnabled());
+    const TCompanyInfo *branch = w.State.Session.CompanyList().FindCompany(f.ComboBox7->currentText());
+    QVERIFY(branch);
+    const int offers = branch->OfferCount(f.ComboBox6->currentText());
+    w.Answer = mrNo;
+    for (int k = 0; k <= offers; ++k)
+        QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QCOMPARE(w.State.JobList.Count(), offers);
+    const QString lockedDeparture = f.ComboBox6->currentText() + "/" + f.ComboBox7->currentText();
+
+    // During the search the player opens the departure and closes the destination and the cargo.
+    QString destination, cargo;
+    bool profileListOpen = true;
+    TSearchWatch watch(f, w.Main("button-cancel-random-job"));
+    watch.ActAfter(8, [&] {
+        profileListOpen = f.ComboBox1->isEnabled() || f.ComboBox11->isEnabled();
+        QTest::mouseClick(f.Image1, Qt::LeftButton);
+        QTest::mouseClick(f.Image6, Qt::LeftButton);
+        QTest::mouseClick(f.Image7, Qt::LeftButton);
+        destination = f.ComboBox2->currentText() + "/" + f.ComboBox3->currentText() + "/" + f.ComboBox4->currentText();
+        cargo = f.ComboBox8->currentText();
+    });
+    QTest::mouseClick(f.Button8, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.GeneratingRandomCargo(), 20000);
+    QVERIFY(watch.Ticks >= 8);
+    QVERIFY(!profileListOpen); // the profile list cannot change while the search runs
+    QVERIFY(f.ComboBox1->isEnabled());
+
+    // The boxes locked during the search kept their values and stay locked; the job found
+    // starts where an offer is left.
+    QCOMPARE(f.ComboBox2->currentText() + "/" + f.ComboBox3->currentText() + "/" + f.ComboBox4->currentText(),
+             destination);
+    QCOMPARE(f.ComboBox8->currentText(), cargo);
+    for (QComboBox *box : {f.ComboBox2, f.ComboBox3, f.ComboBox4, f.ComboBox8})
+        QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
+    QVERIFY(f.ComboBox6->currentText() + "/" + f.ComboBox7->currentText() != lockedDeparture);
+    const int asked = int(w.Questions.size());
+    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QCOMPARE(int(w.Questions.size()), asked);
+    QCOMPARE(w.State.JobList.Count(), offers + 1);
+}
+
+void TestRandomJobWindow::proposesOnlyJobsAddJobTakesWithoutAQuestion()
+{
+    // Jobs found one after another and each added: "Add job" never has a question, neither a
+    // trailer outside its countries, nor a branch out of offers, nor a job to its own branch.
+    QTemporaryDir user;
+    TRandomWindow w(user.path());
+    QVERIFY(w.Start());
+    TFormMain &f = *w.Form;
+    w.Answer = mrNo;
+    for (int k = 0; k < 12; ++k) {
+        f.SetRandomNumbers(SeededRandomNumbers(100 + k));
+        QTest::mouseClick(f.Button8, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.GeneratingRandomCargo(), 20000);
+        QTest::mouseClick(f.Button3, Qt::LeftButton);
+        QVERIFY2(w.Questions.isEmpty(), qPrintable(w.Questions.value(0)));
+        QCOMPARE(w.State.JobList.Count(), k + 1);
+    }
+}
+
+void TestRandomJobWindow::searchThatFindsNothingSaysSo()
+{
+    QTemporaryDir user;
+    TRandomWindow w(user.path());
+    QVERIFY(w.Start());
+    TFormMain &f = *w.Form;
+    const QString said = w.State.Texts.Text(TLangText::StatusRandomJobNothingFoundYet);
+    // The search runs inside the window's event loop: the test looks on from a timer, and
+    // cancels once the status line has said it (or after half a minute).
+    bool saidWhileSearching = false;
+    TSearchWatch watch(f, w.Main("button-cancel-random-job"));
+    QTimer look;
+    look.setInterval(50);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!f.GeneratingRandomCargo())
+            return;
+        saidWhileSearching = f.TextFader1->Lines().contains(said);
+        if (saidWhileSearching || watch.Ticks > 3000)
+            QTest::mouseClick(f.Button8, Qt::LeftButton);
+    });
+    look.start();
+    w.StartEndlessSearch();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.GeneratingRandomCargo(), 60000);
+    QVERIFY(saidWhileSearching);
+}
+
+namespace {
+
+// Processor time this process has used, user and system, in seconds; -1 where not known.
+double ProcessorSeconds()
+{
+#ifdef Q_OS_UNIX
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#else
+    return -1;
+#endif
+}
+
+// Lets the event loop run for Milliseconds without polling it.
+void IdleFor(int Milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(Milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+void TestRandomJobWindow::waitingAndIdleUseNoProcessor()
+{
+    // The style whose running progress bar animates on a timer of its own.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QTemporaryDir user;
+    TRandomWindow w(user.path());
+    QVERIFY(w.Start());
+    TFormMain &f = *w.Form;
+    if (ProcessorSeconds() < 0)
+        QSKIP("no processor time of the process on this platform");
+    QTRY_VERIFY_WITH_TIMEOUT(!f.TextFader1->Active(), 10000);
+
+    // One second of the search's pauses: a spinning wait used more than half of it.
+    double before = ProcessorSeconds();
+    for (int k = 0; k < 40; ++k)
+        Delay(25, true);
+    const double delays = ProcessorSeconds() - before;
+    QVERIFY2(delays < 0.2, qPrintable(QString::number(delays)));
+
+    // After a busy phase (the running progress bar of a search) the idle window sleeps.
+    TSearchWatch watch(f, w.Main("button-cancel-random-job"));
+    watch.ActAfter(30, [&] { QTest::mouseClick(f.Button8, Qt::LeftButton); });
+    w.StartEndlessSearch();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.GeneratingRandomCargo(), 10000);
+    QVERIFY(watch.SawBusyBar);
+    watch.Timer.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.TextFader1->Active(), 10000);
+    IdleFor(200);
+    before = ProcessorSeconds();
+    IdleFor(1500);
+    const double idle = ProcessorSeconds() - before;
+    qInfo("processor time: %.3f s for 40 pauses of 25 ms, %.3f s for 1.5 s of idle window", delays, idle);
+    QVERIFY2(idle < 0.15, qPrintable(QString::number(idle)));
 }
 
 QTEST_MAIN(TestRandomJobWindow)

@@ -62,6 +62,7 @@ private slots:
     void longestTourBoxSwitchesTheMinimumDistance();
     void controlsDriveTheValues();
     void reloadKeepsTheOptionsOfThisRun();
+    void reloadAskedAsTheLoadEndsIsNotLost();
 };
 
 void TestRandomOptions::bothDistanceOptionsInTheFile()
@@ -201,6 +202,27 @@ void TestRandomOptions::reloadKeepsTheOptionsOfThisRun()
     QVERIFY(f.RandomiserOptions().ValuableActive);
     QCOMPARE(f.Edit2->text(), QString("30"));
     QCOMPARE(f.RandomiserOptions().MinWeight, 30);
+}
+
+void TestRandomOptions::reloadAskedAsTheLoadEndsIsNotLost()
+{
+    // The last step of a load has run, but its task has not yet returned: a reload asked for in
+    // that moment (a test right after the load, or a player's quick click) must still run.
+    QTemporaryDir dir;
+    TOptionsWindow w(dir.path());
+    TFormMain &f = *w.Form;
+    QSignalSpy finished(&f, &TFormMain::LoadingFinished);
+    bool asked = false;
+    QObject::connect(&f, &TFormMain::LoadingFinished, &f, [&] {
+        if (!asked) {
+            asked = true;
+            f.LoadCode(true);
+        }
+    });
+    f.show();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
+    QCOMPARE(f.LoadCodeRuns(), 2);
+    QVERIFY(!f.LoadingData());
 }
 
 QTEST_MAIN(TestRandomOptions)

@@ -17,9 +17,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
@@ -121,6 +123,9 @@ int main(int argc, char **argv)
     // A question (a trailer bound to other countries) is answered as a player who goes ahead.
     form.SetMessageDialogue([](const QString &, const QString &, kvn::TMsgDlgType, kvn::TMsgDlgButtons,
                                kvn::TMsgDlgBtn) { return kvn::mrYes; });
+    // As the program does: the window fits the screen at this scaling.
+    form.FitToScreen(QGuiApplication::primaryScreen()->availableGeometry(),
+                     QFontInfo(QApplication::font()).pixelSize());
     form.move(0, 0);
     form.show();
 
@@ -178,7 +183,7 @@ int main(int argc, char **argv)
     if (form.VST->model()->rowCount() > 0)
         form.VST->setCurrentIndex(form.VST->model()->index(0, 0));
     form.Button10->click();
-    WaitUntil([&form] { return form.width() == kvn::TFormMain::kDesignedWidth; }, 3000);
+    WaitUntil([&form] { return form.width() == form.OpenWidth(); }, 3000);
     Settle(100);
     Save(form.grab(), folder, prefix, QStringLiteral("open"));
 
