@@ -15,6 +15,8 @@ endif()
 install(TARGETS kestrovan kestrovan-cli SII_Decrypt RUNTIME DESTINATION ${KVN_INSTALL_APPDIR})
 # The help image opens this page beside the program.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/help.html DESTINATION ${KVN_INSTALL_APPDIR})
+# The compiled city positions come under the MIT licence, whose notice goes with the program.
+install(FILES ${PROJECT_SOURCE_DIR}/tools/catalogue/sources/city-positions-LICENSE.txt DESTINATION ${KVN_INSTALL_APPDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/languages/ DESTINATION ${KVN_INSTALL_APPDIR}/languages
         FILES_MATCHING PATTERN "*.lang")
 

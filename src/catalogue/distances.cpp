@@ -78,16 +78,16 @@ QStringList SplitLines(const QString &Text)
 // ------------------------------------------------------------------------------------------------
 
 TDistanceData::TDistanceData(const QString &Departure, const QString &Destination, std::int32_t Distance,
-                             std::int32_t FerryTime, bool DistanceIsUnknown)
+                             std::int32_t FerryTime, bool DistanceIsUnknown, bool Learnt)
     : FDeparture(Departure), FDestination(Destination), FDistance(Distance < 0 ? 0 : Distance), FFerryTime(FerryTime),
-      FNeedsFerry(FerryTime > 0), FDistanceIsUnknown(DistanceIsUnknown)
+      FNeedsFerry(FerryTime > 0), FDistanceIsUnknown(DistanceIsUnknown), FLearnt(Learnt)
 {
 }
 
 TDistanceData::TDistanceData(const TDistanceData &Other)
     : FDeparture(Other.FDeparture), FDestination(Other.FDestination), FDistance(Other.FDistance),
       FFerryTime(Other.FFerryTime), FNeedsFerry(Other.FNeedsFerry), FDistanceIsUnknown(Other.FDistanceIsUnknown),
-      FItemDeactivatedForProfile(Other.ItemDeactivatedForProfile())
+      FLearnt(Other.FLearnt), FItemDeactivatedForProfile(Other.ItemDeactivatedForProfile())
 {
 }
 
@@ -99,40 +99,82 @@ TDistanceData &TDistanceData::operator=(const TDistanceData &Other)
     FFerryTime = Other.FFerryTime;
     FNeedsFerry = Other.FNeedsFerry;
     FDistanceIsUnknown = Other.FDistanceIsUnknown;
+    FLearnt = Other.FLearnt;
     SetItemDeactivatedForProfile(Other.ItemDeactivatedForProfile());
     return *this;
 }
 
 // ------------------------------------------------------------------------------------------------
 
-std::shared_ptr<const TDistanceTable> TDistanceTable::Build(const QStringList &CompiledLines,
-                                                            const QStringList &UserLines)
+namespace {
+
+bool IsKnownKm(std::int32_t Km)
 {
-    auto table = std::make_shared<TDistanceTable>();
-    table->FEntries.reserve(static_cast<std::size_t>(CompiledLines.size() + UserLines.size()));
-    table->FFirstIndex.reserve(CompiledLines.size() + UserLines.size());
-    table->FFirstEitherWay.reserve(CompiledLines.size() + UserLines.size());
-    for (const QString &line : CompiledLines)
-        table->AddLine(line, false);
-    for (const QString &line : UserLines)
-        table->AddLine(line, true);
-    table->FEntries.shrink_to_fit();
-    return table;
+    return Km > 0 && Km != kUnknownDistanceKm;
 }
 
-void TDistanceTable::AddLine(const QString &Line, bool SkipExistingPair)
+// The four fields of a table line, or an empty list for comments and malformed lines.
+QStringList TableFields(const QString &Line)
 {
     const QString line = TrimControl(Line);
     if (line.isEmpty() || line.startsWith(u'#'))
-        return;
-    const QStringList fields = Explode(QStringLiteral(","), line);
+        return {};
+    QStringList fields = Explode(QStringLiteral(","), line);
     if (fields.size() != 4)
+        return {};
+    return fields;
+}
+
+} // namespace
+
+std::shared_ptr<const TDistanceTable> TDistanceTable::Build(const QStringList &CompiledLines,
+                                                            const QStringList &UserLines,
+                                                            std::shared_ptr<const TCityPositions> Positions)
+{
+    auto table = std::make_shared<TDistanceTable>();
+    table->FPositions = std::move(Positions);
+    table->FEntries.reserve(static_cast<std::size_t>(CompiledLines.size() + UserLines.size()));
+    table->FFirstIndex.reserve(CompiledLines.size() + UserLines.size());
+    table->FFirstEitherWay.reserve(CompiledLines.size() + UserLines.size());
+    // The first known distance the user's lines give each ordered pair.
+    TLearntValues learnt;
+    for (const QString &line : UserLines) {
+        const QStringList fields = TableFields(line);
+        if (fields.isEmpty())
+            continue;
+        const std::int32_t km = FieldToInt(fields[2], 0);
+        if (IsKnownKm(km))
+            learnt.insert(std::make_pair(fields[0], fields[1]), std::make_pair(km, FieldToInt(fields[3], -1)));
+    }
+    for (const QString &line : CompiledLines)
+        table->AddLine(line, false, learnt.isEmpty() ? nullptr : &learnt);
+    for (const QString &line : UserLines)
+        table->AddLine(line, true, nullptr);
+    table->FEntries.shrink_to_fit();
+    if (table->FPositions)
+        table->FindFerryCountries();
+    return table;
+}
+
+void TDistanceTable::AddLine(const QString &Line, bool FromUserFile, const TLearntValues *Learnt)
+{
+    const QStringList fields = TableFields(Line);
+    if (fields.isEmpty())
         return;
-    if (SkipExistingPair && DistanceExists(fields[0], fields[1]))
+    if (FromUserFile && DistanceExists(fields[0], fields[1]))
         return;
-    const std::int32_t raw = FieldToInt(fields[2], 0);
-    const std::int32_t ferry = FieldToInt(fields[3], -1);
-    FEntries.emplace_back(fields[0], fields[1], raw, ferry, raw <= 0 || raw == kUnknownDistanceKm);
+    std::int32_t raw = FieldToInt(fields[2], 0);
+    std::int32_t ferry = FieldToInt(fields[3], -1);
+    bool learnt = FromUserFile;
+    if (Learnt) {
+        const auto it = Learnt->constFind(std::make_pair(fields[0], fields[1]));
+        if (it != Learnt->cend() && it->first != raw) {
+            raw = it->first;
+            ferry = it->second;
+            learnt = true;
+        }
+    }
+    FEntries.emplace_back(fields[0], fields[1], raw, ferry, !IsKnownKm(raw), learnt);
     // Only the first entry of an ordered pair is ever answered; later ones stay in the list for
     // those who walk it.
     const auto index = static_cast<qsizetype>(FEntries.size() - 1);
@@ -143,6 +185,21 @@ void TDistanceTable::AddLine(const QString &Line, bool SkipExistingPair)
         std::swap(key.first, key.second);
     if (!FFirstEitherWay.contains(key))
         FFirstEitherWay.insert(std::move(key), index);
+}
+
+void TDistanceTable::FindFerryCountries()
+{
+    for (const TDistanceData &entry : FEntries) {
+        if (!entry.NeedsFerry())
+            continue;
+        QString a = FPositions->CountryOf(entry.Departure());
+        QString b = FPositions->CountryOf(entry.Destination());
+        if (a.isEmpty() || b.isEmpty())
+            continue;
+        if (b < a)
+            std::swap(a, b);
+        FFerryCountries.insert(std::make_pair(a, b));
+    }
 }
 
 qsizetype TDistanceTable::FirstIndex(const QString &Departure, const QString &Destination) const
@@ -158,20 +215,39 @@ bool TDistanceTable::DistanceExists(const QString &Departure, const QString &Des
     return FirstIndex(Departure, Destination) >= 0;
 }
 
+const TDistanceData *TDistanceTable::FindEitherWay(const QString &Departure, const QString &Destination) const
+{
+    const auto it = Destination < Departure ? FFirstEitherWay.constFind(std::make_pair(Destination, Departure))
+                                            : FFirstEitherWay.constFind(std::make_pair(Departure, Destination));
+    return it == FFirstEitherWay.cend() ? nullptr : &FEntries[static_cast<std::size_t>(it.value())];
+}
+
 TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const QString &Destination) const
 {
     TDistanceDataResult result;
     const QString a = LowerCity(Departure);
     const QString b = LowerCity(Destination);
-    const auto it =
-        b < a ? FFirstEitherWay.constFind(std::make_pair(b, a)) : FFirstEitherWay.constFind(std::make_pair(a, b));
-    const qsizetype first = it == FFirstEitherWay.cend() ? -1 : it.value();
-    if (first < 0)
+    if (const TDistanceData *entry = FindEitherWay(a, b)) {
+        result.KM = entry->Distance();
+        result.FerryTime = entry->FerryTime();
+        result.NeedsFerry = entry->NeedsFerry();
+        if (!entry->DistanceIsUnknown()) {
+            result.Source = entry->Learnt() ? TDistanceSource::Learnt : TDistanceSource::Compiled;
+            return result;
+        }
+    }
+    const std::int32_t estimate = FPositions ? FPositions->EstimateKm(a, b) : 0;
+    if (estimate < 1)
         return result;
-    const TDistanceData &entry = FEntries[static_cast<std::size_t>(first)];
-    result.KM = entry.Distance();
-    result.FerryTime = entry.FerryTime();
-    result.NeedsFerry = entry.NeedsFerry();
+    result.KM = estimate;
+    result.Source = TDistanceSource::Estimated;
+    QString countryA = FPositions->CountryOf(a);
+    QString countryB = FPositions->CountryOf(b);
+    if (countryB < countryA)
+        std::swap(countryA, countryB);
+    // Without countries nothing rules a ferry out.
+    result.MayCrossWater =
+        result.NeedsFerry || countryA.isEmpty() || FFerryCountries.contains(std::make_pair(countryA, countryB));
     return result;
 }
 
@@ -221,6 +297,12 @@ void TDistances::SetUserFolder(const QString &UserFolder)
     FUserFolder = UserFolder;
 }
 
+QString TDistances::UserFolder() const
+{
+    QMutexLocker lock(&FRebuildMutex);
+    return FUserFolder;
+}
+
 QString TDistances::UserFilePath() const
 {
     if (FUserFolder.isEmpty())
@@ -244,6 +326,14 @@ QStringList TDistances::CompiledLines()
     return FCompiledLines;
 }
 
+std::shared_ptr<const TCityPositions> TDistances::Positions()
+{
+    if (!FPositions)
+        FPositions = TCityPositions::FromLines(CatalogueLines(QStringLiteral("CityPositions"), false),
+                                               CatalogueLines(QStringLiteral("Countries"), true));
+    return FPositions;
+}
+
 std::shared_ptr<const TDistanceTable> TDistances::Snapshot() const
 {
     QMutexLocker lock(&FSnapshotMutex);
@@ -260,7 +350,7 @@ void TDistances::ReloadDistances()
         if (file.Readable)
             userLines = SplitDistanceUserText(file.Text);
     }
-    auto table = TDistanceTable::Build(CompiledLines(), userLines);
+    auto table = TDistanceTable::Build(CompiledLines(), userLines, Positions());
     QMutexLocker lock(&FSnapshotMutex);
     FTable = std::move(table);
 }

@@ -7,11 +7,13 @@
 // that is half emptied or half filled.
 #pragma once
 
+#include "catalogue/citypositions.h"
 #include "shared/encoding.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -28,7 +30,7 @@ inline constexpr std::int32_t kUnknownDistanceKm = 1234;
 class TDistanceData {
 public:
     TDistanceData(const QString &Departure, const QString &Destination, std::int32_t Distance, std::int32_t FerryTime,
-                  bool DistanceIsUnknown);
+                  bool DistanceIsUnknown, bool Learnt = false);
     TDistanceData(const TDistanceData &Other);
     TDistanceData &operator=(const TDistanceData &Other);
 
@@ -38,6 +40,8 @@ public:
     std::int32_t FerryTime() const { return FFerryTime; }
     bool NeedsFerry() const { return FNeedsFerry; }
     bool DistanceIsUnknown() const { return FDistanceIsUnknown; }
+    // The value comes from the player's own saves ("distances-user.dat"), not the compiled table.
+    bool Learnt() const { return FLearnt; }
 
     // The profile marks are not part of the table's content: they are set and reset on the main
     // thread on every profile load, while the learner thread may read the same snapshot.
@@ -54,37 +58,61 @@ private:
     std::int32_t FFerryTime = 0;
     bool FNeedsFerry = false;
     bool FDistanceIsUnknown = false;
+    bool FLearnt = false;
     mutable std::atomic<bool> FItemDeactivatedForProfile{false};
 };
+
+// Where a distance comes from: the compiled table, the player's own saves, or an estimate from
+// the cities' positions (never stored, never written as a learnt distance).
+enum class TDistanceSource : std::uint8_t { None, Compiled, Learnt, Estimated };
 
 struct TDistanceDataResult {
     std::int32_t KM = 0;
     std::int32_t FerryTime = 0;
     bool NeedsFerry = false;
+    TDistanceSource Source = TDistanceSource::None;
+    // An estimate between cities whose countries are linked by a ferry somewhere: the route may
+    // cross water, which the estimate cannot tell.
+    bool MayCrossWater = false;
+
+    bool IsEstimate() const { return Source == TDistanceSource::Estimated; }
 };
 
 // One merged table; never changes once built (apart from the profile marks).
 class TDistanceTable {
 public:
-    // Compiled lines in their order, then the user's lines in theirs; a user line for an ordered
-    // pair the table already has is left out.
-    static std::shared_ptr<const TDistanceTable> Build(const QStringList &CompiledLines, const QStringList &UserLines);
+    // Compiled lines in their order, then the user's lines in theirs. A compiled pair that the
+    // user's lines know with another distance takes the learnt value (the player's game is the
+    // one that counts); any other user line for an ordered pair the table already has is left
+    // out. Positions, when given, estimate the pairs that neither knows.
+    static std::shared_ptr<const TDistanceTable> Build(const QStringList &CompiledLines, const QStringList &UserLines,
+                                                       std::shared_ptr<const TCityPositions> Positions = {});
 
     const std::vector<TDistanceData> &Entries() const { return FEntries; }
     bool IsEmpty() const { return FEntries.empty(); }
 
     // An entry with exactly this departure and destination (this direction, case-sensitive).
     bool DistanceExists(const QString &Departure, const QString &Destination) const;
-    // The first entry in table order of either direction, the names lower-cased first.
+    // The first entry in table order of either direction, the names lower-cased first. Where
+    // that entry is missing or its distance unknown, the estimate from the positions, marked as
+    // one (KM 0 when there is none).
     TDistanceDataResult GetDistance(const QString &Departure, const QString &Destination) const;
+    // The first entry in table order of either direction (exact names), or none; no estimate.
+    const TDistanceData *FindEitherWay(const QString &Departure, const QString &Destination) const;
+    const TCityPositions *Positions() const { return FPositions.get(); }
     void ResetDistanceDeactivation() const;
 
 private:
     // Index of the first entry for an ordered pair, or -1.
     qsizetype FirstIndex(const QString &Departure, const QString &Destination) const;
-    void AddLine(const QString &Line, bool SkipExistingPair);
+    using TLearntValues = QHash<std::pair<QString, QString>, std::pair<std::int32_t, std::int32_t>>;
+    void AddLine(const QString &Line, bool FromUserFile, const TLearntValues *Learnt);
+    void FindFerryCountries();
 
     std::vector<TDistanceData> FEntries;
+    std::shared_ptr<const TCityPositions> FPositions;
+    // Countries (smaller name first) between which some known route takes a ferry.
+    QSet<std::pair<QString, QString>> FFerryCountries;
     // First entry of each ordered pair (departure, destination).
     QHash<std::pair<QString, QString>, qsizetype> FFirstIndex;
     // First entry of either direction, keyed by the pair's smaller name first: one look-up
@@ -131,9 +159,11 @@ public:
     explicit TDistances(const QString &UserFolder = QString());
 
     void SetUserFolder(const QString &UserFolder);
+    QString UserFolder() const;
     QString UserFilePath() const;
     // The compiled table to use instead of the program's resource (tests, tools).
     void SetCompiledLines(const QStringList &Lines);
+
 
     // The table as it is now; keep the pointer for as long as one task works with it.
     std::shared_ptr<const TDistanceTable> Snapshot() const;
@@ -151,13 +181,15 @@ public:
 
 private:
     QStringList CompiledLines();
+    std::shared_ptr<const TCityPositions> Positions();
 
     mutable QMutex FSnapshotMutex; // guards only the pointer swap and copy
     std::shared_ptr<const TDistanceTable> FTable;
-    QMutex FRebuildMutex; // one rebuild or save at a time
+    mutable QMutex FRebuildMutex; // one rebuild or save at a time
     QString FUserFolder;
     QStringList FCompiledLines;
     bool FCompiledLinesSet = false;
+    std::shared_ptr<const TCityPositions> FPositions;
 };
 
 // The text of the user file's bytes: a byte-order mark decides the encoding, without one the

@@ -239,6 +239,7 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     TQueuedJobsContext write;
     write.Session = &session;
     write.Load = &context;
+    write.EstimatesFolder = catalogue.Distances.UserFolder();
     write.Texts = &texts;
     write.HistoryFolder = filesFolder;
     const TQueuedJobsResult saved = SaveQueuedJobs(jobs, write);

@@ -82,14 +82,18 @@ int InspectCommand(const QString &File, bool Json, QTextStream &Out, QTextStream
                         {"compatible_cargos", s.CompatibleCargos},
                         {"cargo_trailer_items", s.CargoTrailerItems},
                         {"job_offers", s.JobOffers},
-                        {"learnable_distances", s.LearnableDistances}};
+                        {"learnable_distances", s.LearnableDistances},
+                        {"known_pairs", s.KnownPairs},
+                        {"learnt_pairs", s.LearntPairs},
+                        {"estimated_pairs", s.EstimatedPairs},
+                        {"unknown_pairs", s.UnknownPairs}};
     if (Json) {
         Out << QJsonDocument(o).toJson(QJsonDocument::Indented);
         return 0;
     }
-    for (const char *key :
-         {"form", "game_time", "last_visited_city", "companies", "company_branches", "profile_cities", "countries",
-          "compatible_cargos", "cargo_trailer_items", "job_offers", "learnable_distances"}) {
+    for (const char *key : {"form", "game_time", "last_visited_city", "companies", "company_branches", "profile_cities",
+                            "countries", "compatible_cargos", "cargo_trailer_items", "job_offers",
+                            "learnable_distances", "known_pairs", "learnt_pairs", "estimated_pairs", "unknown_pairs"}) {
         const QJsonValue v = o.value(QLatin1String(key));
         Out << key << ": " << (v.isString() ? v.toString() : QString::number(v.toInteger())) << "\n";
     }

@@ -50,16 +50,21 @@ TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo
     const int fill = Percentage(cargoVolume, trailerVolume);
     const TDistanceDataResult &d = Job.DistanceDataResult();
 
-    const QString distanceText =
-        Job.DistanceIsUnknown()
-            ? QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewDistanceUnknown)
-            : Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
+    QString distanceText;
+    if (Job.DistanceIsUnknown())
+        distanceText = QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewDistanceUnknown);
+    else if (d.IsEstimate())
+        distanceText = Texts.Format(TLangText::LabelJobPreviewEstimatedDistance, {d.KM}) + QStringLiteral(" km");
+    else
+        distanceText = Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
     Preview.Label1 =
         Texts.Format(TLangText::LabelJobPreviewFromAToB,
                      {UpperFirst(Job.DepartureCity()), UpperFirst(Job.DepartureCountry()),
                       UpperFirst(Job.DestinationCity()), UpperFirst(Job.DestinationCountry()), distanceText});
     if (d.NeedsFerry)
         Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
+    if (d.IsEstimate() && d.MayCrossWater && !Job.DistanceIsUnknown())
+        Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewEstimateWithoutFerry);
     Preview.Label2 = Texts.Format(TLangText::LabelJobPreviewCargoTypeAndWeight, {Cargo.CargoName(), cargoT});
     Preview.Label3 = Texts.Format(TLangText::LabelJobPreviewTrailerFilled, {fill, cargoVolume, trailerVolume});
     Preview.Label4 = Texts.Format(TLangText::LabelJobPreviewTrailerWeight, {chassisT, totalT});

@@ -56,6 +56,8 @@ THistoryWriteResult AppendJobHistory(const QString &Folder, const std::vector<co
         ini.WriteInteger(section, QStringLiteral("distance"), d.KM);
         ini.WriteBool(section, QStringLiteral("ferry"), d.NeedsFerry);
         ini.WriteInteger(section, QStringLiteral("ferrytime"), d.FerryTime);
+        if (d.IsEstimate())
+            ini.WriteBool(section, QStringLiteral("estimated"), true);
         ini.WriteInt64(section, QStringLiteral("date"), Date);
     }
     result.Ok = ini.UpdateFile();
@@ -105,6 +107,8 @@ void LoadJobHistory(const QString &Folder, TJobList &History, IJobHistoryWindow 
             d.KM = ini.ReadInteger(section, QStringLiteral("distance"), 0);
             d.FerryTime = ini.ReadInteger(section, QStringLiteral("ferrytime"), 0);
             d.NeedsFerry = ini.ReadBool(section, QStringLiteral("ferry"), false);
+            if (ini.ReadBool(section, QStringLiteral("estimated"), false))
+                d.Source = TDistanceSource::Estimated;
             entry->SetDistanceDataResult(d);
             // Seconds since 1970 outgrow 32 bits in 2038; read the full width.
             entry->SetJobDate(ini.ReadInt64(section, QStringLiteral("date"), -1));

@@ -33,9 +33,14 @@ qint64 FerryAsKM(std::int32_t FerryTime)
     return RoundEven(double(FerryTime) * 1.7);
 }
 
-QString DistanceValue(const TLanguageTexts &Texts, std::int32_t KM)
+QString DistanceValue(const TLanguageTexts &Texts, const TDistanceDataResult &Distance)
 {
-    return KM > 0 ? Num(KM) + QStringLiteral(" km") : Texts.Text(TLangText::Unknown);
+    if (Distance.KM <= 0)
+        return Texts.Text(TLangText::Unknown);
+    QString text = Num(Distance.KM) + QStringLiteral(" km");
+    if (Distance.IsEstimate())
+        text += QStringLiteral(" (") + Texts.Text(TLangText::Estimated) + u')';
+    return text;
 }
 
 QString CitiesText(const TJobListDataSummary &Job)
@@ -107,7 +112,7 @@ QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job
     case 0:
         return Job->DepartureCountry() + kArrow + Job->DestinationCountry();
     case 1:
-        return Texts.Text(TLangText::Distance) + kAbout + DistanceValue(Texts, distance.KM);
+        return Texts.Text(TLangText::Distance) + kAbout + DistanceValue(Texts, distance);
     case 2:
         return Texts.Text(TLangText::Cargo) + QStringLiteral(": ") + (cargo ? cargo->CargoName() : QString()) +
                QStringLiteral(" (") + Num(volume) + QStringLiteral(" m\u00B3, ") + Num(weightT) + QStringLiteral(" t)");
@@ -168,7 +173,7 @@ QString HistoryChildText(const TLanguageTexts &Texts, const TJobListDataSummary 
     const TDistanceDataResult &distance = Entry->DistanceDataResult();
     switch (Child) {
     case 0: {
-        QString text = Texts.Text(TLangText::Distance) + kAbout + DistanceValue(Texts, distance.KM);
+        QString text = Texts.Text(TLangText::Distance) + kAbout + DistanceValue(Texts, distance);
         if (distance.NeedsFerry)
             text += QStringLiteral(" (+ \u2248") + Num(FerryAsKM(distance.FerryTime)) + QStringLiteral(" km ") +
                     Texts.Text(TLangText::Ferry) + u')';

@@ -1,5 +1,7 @@
 #include "jobs/jobwriter.h"
 
+#include "catalogue/estimatedoffers.h"
+
 #include "catalogue/distances.h"
 #include "jobs/backup.h"
 #include "jobs/jobhistory.h"
@@ -327,8 +329,9 @@ void RequeueEvent(GameSaveLines &Lines, const TJobPlan &Plan)
     }
 }
 
-void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPlan &Plan, std::int32_t Expiration,
-              const TDistanceTable *Distances)
+// Returns the distance written into the offer.
+TDistanceDataResult WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPlan &Plan,
+                             std::int32_t Expiration, const TDistanceTable *Distances)
 {
     const TTrailerDefinitionItem &item = *Job.TrailerDefinitionData();
     const QString city = AsciiLower(Job.DepartureCity());
@@ -345,8 +348,10 @@ void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPl
     offer.trailer_definition = item.TrailerDefinitionData->TrailerDefinition();
     offer.units_count = Job.CargoUnitCountUserCustom();
     offer.DistanceData = Distances ? Distances->GetDistance(city, destinationCity) : TDistanceDataResult{};
-    if (Job.DistanceIsUnknown() || IsUnknownDistance(offer.DistanceData.KM))
+    if (Job.DistanceIsUnknown() || IsUnknownDistance(offer.DistanceData.KM)) {
         offer.DistanceData.KM = kUnknownDistanceKm;
+        offer.DistanceData.Source = TDistanceSource::None;
+    }
     offer.DistanceData.FerryTime = std::max(0, offer.DistanceData.FerryTime);
     const int fill = FindAttribute(Lines, QStringLiteral("fill_ratio"), Plan.OfferHeader + 1, Plan.OfferEnd);
     const int place = FindAttribute(Lines, QStringLiteral("trailer_place"), Plan.OfferHeader + 1, Plan.OfferEnd);
@@ -364,6 +369,21 @@ void WriteJob(GameSaveLines &Lines, const TJobListDataSummary &Job, const TJobPl
     Lines.SetLine(Plan.ParamLine, RewriteValue(Lines.Line(Plan.ParamLine), event.param));
 
     RequeueEvent(Lines, Plan);
+    return offer.DistanceData;
+}
+
+// The written offers whose distance is an estimate, for the learner to pass over.
+std::vector<TEstimatedOffer> EstimatedOffersOf(const std::vector<TJobWriteOutcome> &Outcomes,
+                                               const std::vector<const TJobListDataSummary *> &Jobs,
+                                               const std::vector<std::int32_t> &WrittenKm)
+{
+    std::vector<TEstimatedOffer> offers;
+    for (std::size_t i = 0; i < Outcomes.size() && i < Jobs.size(); ++i) {
+        if (Outcomes[i].Written && Outcomes[i].DistanceEstimated && Jobs[i])
+            offers.push_back({Outcomes[i].OfferID, QLocale().toLower(Jobs[i]->DepartureCity()),
+                              QLocale().toLower(Jobs[i]->DestinationCity()), WrittenKm[i]});
+    }
+    return offers;
 }
 
 QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
@@ -506,6 +526,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     TUnitMoves eventMoves(lines, EventHeaderPrefix);
     QSet<QString> usedOffers;
     std::vector<const TJobListDataSummary *> written;
+    std::vector<std::int32_t> writtenKm; // per job, as written into its offer
     for (const TJobListDataSummary *job : Jobs) {
         report(result.Written,
                texts ? texts->Format(TLangText::JobNOfMSaving, {result.Written + 1, result.Jobs}) : QString());
@@ -516,7 +537,10 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         } else if (PlanJob(lines, *job, usedOffers, events, plan, outcome.Reason)) {
             const std::int64_t expiration =
                 std::int64_t(Context.GameTime) + std::int64_t(kJobExpirationStep) * (result.Written + 1);
-            WriteJob(lines, *job, plan, std::int32_t(std::min<std::int64_t>(expiration, INT32_MAX)), Context.Distances);
+            const TDistanceDataResult distance = WriteJob(
+                lines, *job, plan, std::int32_t(std::min<std::int64_t>(expiration, INT32_MAX)), Context.Distances);
+            outcome.DistanceEstimated = distance.IsEstimate();
+            writtenKm.push_back(distance.KM);
             offerMoves.Move(plan.OfferID);
             eventMoves.Move(plan.EventID);
             usedOffers.insert(plan.OfferID);
@@ -525,6 +549,8 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
             ++result.Written;
             written.push_back(job);
         }
+        if (!outcome.Written)
+            writtenKm.push_back(0);
         result.Outcomes.push_back(outcome);
     }
 
@@ -565,6 +591,10 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
                                           ? QDir::toNativeSeparators(JobHistoryPath(Context.HistoryFolder))
                                           : history.Error;
         }
+        // Failing to remember them costs only learnt distances that may be estimates; the jobs
+        // are written, so the run still counts as done.
+        if (!Context.EstimatesFolder.isEmpty())
+            TEstimatedOffers::Remember(Context.EstimatesFolder, EstimatedOffersOf(result.Outcomes, Jobs, writtenKm));
     }
     result.StatusText = FinalStatus(texts, result.Written, result.Jobs);
     if (!result.HistoryError.isEmpty())

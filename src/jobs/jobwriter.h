@@ -30,6 +30,9 @@ struct TJobWriteContext {
     std::int32_t GameTime = 0;
     const TDistanceTable *Distances = nullptr; // null: every distance is unknown
     QString HistoryFolder;                     // where job-history.ini lives; empty: no history
+    // Where the offers written with an estimated distance are remembered for the learner (the
+    // folder of the learnt distances); empty: nowhere.
+    QString EstimatesFolder;
     const TLanguageTexts *Texts = nullptr;
     // Called before each job (Done jobs written so far) and at the end; the status text is ready
     // for the status line.
@@ -43,6 +46,7 @@ struct TJobWriteOutcome {
     bool Written = false;
     QString Reason; // why not, for the player
     QString OfferID;
+    bool DistanceEstimated = false; // the offer carries an estimated distance
 };
 
 struct TSaveJobsResult {

@@ -160,6 +160,7 @@ TQueuedJobsResult SaveQueuedJobs(TJobList &List, const TQueuedJobsContext &Conte
         const auto distances = Context.Load->Catalogue.Distances.Snapshot();
         write.Distances = distances.get();
         write.HistoryFolder = Context.HistoryFolder;
+        write.EstimatesFolder = Context.EstimatesFolder;
         write.Texts = &texts;
         write.Progress = Context.Progress;
         write.SaveStillAsLoaded = [&session] { return session.QuickSaveStillAsLoaded(); };

@@ -30,7 +30,8 @@ struct TQueuedJobsContext {
     TProfileSession *Session = nullptr;
     ProfileLoadContext *Load = nullptr; // to read the quick-save again when it changed
     const TLanguageTexts *Texts = nullptr;
-    QString HistoryFolder; // where job-history.ini lives; empty: no history
+    QString HistoryFolder;   // where job-history.ini lives; empty: no history
+    QString EstimatesFolder; // where the writer remembers offers written with an estimated distance
     std::function<void(int Done, int Total, const QString &Status)> Progress;
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace kvn {
@@ -28,7 +29,7 @@ void AddUnique(QStringList &List, const QString &Folder)
         List << Folder;
 }
 
-QStringList SteamRoots()
+QStringList LinuxSteamRoots()
 {
     QStringList roots;
     const QString home = QDir::homePath();
@@ -77,43 +78,86 @@ QStringList ParseSteamLibraryPaths(const QByteArray &Vdf)
     return paths;
 }
 
-QStringList SteamLibraryFolders()
+QStringList SteamLibraryFolders(const QStringList &SteamRoots)
 {
     QStringList libraries;
-    for (const QString &root : SteamRoots()) {
+    for (const QString &root : SteamRoots) {
+        if (!IsExistingFolder(root))
+            continue;
         AddUnique(libraries, root);
         for (const QString &vdfName : {root + "steamapps/libraryfolders.vdf", root + "config/libraryfolders.vdf"}) {
             QFile vdf(vdfName);
             if (!vdf.open(QIODevice::ReadOnly))
                 continue;
-            for (const QString &path : ParseSteamLibraryPaths(vdf.read(1 << 20)))
-                if (IsExistingFolder(path))
-                    AddUnique(libraries, WithSlash(QDir::cleanPath(path)));
+            for (const QString &path : ParseSteamLibraryPaths(vdf.read(1 << 20))) {
+                const QString folder = QDir::fromNativeSeparators(path);
+                if (IsExistingFolder(folder))
+                    AddUnique(libraries, WithSlash(QDir::cleanPath(folder)));
+            }
         }
     }
     return libraries;
 }
 
-QStringList GameFolderCandidates()
+QStringList SteamLibraryFolders()
+{
+    return SteamLibraryFolders(CurrentGameFolderEnvironment().SteamRoots);
+}
+
+QStringList WindowsSteamRoots(const QString &RegistrySteamPath, const QString &DefaultSteamFolder)
+{
+    const QString named = QDir::fromNativeSeparators(RegistrySteamPath.trimmed());
+    if (!named.isEmpty() && IsExistingFolder(named))
+        return {WithSlash(QDir::cleanPath(named))};
+    return {WithSlash(QDir::cleanPath(QDir::fromNativeSeparators(DefaultSteamFolder)))};
+}
+
+TGameFolderEnvironment CurrentGameFolderEnvironment()
+{
+    TGameFolderEnvironment environment;
+#ifdef Q_OS_WIN
+    environment.Windows = true;
+    environment.Documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QSettings steam(QStringLiteral("HKEY_CURRENT_USER\\Software\\Valve\\Steam"), QSettings::NativeFormat);
+    environment.SteamRoots = WindowsSteamRoots(
+        steam.value(QStringLiteral("SteamPath")).toString(),
+        qEnvironmentVariable("ProgramFiles(x86)", QStringLiteral("C:/Program Files (x86)")) + QStringLiteral("/Steam"));
+#else
+    environment.DataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    environment.SteamRoots = LinuxSteamRoots();
+#endif
+    return environment;
+}
+
+QStringList GameFolderCandidates(const TGameFolderEnvironment &Environment)
 {
     QStringList places;
-#ifdef Q_OS_WIN
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    places << WithSlash(documents) + GameFolderName + u'/';
-#else
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    places << WithSlash(data) + GameFolderName + u'/';
-    const QStringList libraries = SteamLibraryFolders();
+    const QStringList libraries = SteamLibraryFolders(Environment.SteamRoots);
+    if (Environment.Windows) {
+        places << WithSlash(Environment.Documents) + GameFolderName + u'/';
+    } else {
+        places << WithSlash(Environment.DataFolder) + GameFolderName + u'/';
+        for (const QString &library : libraries)
+            places << library + "steamapps/compatdata/" + GameSteamAppId + "/pfx/drive_c/users/steamuser/Documents/" +
+                          GameFolderName + u'/';
+    }
+    // Steam Cloud keeps its copies in the installation's userdata; a library that is a Steam
+    // installation of its own has them too.
+    QStringList steamFolders = Environment.SteamRoots;
     for (const QString &library : libraries)
-        places << library + "steamapps/compatdata/" + GameSteamAppId + "/pfx/drive_c/users/steamuser/Documents/" +
-                      GameFolderName + u'/';
-    for (const QString &root : SteamRoots()) {
-        const QString userdata = root + "userdata/";
+        if (!steamFolders.contains(library))
+            steamFolders << library;
+    for (const QString &steam : steamFolders) {
+        const QString userdata = steam + "userdata/";
         for (const QString &id : ListSubFolders(userdata))
             places << userdata + id + GameSteamAppId + "/remote/";
     }
-#endif
     return places;
+}
+
+QStringList GameFolderCandidates()
+{
+    return GameFolderCandidates(CurrentGameFolderEnvironment());
 }
 
 } // namespace kvn

@@ -7,6 +7,8 @@
 #include "shared/strings.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 namespace kvn {
@@ -45,6 +47,44 @@ ProfileNames ReadProfileNames(const QStringList &Lines)
     return names;
 }
 
+namespace {
+
+// Lists the profile folders of one container folder ("profiles/" or "steam_profiles/" of Place).
+// Scratch is where encrypted profile files are decoded.
+void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
+                      const QString &ProfilesFolder)
+{
+    for (const QString &folder : ListSubFolders(ProfilesFolder)) {
+        const QString profilePath = ProfilesFolder + folder;
+        const QString profileSii = profilePath + QStringLiteral("profile.sii");
+        QStringList lines;
+        SiiTextForm form;
+        if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
+            continue;
+        // Listing only reads: an encrypted profile.sii is decoded in a copy and stays as the
+        // game wrote it.
+        QString readable;
+        if (IsReadable(Decrypter.DecryptCopy(profileSii, Scratch, readable)) && readable != profileSii &&
+            !ReadSiiFile(readable, lines, form).ok())
+            continue;
+        const ProfileNames names = ReadProfileNames(lines);
+        if (!names.HasProfileName)
+            continue;
+        const QString quickSave = profilePath + QStringLiteral("save/quicksave/");
+        QDir().mkpath(quickSave); // a failure here is harmless: the load reports the missing save
+        auto profile = std::make_unique<TProfileInfo>();
+        profile->SetProfileID(folder.chopped(1));
+        profile->SetProfileName(names.ProfileName);
+        profile->SetCompanyName(names.CompanyName);
+        profile->SetProfilePath(profilePath);
+        profile->SetQuickSavePath(quickSave);
+        profile->SetGameFolder(Place);
+        List.Append(std::move(profile));
+    }
+}
+
+} // namespace
+
 ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places)
 {
     ProfileSearchResult result;
@@ -58,41 +98,47 @@ ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypt
             result.GameFolderExists = true;
             result.GameDocumentsFolder = place;
         }
-        const QString profilesFolder = place + QStringLiteral("profiles/");
-        if (!IsExistingFolder(profilesFolder))
-            continue;
-        for (const QString &folder : ListSubFolders(profilesFolder)) {
-            const QString profilePath = profilesFolder + folder;
-            const QString profileSii = profilePath + QStringLiteral("profile.sii");
-            QStringList lines;
-            SiiTextForm form;
-            if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
-                continue;
-            // Listing only reads: an encrypted profile.sii is decoded in a copy and stays as the
-            // game wrote it.
-            QString readable;
-            if (IsReadable(Decrypter.DecryptCopy(profileSii, scratch.path(), readable)) && readable != profileSii &&
-                !ReadSiiFile(readable, lines, form).ok())
-                continue;
-            const ProfileNames names = ReadProfileNames(lines);
-            if (!names.HasProfileName)
-                continue;
-            const QString quickSave = profilePath + QStringLiteral("save/quicksave/");
-            QDir().mkpath(quickSave); // a failure here is harmless: the load reports the missing save
-            auto profile = std::make_unique<TProfileInfo>();
-            profile->SetProfileID(folder.chopped(1));
-            profile->SetProfileName(names.ProfileName);
-            profile->SetCompanyName(names.CompanyName);
-            profile->SetProfilePath(profilePath);
-            profile->SetQuickSavePath(quickSave);
-            profile->SetGameFolder(place);
-            List.Append(std::move(profile));
-        }
+        for (const QString &container : kProfileContainerFolders)
+            if (IsExistingFolder(place + container))
+                AppendProfilesOf(List, Decrypter, scratch.path(), place, place + container);
     }
+    List.KeepNewestCopies();
     if (!result.GameFolderExists && !places.isEmpty())
         result.GameDocumentsFolder = places.first();
     result.Count = List.Count();
     return result;
+}
+
+void TProfileList::KeepNewestCopies()
+{
+    // The same profile (its folder name) in several places, e.g. in "profiles/" and synced by
+    // Steam Cloud: the copy with the newest quick-save is the one the player plays, and takes the
+    // place of the first copy found.
+    std::vector<std::unique_ptr<TProfileInfo>> kept;
+    QHash<QString, std::size_t> byID;
+    for (auto &profile : FItems) {
+        const auto it = byID.constFind(profile->ProfileID());
+        if (it == byID.cend()) {
+            byID.insert(profile->ProfileID(), kept.size());
+            kept.push_back(std::move(profile));
+        } else if (FileLastWriteTime(profile->GameFilePath()) > FileLastWriteTime(kept[*it]->GameFilePath())) {
+            kept[*it] = std::move(profile);
+        }
+    }
+    FItems = std::move(kept);
+}
+
+QString ProfileLocationText(const TProfileInfo &Profile)
+{
+    if (Profile.ProfilePath().isEmpty())
+        return {};
+    QString folder = QFileInfo(QDir::cleanPath(Profile.ProfilePath())).path();
+    const QString home = QDir::homePath();
+#ifndef Q_OS_WIN
+    if (folder == home || folder.startsWith(home + u'/'))
+        folder = u'~' + folder.mid(home.size());
+#endif
+    return QDir::toNativeSeparators(folder);
 }
 
 const char *ProfileCountLabelKey(int Count)

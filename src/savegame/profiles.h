@@ -56,6 +56,9 @@ public:
         FItems.push_back(std::move(Profile));
         return FItems.back().get();
     }
+    // Lists each profile (by its folder name) once: the copy with the newest quick-save, at the
+    // place of the first copy.
+    void KeepNewestCopies();
 
 private:
     std::vector<std::unique_ptr<TProfileInfo>> FItems;
@@ -76,9 +79,14 @@ struct ProfileSearchResult {
     QString GameDocumentsFolder;   // the first existing place, or the first candidate when none exists
 };
 
-// Lists the profiles of every place (GameFolderCandidates, or Places when given, in that order)
-// into List. Creates a missing quick-save folder of a listed profile, as the game expects it.
+// Lists the profiles of every place (GameFolderCandidates, or Places when given, in that order;
+// in each its "profiles/" and then its "steam_profiles/") into List, each profile once (see
+// KeepNewestCopies). Creates a missing quick-save folder of a listed profile, as the game expects it.
 ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places = {});
+
+// Where a profile lives, for the player: the folder holding its profile folder, the home folder
+// written as "~" outside Windows.
+QString ProfileLocationText(const TProfileInfo &Profile);
 
 // The number of profiles in List.
 inline int ProfileCount(const TProfileList &List)

@@ -33,6 +33,37 @@ QString SiiFileForm(const QString &FileName)
     return QStringLiteral("unknown");
 }
 
+namespace {
+
+void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Table, SaveInspection &Result)
+{
+    QStringList cities;
+    for (const auto &country : Countries.CountryInfoList())
+        cities << country->CityList();
+    cities.removeDuplicates();
+    for (const QString &from : std::as_const(cities))
+        for (const QString &to : std::as_const(cities)) {
+            if (from == to)
+                continue;
+            switch (Table.GetDistance(from, to).Source) {
+            case TDistanceSource::Compiled:
+                ++Result.KnownPairs;
+                break;
+            case TDistanceSource::Learnt:
+                ++Result.LearntPairs;
+                break;
+            case TDistanceSource::Estimated:
+                ++Result.EstimatedPairs;
+                break;
+            case TDistanceSource::None:
+                ++Result.UnknownPairs;
+                break;
+            }
+        }
+}
+
+} // namespace
+
 SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter)
 {
     SaveInspection result;
@@ -87,8 +118,10 @@ SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const
 
     for (int i = save.FindLineFrom(u"job_offer_data : ", 0); i >= 0; i = save.FindLineFrom(u"job_offer_data : ", i + 1))
         ++result.JobOffers;
-    if (table)
+    if (table) {
         result.LearnableDistances = int(CollectUnknownDistances(save, *table).size());
+        CountDistanceSources(Catalogue.Countries, *table, result);
+    }
     result.Ok = true;
     return result;
 }

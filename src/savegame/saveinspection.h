@@ -27,7 +27,13 @@ struct SaveInspection {
     int CompatibleCargos = 0;
     int CargoTrailerItems = 0;
     int JobOffers = 0;
-    int LearnableDistances = 0; // offers whose pair the distance table lacks
+    int LearnableDistances = 0; // pairs of cities the learner would take from the save
+    // Over all ordered pairs of two different cities the player can compose from this save: where
+    // their distance comes from.
+    int KnownPairs = 0;     // the compiled table
+    int LearntPairs = 0;    // learnt from the player's saves
+    int EstimatedPairs = 0; // estimated from the cities' positions
+    int UnknownPairs = 0;   // none of these
 };
 
 // Reads FileName as the profile load does. A file that is not plain text is decoded into a

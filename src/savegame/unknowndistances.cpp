@@ -1,6 +1,9 @@
 #include "savegame/unknowndistances.h"
 
+#include "catalogue/estimatedoffers.h"
 #include "shared/strings.h"
+
+#include <QHash>
 
 namespace kvn {
 
@@ -34,11 +37,52 @@ QString DepartureOfCompanyHeader(const QString &Header)
     return brace < 0 ? QString() : TrimControl(city.left(brace));
 }
 
+// Whether an offer's distance is one to learn, as far as the table goes.
+bool TableWantsToLearn(const TDistanceTable &Table, const QString &Departure, const QString &Target)
+{
+    const TDistanceData *known = Table.FindEitherWay(Departure, Target);
+    return !known || known->DistanceIsUnknown() || !known->Learnt();
+}
+
+// One entry per pair of cities (either direction), in the order first seen, with the shortest
+// distance offered; compiled pairs that one of the offers confirms are dropped.
+std::vector<TLearnedDistance> ShortestPerPair(const std::vector<TLearnedDistance> &Offers, const TDistanceTable &Table)
+{
+    std::vector<TLearnedDistance> pairs;
+    QHash<std::pair<QString, QString>, std::size_t> index;
+    QSet<std::pair<QString, QString>> confirmed;
+    for (const TLearnedDistance &offer : Offers) {
+        auto key = std::make_pair(offer.Departure, offer.Target);
+        if (key.second < key.first)
+            std::swap(key.first, key.second);
+        const TDistanceData *known = Table.FindEitherWay(offer.Departure, offer.Target);
+        if (known && !known->DistanceIsUnknown() && known->Distance() == offer.KM)
+            confirmed.insert(key);
+        const auto it = index.constFind(key);
+        if (it == index.cend()) {
+            index.insert(key, pairs.size());
+            pairs.push_back(offer);
+        } else if (offer.KM < pairs[*it].KM) {
+            pairs[*it].KM = offer.KM;
+            pairs[*it].FerryTime = offer.FerryTime;
+        }
+    }
+    std::vector<TLearnedDistance> result;
+    for (const TLearnedDistance &pair : pairs) {
+        auto key = std::make_pair(pair.Departure, pair.Target);
+        if (key.second < key.first)
+            std::swap(key.first, key.second);
+        if (!confirmed.contains(key))
+            result.push_back(pair);
+    }
+    return result;
+}
+
 // One walk over the save, parameterised by how a line with a prefix is found, so that the indexed
 // and the scanning variant cannot drift apart.
 template <typename Find>
 std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceTable &Table, StopFlag Stop,
-                                      Find &&FindFrom)
+                                      const QSet<QString> &Skip, Find &&FindFrom)
 {
     std::vector<TLearnedDistance> collected;
     const int last = int(Lines.size()) - 1;
@@ -84,29 +128,29 @@ std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceT
                 const int f = FindFrom(QStringLiteral("ferry_time:"), k);
                 if (f > 0)
                     ferry = ToIntDefault(TrimmedField(Lines.at(f), u":"), 0);
-                if (km >= 1 && km != kUnknownDistanceKm && !Table.DistanceExists(departure, target) &&
-                    !Table.DistanceExists(target, departure))
+                if (km >= 1 && km != kUnknownDistanceKm && TableWantsToLearn(Table, departure, target) &&
+                    (Skip.isEmpty() || !Skip.contains(TEstimatedOffers::Key(id, departure, target, km))))
                     collected.push_back({departure, target, km, ferry});
                 break;
             }
         }
     }
-    return collected;
+    return ShortestPerPair(collected, Table);
 }
 
 } // namespace
 
 std::vector<TLearnedDistance> CollectUnknownDistances(const GameSaveLines &Save, const TDistanceTable &Table,
-                                                      StopFlag Stop)
+                                                      StopFlag Stop, const QSet<QString> &Skip)
 {
-    return Collect(Save.Lines(), Table, Stop,
+    return Collect(Save.Lines(), Table, Stop, Skip,
                    [&](const QString &Prefix, int Start) { return Save.FindLineFrom(Prefix, Start, Stop); });
 }
 
 std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &Lines, const TDistanceTable &Table,
-                                                            StopFlag Stop)
+                                                            StopFlag Stop, const QSet<QString> &Skip)
 {
-    return Collect(Lines, Table, Stop,
+    return Collect(Lines, Table, Stop, Skip,
                    [&](const QString &Prefix, int Start) { return FindLineFrom(Lines, Prefix, Start, Stop); });
 }
 
@@ -132,7 +176,8 @@ void TGetUnkownDistances::run()
     const std::shared_ptr<const TDistanceTable> table = FDistances.Snapshot();
     if (!table)
         return;
-    const std::vector<TLearnedDistance> collected = CollectUnknownDistances(FLines, *table, &FStop);
+    const std::vector<TLearnedDistance> collected =
+        CollectUnknownDistances(FLines, *table, &FStop, TEstimatedOffers::Read(FDistances.UserFolder()));
     FCollected = int(collected.size());
     if (FStop.load() || collected.empty())
         return;

@@ -5,22 +5,27 @@
 #include "catalogue/distances.h"
 #include "savegame/gamesavelines.h"
 
+#include <QSet>
 #include <QThread>
 #include <atomic>
 #include <vector>
 
 namespace kvn {
 
-// Walks the company units and their job offers and collects every offer whose pair of cities the
-// table lacks in both directions. Company units and offer units are found through the save's index,
-// so the walk is linear in the size of the save. Returns what was collected so far when Stop is set.
+// Walks the company units and their job offers and collects, once per pair of cities and with the
+// shortest distance the save offers for it, every pair that the table lacks or knows only with an
+// unknown distance, and every compiled pair whose distance none of the save's offers confirms (the
+// player's game wins over the compiled table). Pairs already learnt stay as they are. Offers in
+// Skip (keys of TEstimatedOffers: written by this program with an estimated distance) are passed
+// over. Company units and offer units are found through the save's index, so the walk is linear
+// in the size of the save. Returns what was collected so far when Stop is set.
 std::vector<TLearnedDistance> CollectUnknownDistances(const GameSaveLines &Save, const TDistanceTable &Table,
-                                                      StopFlag Stop = nullptr);
+                                                      StopFlag Stop = nullptr, const QSet<QString> &Skip = {});
 
 // The same walk done the plain way, each unit looked for by scanning the lines (the reference the
 // indexed walk must equal, and the benchmark's baseline).
 std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &Lines, const TDistanceTable &Table,
-                                                            StopFlag Stop = nullptr);
+                                                            StopFlag Stop = nullptr, const QSet<QString> &Skip = {});
 
 class TGetUnkownDistances : public QThread {
     Q_OBJECT

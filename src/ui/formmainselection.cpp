@@ -814,6 +814,7 @@ void TFormMain::Button5Click()
     TQueuedJobsContext context;
     context.Session = &FState.Session;
     context.Load = &load;
+    context.EstimatesFolder = FState.Catalogue.Distances.UserFolder();
     context.Texts = &FState.Texts;
     context.HistoryFolder = UserFilesFolder();
     context.Progress = [this](int Done, int Total, const QString &Status) {

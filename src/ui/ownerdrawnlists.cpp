@@ -94,7 +94,10 @@ TListEntryLook ProfileEntryLook(int Index, bool Selected, const QString &ItemTex
         look.Line1 = ItemText;
     } else if (Profile) {
         look.Line1 = Profile->ProfileName();
-        look.Line2 = Profile->CompanyName();
+        // Where it lives tells apart copies of the game's folders (Documents, Proton, Steam Cloud).
+        const QString location = ProfileLocationText(*Profile);
+        look.Line2 = location.isEmpty() ? Profile->CompanyName()
+                                        : Profile->CompanyName() + QStringLiteral("  \u00B7  ") + location;
     } else {
         look.Line1 = QStringLiteral("-");
         look.Line2 = QStringLiteral("-");

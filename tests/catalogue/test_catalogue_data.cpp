@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QSet>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 using namespace kvn;
 
@@ -167,6 +170,30 @@ private slots:
             const QStringList pair = it.key().split(u',');
             QCOMPARE(values.value(pair[1] + u',' + pair[0]), it.value());
         }
+    }
+
+    // The compiled positions are all of the game's cities, and the estimate made from them fits
+    // the compiled road distances about as well as measured (median error near 10 %).
+    void positionsEstimateTheCompiledDistances()
+    {
+        const QSet<QString> cities = CountryCities();
+        const QStringList lines = DataFileLines(QStringLiteral("CityPositions.txt"));
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            QVERIFY2(cities.contains(lines[i].section(u';', 0, 0)), qPrintable(lines[i]));
+        TDistances distances;
+        distances.ReloadDistances();
+        const auto table = distances.Snapshot();
+        QVERIFY(table->Positions());
+        QCOMPARE(table->Positions()->Count(), lines.size() - 1);
+        std::vector<double> errors;
+        for (const TDistanceData &entry : table->Entries()) {
+            const std::int32_t estimate = table->Positions()->EstimateKm(entry.Departure(), entry.Destination());
+            if (estimate > 0 && !entry.NeedsFerry() && !entry.DistanceIsUnknown())
+                errors.push_back(std::abs(estimate - entry.Distance()) / double(entry.Distance()));
+        }
+        QVERIFY(errors.size() > 1000);
+        std::nth_element(errors.begin(), errors.begin() + errors.size() / 2, errors.end());
+        QVERIFY2(errors[errors.size() / 2] < 0.15, qPrintable(QString::number(errors[errors.size() / 2])));
     }
 
     void everyCompanyCityIsACountryCity()

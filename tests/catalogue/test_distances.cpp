@@ -309,6 +309,77 @@ private slots:
         table->ResetDistanceDeactivation();
         QVERIFY(!table->Entries()[1].ItemDeactivatedForProfile());
     }
+
+    // Positions 3-4-5 apart: 5000 units are round(0.02448 x 5000) = 122 km.
+    void estimates_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("km");
+        QTest::addColumn<int>("source");
+        QTest::addColumn<bool>("mayCrossWater");
+        const int compiled = int(TDistanceSource::Compiled), estimated = int(TDistanceSource::Estimated),
+                  none = int(TDistanceSource::None);
+        QTest::newRow("both positions, no entry") << "berlin"
+                                                  << "kiel" << 122 << estimated << false;
+        QTest::newRow("either direction, any case") << "KIEL"
+                                                    << "Berlin" << 122 << estimated << false;
+        QTest::newRow("compiled entry wins") << "berlin"
+                                             << "hamburg" << 289 << compiled << false;
+        QTest::newRow("unknown compiled distance") << "aaa"
+                                                   << "kiel" << 245 << estimated << false;
+        QTest::newRow("countries linked by a ferry") << "kiel"
+                                                     << "malmo" << 73 << estimated << true;
+        QTest::newRow("a city without position") << "berlin"
+                                                 << "atlantis" << 0 << none << false;
+        QTest::newRow("a position off the map") << "hamburg"
+                                                << "kiel" << 0 << none << false;
+        QTest::newRow("same place") << "berlin"
+                                    << "berlin2" << 0 << none << false;
+    }
+    void estimates()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        const auto positions = TCityPositions::FromLines(
+            {"# City; x; z", "berlin;0;0", "kiel;3000;4000", "aaa;3000;-6000", "malmo;3000;7000", "berlin2;0;0.1",
+             "atlantis;abc;1", "hamburg;1e300;0", "kiel;9;9"},
+            {"berlin;Germany", "kiel;Germany", "aaa;Germany", "malmo;Sweden", "trelleborg;Sweden", "rostock;Germany"});
+        const auto table = TDistanceTable::Build(
+            {"berlin,hamburg,289,0", "aaa,kiel,1234,-1", "rostock,trelleborg,400,360"}, {}, positions);
+        const TDistanceDataResult d = table->GetDistance(from, to);
+        QTEST(d.KM, "km");
+        QTEST(int(d.Source), "source");
+        QTEST(d.MayCrossWater, "mayCrossWater");
+        // An estimate is an answer only: the table gains no entry for it.
+        QCOMPARE(table->Entries().size(), std::size_t(3));
+    }
+
+    // A pair learnt from the player's saves replaces a compiled one that the game no longer offers;
+    // an equal or unknown learnt value leaves the compiled entry as it is.
+    void learntReplacesADifferingCompiledPair()
+    {
+        QTemporaryDir dir;
+        WriteAll(dir.filePath(TDistances::UserFileName()), "goteborg,jonkoping,193,0\r\n"
+                                                           "jonkoping,goteborg,193,0\r\n"
+                                                           "berlin,hamburg,289,0\r\n"
+                                                           "calais,dover,1234,0\r\n");
+        TDistances distances(dir.path());
+        distances.SetCompiledLines(
+            {"calais,dover,120,90", "goteborg,jonkoping,92,0", "jonkoping,goteborg,92,0", "berlin,hamburg,289,0"});
+        distances.ReloadDistances();
+        const auto table = distances.Snapshot();
+        QCOMPARE(table->Entries().size(), std::size_t(4));
+        const TDistanceDataResult learnt = table->GetDistance("jonkoping", "goteborg");
+        QCOMPARE(learnt.KM, 193);
+        QCOMPARE(learnt.Source, TDistanceSource::Learnt);
+        QVERIFY(table->FindEitherWay("goteborg", "jonkoping")->Learnt());
+        QCOMPARE(table->GetDistance("berlin", "hamburg").Source, TDistanceSource::Compiled);
+        const TDistanceDataResult ferry = table->GetDistance("dover", "calais");
+        QCOMPARE(ferry.KM, 120);
+        QCOMPARE(ferry.FerryTime, 90);
+        QCOMPARE(ferry.Source, TDistanceSource::Compiled);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDistances)

@@ -203,6 +203,26 @@ private slots:
         QCOMPARE(a.Job->DepartureCountry(), QString("Sweden"));
     }
 
+    // Where the table has no distance, the positions give an estimate, said to be one; between
+    // countries that some known route joins by ferry, the preview warns that a ferry is not counted.
+    void estimatedDistances()
+    {
+        const QStringList countries{"berlin;Germany", "kiel;Germany", "dresden;Germany", "malmo;Sweden"};
+        const auto table = TDistanceTable::Build(
+            {"berlin,dresden,193,0", "dresden,malmo,600,120"}, {},
+            TCityPositions::FromLines({"berlin;0;0", "kiel;3000;4000", "malmo;3000;7000"}, countries));
+        TAssembledJob a = AssembleJob(Selection("Berlin", "Kiel", "milk"), W.Cargos, W.Countries, table.get(), W.Texts);
+        QVERIFY(!a.Job->DistanceIsUnknown());
+        QVERIFY(a.Job->DistanceDataResult().IsEstimate());
+        QVERIFY2(a.Preview.Label1.endsWith("with an <b>estimated</b> distance of about 122 km"),
+                 qPrintable(a.Preview.Label1));
+        QVERIFY(!a.Preview.Label5Visible); // within the cargo's 400 km
+        a = AssembleJob(Selection("Malmo", "Berlin", "milk"), W.Cargos, W.Countries, table.get(), W.Texts);
+        QVERIFY2(a.Preview.Label1.endsWith("about 186 km. The route may cross water: a ferry is not counted in the "
+                                           "estimate"),
+                 qPrintable(a.Preview.Label1));
+    }
+
     void allCountriesWithAnUnknownCity()
     {
         TJobSelection s = Selection("Atlantis", "Berlin");

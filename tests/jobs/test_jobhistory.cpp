@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(berlin->JobDate(), qint64(1700000000));
     }
 
+    // An estimated distance stays marked as one when the history is read back.
+    void estimatedDistanceKeepsItsMark()
+    {
+        HistoryJob estimated("kiel", "lubeck", 1, 1000);
+        estimated.Job.SetDistanceDataResult({61, 0, false, TDistanceSource::Estimated});
+        HistoryJob known("berlin", "paris", 1, 1000);
+        QVERIFY(AppendJobHistory(FDir.path(), estimated.Job).Ok);
+        QVERIFY(AppendJobHistory(FDir.path(), known.Job).Ok);
+        TJobList list;
+        LoadJobHistory(FDir.path(), list, nullptr);
+        QCOMPARE(Departures(list), QStringList({"berlin", "kiel"}));
+        QVERIFY(!list.At(0)->DistanceDataResult().IsEstimate());
+        QVERIFY(list.At(1)->DistanceDataResult().IsEstimate());
+        QCOMPARE(list.At(1)->DistanceDataResult().KM, 61);
+    }
+
     void deleteStartsAgainAtOne()
     {
         HistoryJob a("berlin", "paris", 1, 1000);

@@ -17,6 +17,7 @@ struct TJobSpec {
     std::int32_t KM = 1052;
     std::int32_t FerryTime = 0;
     bool NeedsFerry = false;
+    TDistanceSource Source = TDistanceSource::Compiled;
     std::int32_t ChassisMassKG = 7000;
     std::int32_t Units = 10;
     double UnitWeightKG = 2000;
@@ -38,7 +39,7 @@ struct TJobFixture {
         Job.SetDestinationCountry("Czech Republic");
         Job.SetDepartureCity("berlin");
         Job.SetDestinationCity("praha");
-        Job.SetDistanceDataResult({Spec.KM, Spec.FerryTime, Spec.NeedsFerry});
+        Job.SetDistanceDataResult({Spec.KM, Spec.FerryTime, Spec.NeedsFerry, Spec.Source});
         Job.SetCargoInfo(&Cargo);
         Job.SetTrailerDefinitionData(Item);
         Job.SetCargoUnitCountUserCustom(Spec.Units);
@@ -89,6 +90,11 @@ void TestJobViewTexts::jobRows_data()
     TJobSpec spec = plain;
     spec.KM = 0;
     QTest::newRow("distance unknown") << spec << 1 << QString("Distance: \u2248unknown");
+    spec = plain;
+    spec.KM = 1234;
+    spec = plain;
+    spec.Source = TDistanceSource::Estimated;
+    QTest::newRow("estimated distance") << spec << 1 << QString("Distance: \u22481052 km (estimated)");
     spec = plain;
     spec.KM = 1234;
     QTest::newRow("placeholder distance shown as it is") << spec << 1 << QString("Distance: \u22481234 km");

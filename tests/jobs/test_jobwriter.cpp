@@ -1,4 +1,5 @@
 #include "catalogue/distances.h"
+#include "catalogue/estimatedoffers.h"
 #include "common/testfiles.h"
 #include "jobs/backup.h"
 #include "jobs/jobhistory.h"
@@ -9,6 +10,7 @@
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
 #include "savegame/savestructure.h"
+#include "savegame/unknowndistances.h"
 
 #include <QDir>
 #include <QFile>
@@ -227,6 +229,45 @@ private slots:
         QVERIFY(r.Outcomes[0].Reason.contains("nobody"));
         QVERIFY(
             CheckWrittenSave(before, DiskLines(), {Expect(companies[1], 0, "atlantis", 1360, 0, 10, 1234)}).isEmpty());
+    }
+
+    // An estimate is written instead of the unknown marker, and the offer is remembered so that
+    // the learner does not take it for a distance the game worked out.
+    void estimatedDistanceIsWrittenButNeverLearnt()
+    {
+        const std::vector<FixtureCompany> companies = {{"a", "kiel"}, {"b", "berlin"}};
+        UseSave(BuildSave(companies));
+        const QStringList before = FLines.Lines();
+        const auto original = FDistances;
+        const auto withPositions = TDistanceTable::Build({"berlin,paris,1054,0"}, {},
+                                                         TCityPositions::FromLines({"kiel;3000;4000", "lubeck;0;0"}));
+        FDistances = withPositions;
+        AddJob("a", "kiel", "lubeck");
+        AddJob("b", "berlin", "paris");
+        FDistances = original;
+        QVERIFY(FJobs[0]->DistanceDataResult().IsEstimate());
+        TJobWriteContext context = Context();
+        context.Distances = withPositions.get();
+        context.EstimatesFolder = FDir.path() + "/program";
+        QDir().mkpath(context.EstimatesFolder);
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), context);
+        QCOMPARE(r.Written, 2);
+        QVERIFY(r.Outcomes[0].DistanceEstimated);
+        QVERIFY(!r.Outcomes[1].DistanceEstimated);
+        QVERIFY(CheckWrittenSave(
+                    before, DiskLines(),
+                    {Expect(companies[0], 0, "lubeck", 1360, 0, 10, 122), Expect(companies[1], 0, "paris", 1720)})
+                    .isEmpty());
+
+        const QSet<QString> remembered = TEstimatedOffers::Read(context.EstimatesFolder);
+        QCOMPARE(remembered, QSet<QString>({TEstimatedOffers::Key(r.Outcomes[0].OfferID, u"kiel", u"lubeck", 122)}));
+        GameSaveLines written;
+        QVERIFY(written.LoadFromFile(FProfile.GameFilePath()).ok());
+        const auto empty = TDistanceTable::Build({}, {});
+        QCOMPARE(CollectUnknownDistances(written, *empty).size(), size_t(2));
+        const auto learnt = CollectUnknownDistances(written, *empty, nullptr, remembered);
+        QCOMPARE(learnt.size(), size_t(1));
+        QCOMPARE(learnt[0].Target, QStringLiteral("paris"));
     }
 
     void offerUnitSize_data()

@@ -74,6 +74,8 @@ def run(args, work):
     for code in ("en", "de", "fr", "es"):
         check(os.path.isfile(os.path.join(app, "languages", code + ".lang")), f"languages/{code}.lang is installed")
     check(os.path.isfile(os.path.join(app, "help.html")), "the help page is installed beside the program")
+    check(os.path.isfile(os.path.join(app, "city-positions-LICENSE.txt")),
+          "the licence notice of the compiled city positions is installed beside the program")
     for name in ("kestrovan", "kestrovan-cli"):
         link = os.path.join(root, "usr", "bin", name)
         check(os.path.islink(link) and not os.path.isabs(os.readlink(link))

@@ -89,9 +89,10 @@ private slots:
         const Run run = RunCli({"inspect", path, "--json"}, home.path());
         QCOMPARE(run.ExitCode, 0);
         const QJsonObject o = QJsonDocument::fromJson(run.Out).object();
-        QCOMPARE(o.keys().size(), 11);
+        QCOMPARE(o.keys().size(), 15);
         for (const char *key : {"game_time", "companies", "company_branches", "profile_cities", "countries",
-                                "compatible_cargos", "cargo_trailer_items", "job_offers", "learnable_distances"})
+                                "compatible_cargos", "cargo_trailer_items", "job_offers", "learnable_distances",
+                                "known_pairs", "learnt_pairs", "estimated_pairs", "unknown_pairs"})
             QVERIFY2(o.value(key).isDouble(), key);
         QCOMPARE(o.value("form").toString(), QString("text"));
         QCOMPARE(o.value("game_time").toInt(), s.GameTime);
@@ -101,6 +102,12 @@ private slots:
         QCOMPARE(o.value("profile_cities").toInt(), int(s.Cities.size()));
         QCOMPARE(o.value("job_offers").toInt(), s.JobOffers);
         QVERIFY(o.value("learnable_distances").toInt() > 0);
+        // Every ordered pair of two composable cities is counted once, by where its distance comes from.
+        const int cities = o.value("profile_cities").toInt();
+        QCOMPARE(o.value("known_pairs").toInt() + o.value("learnt_pairs").toInt() + o.value("estimated_pairs").toInt() +
+                     o.value("unknown_pairs").toInt(),
+                 cities * (cities - 1));
+        QVERIFY(o.value("estimated_pairs").toInt() > 0);
 
         QCOMPARE(RunCli({"inspect", home.filePath("missing.sii")}, home.path()).ExitCode, 1);
         QCOMPARE(RunCli({"bogus"}, home.path()).ExitCode, 2);

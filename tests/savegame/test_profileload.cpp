@@ -1,3 +1,4 @@
+#include "catalogue/estimatedoffers.h"
 #include "savegen.h"
 
 #include "catalogue/catalogue.h"
@@ -278,12 +279,14 @@ private slots:
             QVERIFY(!table->DistanceExists(d.Departure, d.Target));
             QVERIFY(!table->DistanceExists(d.Target, d.Departure));
             QVERIFY(d.KM >= 1 && d.KM != kUnknownDistanceKm);
-            pairs.insert(d.Departure + "," + d.Target);
+            pairs.insert(std::min(d.Departure, d.Target) + "," + std::max(d.Departure, d.Target));
         }
-        // 1,416 offers, of which those with a target and a distance are collected when the table
-        // knows nothing; the compiled table already knows every pair of this save.
+        // 1,416 offers, of which the 1,323 with a target and a distance name 514 pairs of cities,
+        // each collected once when the table knows nothing; the compiled table already has every
+        // pair of this save with the shortest distance the save offers.
+        QCOMPARE(pairs.size(), qsizetype(indexed.size()));
         if (empty)
-            QCOMPARE(int(indexed.size()), 1323);
+            QCOMPARE(int(indexed.size()), 514);
         else
             QCOMPARE(int(indexed.size()), 0);
         qInfo("collected %d offers, %d distinct pairs", int(indexed.size()), int(pairs.size()));
@@ -319,7 +322,7 @@ private slots:
                                 "",
                                 "job_offer_data : p0 {",
                                 " target: \"d.x\"",
-                                " shortest_distance_km: 90",
+                                " shortest_distance_km: 100",
                                 " ferry_time: 0",
                                 "}",
                                 "job_offer_data : p1 {",
@@ -332,8 +335,8 @@ private slots:
                                 "}"};
         const GameSaveLines save = SaveOf(lines);
         const std::vector<TLearnedDistance> found = CollectUnknownDistances(save, *table);
-        // o0 has no target (the walk looks on and finds none), o1 is collected; p0 is known in
-        // reverse, p1 is the unknown marker, p2 has no distance.
+        // o0 has no target (the walk looks on and finds none), o1 is collected; p0 confirms the
+        // compiled pair in reverse, p1 is the unknown marker, p2 has no distance.
         QCOMPARE(found.size(), size_t(1));
         QCOMPARE(found[0].Departure, QString("x"));
         QCOMPARE(found[0].Target, QString("y"));
@@ -342,6 +345,47 @@ private slots:
         QCOMPARE(CollectUnknownDistancesByScan(lines, *table).size(), size_t(1));
         std::atomic<bool> stop{true};
         QVERIFY(CollectUnknownDistances(save, *table, &stop).empty());
+    }
+
+    // The player's save wins over a stale compiled pair (with the shortest distance it offers),
+    // learnt pairs stay, and offers this program wrote with an estimate are never learnt.
+    void learnerReplacesStaleCompiledPairsAndSkipsEstimates()
+    {
+        const auto table = TDistanceTable::Build(
+            {"goteborg,jonkoping,92,0", "jonkoping,goteborg,92,0", "berlin,hamburg,289,0", "x,y,1234,0"},
+            {"a,b,50,0", "b,a,50,0"});
+        struct Offer {
+            QString id, target;
+            int km;
+        };
+        QStringList lines;
+        auto company = [&](const QString &City, const std::vector<Offer> &Offers) {
+            lines << "company : company.volatile.c." + City + " {"
+                  << " job_offer: " + QString::number(Offers.size());
+            for (size_t k = 0; k < Offers.size(); ++k)
+                lines << QString(" job_offer[%1]: %2").arg(k).arg(Offers[k].id);
+            lines << "}";
+            for (const Offer &o : Offers)
+                lines << "job_offer_data : " + o.id + " {"
+                      << " target: \"d." + o.target + "\""
+                      << " shortest_distance_km: " + QString::number(o.km) << " ferry_time: 0"
+                      << "}";
+        };
+        company("goteborg", {{"q0", "jonkoping", 194}, {"q1", "jonkoping", 193}});
+        company("jonkoping", {{"q2", "goteborg", 196}});
+        company("berlin", {{"r0", "hamburg", 300}, {"r1", "hamburg", 289}});
+        company("a", {{"s0", "b", 70}});
+        company("kiel", {{"t0", "lubeck", 61}, {"t1", "rostock", 150}, {"t2", "lubeck", 66}});
+        company("x", {{"u0", "y", 40}});
+        const QSet<QString> written{TEstimatedOffers::Key(u"t0", u"kiel", u"lubeck", 61),
+                                    TEstimatedOffers::Key(u"t2", u"kiel", u"lubeck", 65)}; // t2 changed since
+        const GameSaveLines save = SaveOf(lines);
+        const std::vector<TLearnedDistance> found = CollectUnknownDistances(save, *table, nullptr, written);
+        QStringList got;
+        for (const TLearnedDistance &d : found)
+            got << QString("%1-%2:%3").arg(d.Departure, d.Target).arg(d.KM);
+        QCOMPARE(got, QStringList({"goteborg-jonkoping:193", "kiel-rostock:150", "kiel-lubeck:66", "x-y:40"}));
+        QCOMPARE(CollectUnknownDistancesByScan(lines, *table, nullptr, written).size(), found.size());
     }
 
     void loadsGeneratedProfilesWithoutCarryOver()

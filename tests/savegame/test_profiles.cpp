@@ -145,6 +145,80 @@ private slots:
         QCOMPARE(QString(ProfileCountLabelKey(1)), QString("label-profile-found"));
     }
 
+    // Windows through the same code: Documents first, then the Steam Cloud copies of the Steam
+    // folder the registry names and of every library it lists; a library that points nowhere is
+    // left out, and without a registry value the default install folder is used.
+    void windowsPlacesWithAFakeSteam()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        const QString steam = root + "/Program Files (x86)/Steam/";
+        const QString library = root + "/D/SteamLibrary/";
+        QDir().mkpath(steam + "userdata/111/227300/remote/profiles");
+        QDir().mkpath(steam + "userdata/222/other");
+        QDir().mkpath(library + "userdata/333/227300/remote");
+        QString nativeLibrary = QDir::toNativeSeparators(library);
+        nativeLibrary.replace("\\", "\\\\");
+        WriteFile(steam + "steamapps/libraryfolders.vdf", "\"libraryfolders\" { \"0\" { \"path\" \"" +
+                                                              nativeLibrary.toUtf8() +
+                                                              "\" } \"1\" { \"path\" \"E:\\\\gone\" } }");
+
+        TGameFolderEnvironment windows;
+        windows.Windows = true;
+        windows.Documents = root + "/Documents";
+        windows.SteamRoots = WindowsSteamRoots(QDir::toNativeSeparators(steam), root + "/elsewhere");
+        QCOMPARE(windows.SteamRoots, QStringList{steam});
+        QCOMPARE(SteamLibraryFolders(windows.SteamRoots), (QStringList{steam, library}));
+        QCOMPARE(GameFolderCandidates(windows),
+                 (QStringList{root + "/Documents/Euro Truck Simulator 2/", steam + "userdata/111/227300/remote/",
+                              steam + "userdata/222/227300/remote/", library + "userdata/333/227300/remote/"}));
+
+        // No registry value, or one that points nowhere: the default install folder.
+        QCOMPARE(WindowsSteamRoots("", steam), QStringList{steam});
+        QCOMPARE(WindowsSteamRoots(root + "/nowhere", steam), QStringList{steam});
+        windows.SteamRoots = {root + "/missing/"};
+        QCOMPARE(GameFolderCandidates(windows), QStringList{root + "/Documents/Euro Truck Simulator 2/"});
+    }
+
+    // A profile in "profiles/" and its Steam Cloud copy in "steam_profiles/" or in userdata is
+    // listed once: the copy with the newest quick-save, which says where it lives.
+    void aProfileInTwoPlacesIsListedOnce()
+    {
+        QTemporaryDir dir;
+        const QString game = dir.path() + "/Euro Truck Simulator 2/";
+        const QString cloud = dir.path() + "/Steam/userdata/1/227300/remote/";
+        WriteFile(game + "profiles/4142/profile.sii", ProfileSii(" company_name: Local", " profile_name: Anna"));
+        WriteFile(game + "profiles/4142/save/quicksave/game.sii", "old");
+        WriteFile(game + "steam_profiles/4142/profile.sii", ProfileSii(" company_name: Synced", " profile_name: Anna"));
+        WriteFile(game + "steam_profiles/4142/save/quicksave/game.sii", "new");
+        WriteFile(game + "steam_profiles/5150/profile.sii", ProfileSii(" company_name: Only", " profile_name: Ben"));
+        WriteFile(cloud + "profiles/4142/profile.sii", ProfileSii(" company_name: Remote", " profile_name: Anna"));
+        WriteFile(cloud + "profiles/4142/save/quicksave/game.sii", "older");
+        const QDateTime now = QDateTime::currentDateTime();
+        const auto touch = [](const QString &Path, const QDateTime &Time) {
+            QFile f(Path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(Time, QFileDevice::FileModificationTime));
+        };
+        touch(game + "profiles/4142/save/quicksave/game.sii", now.addDays(-2));
+        touch(game + "steam_profiles/4142/save/quicksave/game.sii", now.addDays(-1));
+        touch(cloud + "profiles/4142/save/quicksave/game.sii", now.addDays(-3));
+
+        SiiDecrypter decrypter(dir.path());
+        TProfileList list;
+        QCOMPARE(ListProfiles(list, decrypter, {game, cloud}).Count, 2);
+        QCOMPARE(list.At(0)->CompanyName(), QString("Synced"));
+        QCOMPARE(list.At(0)->ProfilePath(), game + "steam_profiles/4142/");
+        QCOMPARE(ProfileLocationText(*list.At(0)), QDir::toNativeSeparators(game + "steam_profiles"));
+        QCOMPARE(list.At(1)->ProfileName(), QString("Ben"));
+
+        touch(cloud + "profiles/4142/save/quicksave/game.sii", now);
+        ListProfiles(list, decrypter, {game, cloud});
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.At(0)->CompanyName(), QString("Remote"));
+        QCOMPARE(list.At(0)->GameFolder(), cloud);
+    }
+
     void encryptionTest()
     {
         QTemporaryDir dir;

@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
 """Regenerates the compiled catalogue (src/catalogue/data/*.txt) from the public game data.
 
-    tools/catalogue/make_catalogue.py [SOURCES_DIR] [--out DATA_DIR]
+    tools/catalogue/make_catalogue.py [--sources DIR] [--out DATA_DIR] [--check]
+    tools/catalogue/make_catalogue.py --extract FULL_SOURCES_DIR
 
-SOURCES_DIR defaults to ../shared/data beside the repository (the folder holding SOURCES.md and
-sources/). The game version and the date of the data live in GAME_VERSION and DATA_DATE below and
-are written to Catalogue.txt, the one place the build reads them from.
+The generator reads the small extracts kept in tools/catalogue/sources/ (origins and licences in
+its README), so that anyone with the repository can rebuild and check the compiled data.
+--extract makes those extracts afresh from the full public downloads (a folder holding
+sources/alexoq-trucker, sources/quper-realistic-economy-cargo, ...).
 
-When the next game version comes out: refresh the sources, adjust GAME_VERSION / DATA_DATE /
-the source file names below, run this script and commit the diff of src/catalogue/data/.
+The game version and the date of the data live in GAME_VERSION and DATA_DATE below and are
+written to Catalogue.txt, the one place the build reads them from.
+
+When the next game version comes out: refresh the full sources, adjust GAME_VERSION / DATA_DATE /
+the source file names below, run --extract, run this script and commit the diff of
+tools/catalogue/sources/ and src/catalogue/data/.
 """
 import argparse
 import csv
@@ -22,10 +28,35 @@ import sys
 GAME_VERSION = "1.58"
 DATA_DATE = datetime.date(2026, 3, 19)
 
-GAME_DEFS = "sources/alexoq-trucker/game-defs.ets2.json"
-RAW_CARGO_DIR = "sources/quper-realistic-economy-cargo/def/cargo"
-SAVE_TRAILER_BLOCKS = "sources/derived-from-saves/trailer_defs_weige0903_game.sii_4cec4fef.csv"
-PAIR_DISTANCES = "sources/derived-from-saves/city_pair_distances.csv"
+# The full public downloads, below the folder given to --extract.
+FULL_GAME_DEFS = "sources/alexoq-trucker/game-defs.ets2.json"
+FULL_RAW_CARGO_DIR = "sources/quper-realistic-economy-cargo/def/cargo"
+FULL_SAVE_TRAILER_BLOCKS = "sources/derived-from-saves/trailer_defs_weige0903_game.sii_4cec4fef.csv"
+FULL_PAIR_DISTANCES = "sources/derived-from-saves/city_pair_distances.csv"
+FULL_CITY_POSITIONS = "sources/koenvh-city-positions/ets2-cities.csv"
+FULL_CITY_POSITION_CANDIDATES = "sources/koenvh-city-positions/ets2-cities-candidates.csv"
+FULL_CITY_POSITIONS_LICENCE = "sources/koenvh-city-positions/LICENSE.md"
+
+# The extracts the generator reads, in tools/catalogue/sources/.
+GAME_DEFS = "game-defs.json"
+RAW_CARGO = "raw-cargo-defs.json"
+SAVE_TRAILER_BLOCKS = "save-trailer-blocks.csv"
+PAIR_DISTANCES = "city-pair-distances.csv"
+CITY_POSITIONS = "city-positions.csv"
+# Cities of today's game that only a mod list or another spelling places, each with the median
+# error of the estimate against real offers; those that fit worse than this are left out.
+CITY_POSITION_CANDIDATES = "city-position-candidates.csv"
+MAX_CANDIDATE_ERROR_PCT = 20.0
+CITY_POSITIONS_LICENCE = "city-positions-LICENSE.txt"
+
+# What the generator uses of the game-defs snapshot and of the raw cargo_data units.
+GAME_DEFS_FIELDS = {
+    "cities": ["country"],
+    "cargo": ["fragility", "high_value", "adr_class", "groups", "volume", "mass", "value"],
+    "trailers": ["gross_weight_limit", "chassis_mass", "body_mass", "length", "volume", "country_validity"],
+}
+RAW_CARGO_FIELDS = ["overweight", "maximum_distance", "fragility", "valuable", "adr_class", "group", "volume",
+                    "mass", "unit_reward_per_km"]
 # Later saves first: their distances replace those of older game versions.
 SAVE_PRIORITY = ["sn3akyEZ_IndiaAutoBlog_819089be", "weige0903_game.sii_4cec4fef"]
 
@@ -41,6 +72,9 @@ CARGO_GROUP_BITS = ["nogroup", "bulk", "construction", "containers", "machinery"
                     "refrigerated", "gooseneck", "liquid", "livestock", "inloader"]
 
 DISTANCE_HEADER = "# Departure, Destination, shortest distance (km), ferry time (m) "
+POSITIONS_HEADER = "# City; x; z (game-world units)"
+# Positions beyond this are not of the game's map (which spans about +-150,000 units).
+MAX_POSITION = 1.0e6
 
 
 def fail(message):
@@ -279,6 +313,38 @@ def make_distances(path, cities):
     return lines
 
 
+def read_positions(path, max_error_pct=None):
+    """{city: (x, z)} of a positions file; a malformed row stops the generator. With max_error_pct,
+    rows whose measured median_abs_err_pct is above it are left out."""
+    positions = {}
+    with open(path, newline="", encoding="utf-8") as f:
+        for n, row in enumerate(csv.DictReader(f), start=2):
+            if max_error_pct is not None and float(row.get("median_abs_err_pct") or "inf") > max_error_pct:
+                continue
+            try:
+                city = row["city"].strip()
+                x, z = float(row["x"]), float(row["z"])
+            except (KeyError, TypeError, ValueError):
+                fail("%s line %d: not city,x,z" % (path, n))
+            if not city or not (abs(x) <= MAX_POSITION and abs(z) <= MAX_POSITION):
+                fail("%s line %d: no city or a position off the map" % (path, n))
+            if city in positions:
+                fail("%s line %d: %s appears twice" % (path, n, city))
+            positions[city] = (x, z)
+    return positions
+
+
+def make_positions(positions, cities):
+    """Lines city;x;z for the cities of the game; returns them and the tokens left out."""
+    lines = [POSITIONS_HEADER]
+    for city in sorted(positions):
+        if city in cities:
+            x, z = positions[city]
+            lines.append("%s;%s;%s" % (latin1_safe(city), number_text(x), number_text(z)))
+    unknown = sorted(set(positions) - set(cities))
+    return lines, unknown
+
+
 def write_lines(path, lines, check_only=False):
     """Writes the file (atomically); with check_only, reports whether it would change instead."""
     data = "".join(line + "\n" for line in lines).encode("latin-1")
@@ -288,35 +354,76 @@ def write_lines(path, lines, check_only=False):
                 return f.read() == data
         except OSError:
             return False
+    write_bytes(path, data)
+    return True
+
+
+def extract_sources(full, dest):
+    """Writes the extracts of the full public downloads that the generator reads."""
+    full = os.path.abspath(full)
+    if not os.path.isfile(os.path.join(full, FULL_GAME_DEFS)):
+        fail("no game-defs snapshot under " + full)
+    with open(os.path.join(full, FULL_GAME_DEFS), encoding="utf-8") as f:
+        defs = json.load(f)
+    defs_extract = {section: {key: {field: item[field] for field in fields if field in item}
+                              for key, item in defs[section].items()}
+                    for section, fields in GAME_DEFS_FIELDS.items()}
+    raw = read_raw_cargo_defs(os.path.join(full, FULL_RAW_CARGO_DIR))
+    raw_extract = {cargo: {k: v for k, v in unit.items() if k in RAW_CARGO_FIELDS} for cargo, unit in raw.items()}
+    os.makedirs(dest, exist_ok=True)
+    for name, data in ((GAME_DEFS, defs_extract), (RAW_CARGO, raw_extract)):
+        text = json.dumps(data, sort_keys=True, indent=0, ensure_ascii=False) + "\n"
+        write_bytes(os.path.join(dest, name), text.encode("utf-8"))
+    for source, name in ((FULL_SAVE_TRAILER_BLOCKS, SAVE_TRAILER_BLOCKS), (FULL_PAIR_DISTANCES, PAIR_DISTANCES),
+                         (FULL_CITY_POSITIONS, CITY_POSITIONS),
+                         (FULL_CITY_POSITION_CANDIDATES, CITY_POSITION_CANDIDATES),
+                         (FULL_CITY_POSITIONS_LICENCE, CITY_POSITIONS_LICENCE)):
+        with open(os.path.join(full, source), "rb") as f:
+            write_bytes(os.path.join(dest, name), f.read())
+    print("extracts written to " + dest)
+
+
+def write_bytes(path, data):
     tmp = path + ".tmp"
     with open(tmp, "wb") as f:
         f.write(data)
     os.replace(tmp, path)
-    return True
 
 
 def main():
-    repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    here = os.path.dirname(os.path.abspath(__file__))
+    repo = os.path.dirname(os.path.dirname(here))
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("sources", nargs="?", default=os.path.join(repo, "..", "shared", "data"))
+    parser.add_argument("--sources", default=os.path.join(here, "sources"),
+                        help="the folder of the extracts (default: tools/catalogue/sources)")
     parser.add_argument("--out", default=os.path.join(repo, "src", "catalogue", "data"))
     parser.add_argument("--check", action="store_true",
                         help="write nothing; exit 1 when the files differ from what the sources give")
+    parser.add_argument("--extract", metavar="FULL_SOURCES_DIR",
+                        help="write the extracts into --sources from the full public downloads, then stop")
     args = parser.parse_args()
     src = os.path.abspath(args.sources)
+    if args.extract:
+        extract_sources(args.extract, src)
+        return
     if not os.path.isfile(os.path.join(src, GAME_DEFS)):
-        print("make_catalogue: no game-defs snapshot under " + src, file=sys.stderr)
-        sys.exit(77)  # nothing to build from; a test runner counts this as skipped
+        fail("no game-defs extract under " + src)
 
     with open(os.path.join(src, GAME_DEFS), encoding="utf-8") as f:
         defs = json.load(f)
-    raw = read_raw_cargo_defs(os.path.join(src, RAW_CARGO_DIR))
+    with open(os.path.join(src, RAW_CARGO), encoding="utf-8") as f:
+        raw = json.load(f)
     save_axles = read_save_trailer_axles(os.path.join(src, SAVE_TRAILER_BLOCKS))
 
     countries = make_countries(defs)
     cargos, only_raw = make_cargos(defs, raw)
     trailers, checked = make_trailers(defs, save_axles)
     distances = make_distances(os.path.join(src, PAIR_DISTANCES), set(defs["cities"]))
+    known_positions = read_positions(os.path.join(src, CITY_POSITIONS))
+    for city, position in read_positions(os.path.join(src, CITY_POSITION_CANDIDATES),
+                                         MAX_CANDIDATE_ERROR_PCT).items():
+        known_positions.setdefault(city, position)
+    positions, unknown_positions = make_positions(known_positions, set(defs["cities"]))
     timestamp = int(datetime.datetime(DATA_DATE.year, DATA_DATE.month, DATA_DATE.day,
                                       tzinfo=datetime.timezone.utc).timestamp())
 
@@ -325,6 +432,7 @@ def main():
         "Cargos.txt": cargos,
         "TrailerDefinitions.txt": trailers,
         "Distances.txt": distances,
+        "CityPositions.txt": positions,
         "Catalogue.txt": ["game-version=%s" % GAME_VERSION, "data-timestamp=%d" % timestamp],
     }
     if not args.check:
@@ -338,6 +446,10 @@ def main():
     print("cargos %d (%d only in the raw definitions: %s)" % (len(cargos), len(only_raw), " ".join(only_raw)))
     print("trailers %d (axles checked against %d save blocks)" % (len(trailers), checked))
     print("distance lines %d" % (len(distances) - 1))
+    print("city positions %d (%d cities of the game have none)" % (len(positions) - 1,
+                                                                   len(countries) - (len(positions) - 1)))
+    if unknown_positions:
+        print("positions left out, not cities of this game version: " + " ".join(unknown_positions))
 
 
 if __name__ == "__main__":
