@@ -116,7 +116,12 @@ def run(args, work):
 
     if args.plugins:
         log = os.path.join(home, "watch.log")
-        env["QT_PLUGIN_PATH"] = args.plugins
+        # The player may not be able to reach the build folder (a checkout in a private folder):
+        # the plugin goes beside the unpacked package, where the player can read it.
+        plugins = os.path.join(work, "plugins")
+        shutil.copytree(args.plugins, plugins)
+        subprocess.run(["chmod", "-R", "a+rX", plugins], check=True)
+        env["QT_PLUGIN_PATH"] = plugins
         env["QT_QPA_GENERIC_PLUGINS"] = "kvnwindowwatch:" + log
         result = as_player([os.path.join(root, "usr", "bin", "kestrovan")], capture_output=True, text=True)
         env.pop("QT_QPA_GENERIC_PLUGINS")

@@ -5,6 +5,7 @@
 // which it closes the window). The program itself knows nothing of it.
 #include <QApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QFile>
 #include <QGenericPlugin>
 #include <QMessageBox>
@@ -22,6 +23,17 @@ public:
         FLog.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
         connect(&FPoll, &QTimer::timeout, this, &TWindowWatch::Poll);
         FPoll.start(10);
+        // The main window starts loading as soon as it is on screen; on a busy machine the whole
+        // sequence may end before the first poll, so the window is caught as it is shown.
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Event->type() == QEvent::Show && Watched->objectName() == QLatin1String("FormMain") &&
+            Watched->isWidgetType())
+            WatchMainWindow(static_cast<QWidget *>(Watched));
+        return QObject::eventFilter(Watched, Event);
     }
 
 public slots:
@@ -46,6 +58,12 @@ private:
         FLog.flush();
     }
 
+    void WatchMainWindow(QWidget *Form)
+    {
+        FMainWindow = Form;
+        connect(Form, SIGNAL(LoadingFinished()), this, SLOT(MainWindowLoaded()), Qt::UniqueConnection);
+    }
+
     void Poll()
     {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
@@ -67,8 +85,7 @@ private:
                         guard->accept();
                 });
             } else if (widget->objectName() == QLatin1String("FormMain")) {
-                FMainWindow = widget;
-                connect(widget, SIGNAL(LoadingFinished()), this, SLOT(MainWindowLoaded()));
+                WatchMainWindow(widget);
             }
         }
     }
