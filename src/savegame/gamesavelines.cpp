@@ -73,11 +73,6 @@ void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
     BuildIndex();
 }
 
-bool GameSaveLines::SaveToFile(const QString &FileName) const
-{
-    return WriteSiiFile(FileName, FLines, FForm);
-}
-
 void GameSaveLines::Clear()
 {
     FLines.clear();
@@ -214,17 +209,6 @@ QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) cons
     if (at < 0 || at >= Limit)
         return {};
     return SiiLineValue(FLines.at(at));
-}
-
-int GameSaveLines::WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit)
-{
-    const int at = FindLineFrom(Key, Start);
-    if (at < 0 || at >= Limit)
-        return -1;
-    const QString &line = FLines.at(at);
-    const qsizetype colon = line.indexOf(u':');
-    SetLine(at, (colon < 0 ? line : line.left(colon)) + QLatin1String(": ") + Value);
-    return at;
 }
 
 void GameSaveLines::SetLine(int Index, const QString &Text)

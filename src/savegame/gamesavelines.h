@@ -25,7 +25,6 @@ public:
     SiiReadResult LoadFromFile(const QString &FileName);
     void LoadFromBytes(const QByteArray &Bytes);
     void SetLines(QStringList Lines, SiiTextForm Form = {});
-    bool SaveToFile(const QString &FileName) const;
     void Clear();
 
     const QStringList &Lines() const { return FLines; }
@@ -41,7 +40,6 @@ public:
     // The last line whose trimmed text begins with Prefix; -1 when none. Indexed like FindLineFrom.
     int FindLastLine(QStringView Prefix) const;
     QString ReadUnitValue(QStringView Key, int Start, int Limit) const;
-    int WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit);
 
     // Edits that keep the index right.
     void SetLine(int Index, const QString &Text);

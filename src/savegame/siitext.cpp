@@ -1,7 +1,6 @@
 #include "savegame/siitext.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -315,20 +314,6 @@ QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form)
     return all;
 }
 
-bool WriteSiiFile(const QString &FileName, const QStringList &Lines, const SiiTextForm &Form)
-{
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const bool written =
-        EncodeInSlices(Lines, Form, [&file](const QByteArray &Slice) { return file.write(Slice) == Slice.size(); });
-    if (!written) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 bool IsPlainSiiBytes(const QByteArray &Head)
 {
     const ByteOrderMark bom = DetectByteOrderMark(Head.constData(), Head.size());
@@ -422,18 +407,6 @@ QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int 
     if (at < 0 || at >= Limit)
         return {};
     return SiiLineValue(Lines.at(at));
-}
-
-int WriteUnitValue(QStringList &Lines, QStringView Key, int Start, const QString &Value, int Limit)
-{
-    const int at = FindLineFrom(Lines, Key, Start);
-    if (at < 0 || at >= Limit)
-        return -1;
-    const QString &line = Lines.at(at);
-    const qsizetype colon = line.indexOf(u':');
-    const QString head = colon < 0 ? line : line.left(colon);
-    Lines[at] = head + QLatin1String(": ") + Value;
-    return at;
 }
 
 int ToIntDefault(QStringView Text, int Default)

@@ -1,6 +1,7 @@
-// Plain SII text: reading a file into lines, writing it back in its own form, and the few line
-// operations shared by every reader and by the job writer. SII files are never parsed into a tree;
-// they are lists of lines searched by prefixes of trimmed lines.
+// Plain SII text: reading a file into lines, encoding lines back in the file's own form, and the few
+// line operations every reader shares. SII files are never parsed into a tree; they are lists of
+// lines searched by prefixes of trimmed lines. Edits and the one write of game.sii are the save
+// document's (savedocument.h).
 #pragma once
 
 #include <QByteArray>
@@ -47,8 +48,6 @@ void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, SiiTextForm &Form
 
 // Encodes Lines in Form; unedited lines give back the bytes that were read.
 QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form);
-// Writes atomically (a temporary file beside it, renamed over the old one).
-bool WriteSiiFile(const QString &FileName, const QStringList &Lines, const SiiTextForm &Form);
 
 // True when the text of the file begins with "SiiNunit" (case-sensitive, after any byte-order mark).
 bool IsPlainSiiText(const QString &FileName);
@@ -75,9 +74,6 @@ QString Unquote(const QString &Value);
 
 // Value of the first line at or after Start that begins with Key, when that line lies below Limit.
 QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int Limit);
-// Replaces what follows the first colon of that line with ": " + Value; keeps its indentation.
-// Returns the index of the changed line, or -1 when nothing changed.
-int WriteUnitValue(QStringList &Lines, QStringView Key, int Start, const QString &Value, int Limit);
 
 // Integer reading with a caller's default, the way every reader of the save needs it.
 int ToIntDefault(QStringView Text, int Default);

@@ -9,6 +9,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "savegame/savedocument.h"
 #include "savegame/savestructure.h"
 #include "savegame/unknowndistances.h"
 
@@ -471,7 +472,7 @@ private slots:
         AddJob("a", "berlin", "paris");
         const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
         QString error;
-        const bool direct = WriteSaveVerified(FLines, path, &error);
+        const bool direct = TSaveDocument(FLines).WriteVerified(path, &error);
         const QFileDevice::Permissions after = QFile::permissions(path);
         QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner | QFileDevice::WriteUser);
         QVERIFY(r.SaveRefused);
@@ -532,7 +533,7 @@ private slots:
         QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii is incomplete or damaged ("),
                  qPrintable(r.StatusText));
         QString error;
-        QVERIFY(!WriteSaveVerified(FLines, path, &error));
+        QVERIFY(!TSaveDocument(FLines).WriteVerified(path, &error));
         QVERIFY2(error.contains("incomplete or damaged"), qPrintable(error));
         QCOMPARE(ReadRaw(path), before);
         QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),

@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(EncodeSiiLines(lines, form), QByteArray("\xEF\xBB\xBFx: 1\ny: \xC3\xA9\n"));
     }
 
-    void fileRoundTripAndPlainTest()
+    void fileReadAndPlainTest()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("game.sii");
@@ -125,10 +125,7 @@ private slots:
         GameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), 3);
-        QVERIFY(save.SaveToFile(path));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), bytes);
+        QCOMPARE(EncodeSiiLines(save.Lines(), save.Form()), bytes);
         QStringList none;
         SiiTextForm form;
         QCOMPARE(ReadSiiFile(dir.filePath("missing.sii"), none, form).Status, SiiReadStatus::CannotOpen);
@@ -177,13 +174,6 @@ private slots:
         // A key that first occurs at or after the limit gives nothing, although it exists later.
         QCOMPARE(ReadUnitValue(lines, u"ferry_time: ", 7, 8), QString());
         QCOMPARE(ReadUnitValue(lines, u"ferry_time: ", 7, 10), QString("7"));
-
-        QStringList edited = lines;
-        QCOMPARE(WriteUnitValue(edited, u"ferry_time: ", 2, "0", FindUnitEnd(edited, 2)), 4);
-        QCOMPARE(edited[4], QString(" ferry_time: 0"));
-        QCOMPARE(WriteUnitValue(edited, u"missing: ", 2, "0", 6), -1);
-        edited[4] = lines[4];
-        QCOMPARE(edited, lines);
     }
 
     void trimmedPrefix_data()
