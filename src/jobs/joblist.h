@@ -165,9 +165,10 @@ void UpdateDeleteButtons(const TJobList *List, IJobListWindow &Window);
 // job has it.
 void DeleteJobByID(TJobList *List, const QString &ID, IJobListWindow *Window);
 
-enum class TJobDeleteButton { DeleteSelected /* Button6 */, DeleteAll /* Button2 */ };
+// Which jobs DeleteJobs removes; the window's "Delete selected" (Button6) and "Delete all" (Button2).
+enum class TJobDeletion { Selected, All };
 
-// The click of either delete button.
-void Button2Click(TJobList &List, IJobListWindow &Window, TJobDeleteButton Sender);
+// Removes the selected job or every job, and brings the view, the panel and the buttons up to date.
+void DeleteJobs(TJobList &List, IJobListWindow &Window, TJobDeletion Which);
 
 } // namespace kvn

@@ -747,12 +747,12 @@ void TFormMain::AssembleJobPreview(bool SliderAsked)
         return;
     }
     const TJobPreview &preview = assembled.Preview;
-    JvHTLabel1->setText(preview.Label1);
-    JvHTLabel2->setText(preview.Label2);
-    JvHTLabel3->setText(preview.Label3);
-    JvHTLabel4->setText(preview.Label4);
-    JvHTLabel5->setText(preview.Label5);
-    JvHTLabel5->setVisible(preview.Label5Visible);
+    JvHTLabel1->setText(preview.RouteText);
+    JvHTLabel2->setText(preview.CargoText);
+    JvHTLabel3->setText(preview.TrailerFillText);
+    JvHTLabel4->setText(preview.TrailerWeightText);
+    JvHTLabel5->setText(preview.DistanceNoteText);
+    JvHTLabel5->setVisible(preview.DistanceNoteVisible);
     {
         // Setting the range is not the player moving the slider.
         const QSignalBlocker blocker(TrackBar1);
