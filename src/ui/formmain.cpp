@@ -9,6 +9,7 @@
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 #include "ui/versioninfo.h"
+#include "ui/widgettexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -338,7 +339,7 @@ void TFormMain::SetUpOverlayPanels()
 
 void TFormMain::ApplyInterfaceTexts()
 {
-    for (const TWidgetText &entry : FState.Texts.WidgetTexts()) {
+    for (const TWidgetText &entry : MainWindowTexts(FState.Texts)) {
         auto *widget = findChild<QWidget *>(entry.Widget);
         if (!widget)
             continue;
