@@ -30,7 +30,7 @@ int ListProfilesCommand(bool Json, QTextStream &Out)
 {
     SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileList list;
-    const ProfileSearchResult search = ListProfiles(list, decrypter);
+    const TProfileSearchResult search = ListProfiles(list, decrypter);
     QJsonArray profiles;
     for (int i = 0; i < list.Count(); ++i) {
         const TProfileInfo *p = list.At(i);
@@ -67,7 +67,7 @@ int InspectCommand(const QString &File, bool Json, QTextStream &Out, QTextStream
     catalogue.Distances.SetUserFolder(ProgramFilesFolder());
     catalogue.Distances.ReloadDistances();
     SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
-    const SaveInspection s = InspectSave(File, catalogue, decrypter);
+    const TSaveInspection s = InspectSave(File, catalogue, decrypter);
     if (!s.Ok) {
         Err << "kestrovan-cli: " << s.Error << "\n";
         return 1;

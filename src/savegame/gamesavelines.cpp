@@ -45,12 +45,12 @@ bool IsHeaderPrefix(QStringView Prefix)
 
 } // namespace
 
-SiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
+TSiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
 {
     Clear();
     QStringList lines;
-    SiiTextForm form;
-    const SiiReadResult result = ReadSiiFile(FileName, lines, form);
+    TSiiTextForm form;
+    const TSiiReadResult result = ReadSiiFile(FileName, lines, form);
     if (result.ok())
         SetLines(std::move(lines), std::move(form));
     return result;
@@ -59,12 +59,12 @@ SiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
 void GameSaveLines::LoadFromBytes(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     SetLines(std::move(lines), std::move(form));
 }
 
-void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
+void GameSaveLines::SetLines(QStringList Lines, TSiiTextForm Form)
 {
     FLines = std::move(Lines);
     FForm = std::move(Form);
@@ -76,7 +76,7 @@ void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
 void GameSaveLines::Clear()
 {
     FLines.clear();
-    FForm = SiiTextForm();
+    FForm = TSiiTextForm();
     Index().swap(FByClass);
     Index().swap(FByHeader);
 }
@@ -256,7 +256,7 @@ void GameSaveLines::MoveBlock(int From, int Count, int To)
     if (To >= From && To <= From + Count)
         return; // the block would land where it stands
     const QStringList block = FLines.mid(From, Count);
-    std::vector<SiiLineEnd> ends;
+    std::vector<TSiiLineEnd> ends;
     if (!FForm.MixedLineEnds.empty())
         ends.assign(FForm.MixedLineEnds.begin() + From, FForm.MixedLineEnds.begin() + From + Count);
     RemoveLines(From, Count);
@@ -284,7 +284,7 @@ bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
         lines.append(std::move(FLines[NewOrder[size_t(k)]]));
     FLines = std::move(lines);
     if (!FForm.MixedLineEnds.empty()) {
-        std::vector<SiiLineEnd> ends(static_cast<std::size_t>(count));
+        std::vector<TSiiLineEnd> ends(static_cast<std::size_t>(count));
         for (int k = 0; k < count; ++k)
             ends[size_t(k)] = FForm.MixedLineEnds[size_t(NewOrder[size_t(k)])];
         FForm.MixedLineEnds = std::move(ends);

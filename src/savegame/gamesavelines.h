@@ -4,7 +4,7 @@
 // header again and again. The index answers those look-ups without scanning from the top, and it
 // gives exactly the answer the plain scan (FindLineFrom) would give: it only narrows the candidate
 // lines, every candidate is still checked against the prefix. Every edit goes through this class, so
-// the index stays right under the writer's line changes and block moves.
+// the index stays right under the save document's line changes and unit moves.
 #pragma once
 
 #include "savegame/siitext.h"
@@ -22,13 +22,13 @@ class GameSaveLines {
 public:
     GameSaveLines() = default;
 
-    SiiReadResult LoadFromFile(const QString &FileName);
+    TSiiReadResult LoadFromFile(const QString &FileName);
     void LoadFromBytes(const QByteArray &Bytes);
-    void SetLines(QStringList Lines, SiiTextForm Form = {});
+    void SetLines(QStringList Lines, TSiiTextForm Form = {});
     void Clear();
 
     const QStringList &Lines() const { return FLines; }
-    const SiiTextForm &Form() const { return FForm; }
+    const TSiiTextForm &Form() const { return FForm; }
     int Count() const { return int(FLines.size()); }
     bool IsEmpty() const { return FLines.isEmpty(); }
     const QString &Line(int Index) const { return FLines.at(Index); }
@@ -74,7 +74,7 @@ private:
                            StopFlag Stop);
 
     QStringList FLines;
-    SiiTextForm FForm;
+    TSiiTextForm FForm;
     Index FByClass;  // every line holding " : ", keyed by the text before it
     Index FByHeader; // those of them holding "{", keyed by the text up to the first "{"
 };

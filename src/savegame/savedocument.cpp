@@ -264,7 +264,7 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
             back = in.readAll();
         in.close();
         QStringList lines;
-        SiiTextForm form;
+        TSiiTextForm form;
         if (back == bytes)
             ReadSiiBytes(back, lines, form);
         if (back != bytes || lines != FLines.Lines()) {

@@ -41,21 +41,21 @@ std::int32_t ClampToInt(double Value)
 
 } // namespace
 
-std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save)
+std::vector<TSaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save)
 {
-    std::vector<SaveCargoOffer> offers;
-    ForEachCargoOffer(Save, [&offers](const SaveCargoOffer &Offer) { offers.push_back(Offer); });
+    std::vector<TSaveCargoOffer> offers;
+    ForEachCargoOffer(Save, [&offers](const TSaveCargoOffer &Offer) { offers.push_back(Offer); });
     return offers;
 }
 
-void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit)
+void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit)
 {
     for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;
          header = Save.FindLineFrom(u"job_offer_data : ", header + 1)) {
         int end = Save.FindUnitEnd(header + 1);
         if (end < 0)
             end = Save.Count();
-        SaveCargoOffer offer;
+        TSaveCargoOffer offer;
         const QString cargo = ValueInUnit(Save, u"cargo: cargo", header + 1, end, &offer.Line);
         if (offer.Line < 0)
             continue;
@@ -114,7 +114,7 @@ void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &
     if (Sink)
         Sink->ClearCargoList();
 
-    ForEachCargoOffer(Save, [&](const SaveCargoOffer &offer) {
+    ForEachCargoOffer(Save, [&](const TSaveCargoOffer &offer) {
         TCargoInfo *cargo = FindCargo(Cargos, offer.Cargo);
         if (!cargo)
             return;

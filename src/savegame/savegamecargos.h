@@ -22,7 +22,7 @@ public:
 };
 
 // One job offer's cargo, truck, trailer variant and trailer definition.
-struct SaveCargoOffer {
+struct TSaveCargoOffer {
     int Line = -1; // the cargo line
     QString Cargo; // cargo name without "cargo."
     QString Truck;
@@ -32,9 +32,9 @@ struct SaveCargoOffer {
 
 // The offers of the save in line order. Attributes are read by name inside each job offer unit,
 // so saves that order them differently (older game versions) are read as well as today's.
-std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save);
+std::vector<TSaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save);
 // The same, one offer at a time (no list of all offers in memory).
-void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit);
+void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit);
 
 // The save has job offers, but none of them names a trailer definition: the game wrote it before
 // it had them (2018 and earlier), and no job can be composed from it.

@@ -35,7 +35,7 @@ QString SiiFileForm(const QString &FileName)
 
 namespace {
 
-void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Table, SaveInspection &Result)
+void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Table, TSaveInspection &Result)
 {
     QStringList cities;
     for (const auto &country : Countries.CountryInfoList())
@@ -64,9 +64,9 @@ void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Tab
 
 } // namespace
 
-SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter)
+TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter)
 {
-    SaveInspection result;
+    TSaveInspection result;
     result.Form = SiiFileForm(FileName);
     if (result.Form == QLatin1String("none")) {
         result.Error = QStringLiteral("There is no file %1").arg(FileName);
@@ -91,9 +91,9 @@ SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const
         }
     }
     GameSaveLines save;
-    const SiiReadResult read = save.LoadFromFile(readable);
+    const TSiiReadResult read = save.LoadFromFile(readable);
     if (!read.ok() || save.IsEmpty()) {
-        result.Error = read.Status == SiiReadStatus::TooLarge ? QStringLiteral("The save is too large to be read")
+        result.Error = read.Status == TSiiReadStatus::TooLarge ? QStringLiteral("The save is too large to be read")
                                                               : QStringLiteral("The save could not be read");
         return result;
     }

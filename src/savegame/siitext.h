@@ -14,40 +14,40 @@
 
 namespace kvn {
 
-enum class SiiEncoding : std::uint8_t { Latin1, Utf8, Utf16LE, Utf16BE };
-enum class SiiLineEnd : std::uint8_t { None, CrLf, Lf, Cr };
+enum class TSiiEncoding : std::uint8_t { Latin1, Utf8, Utf16LE, Utf16BE };
+enum class TSiiLineEnd : std::uint8_t { None, CrLf, Lf, Cr };
 
 // Everything needed to write a file back exactly as it was read: a file read and written without
 // edits comes back byte for byte (the player's save must not change behind their back).
-struct SiiTextForm {
-    SiiEncoding Encoding = SiiEncoding::Latin1;
+struct TSiiTextForm {
+    TSiiEncoding Encoding = TSiiEncoding::Latin1;
     bool HasByteOrderMark = false;
-    SiiLineEnd LineEnd = SiiLineEnd::CrLf; // the file's (first) line end; new lines get it too
+    TSiiLineEnd LineEnd = TSiiLineEnd::CrLf; // the file's (first) line end; new lines get it too
     bool FinalLineEnd = true;              // the last line carries a line end
     // One entry per line, only when the file mixes line ends; empty otherwise.
-    std::vector<SiiLineEnd> MixedLineEnds;
+    std::vector<TSiiLineEnd> MixedLineEnds;
     // The bytes from the first NUL on: not text, but kept so that nothing of the file is lost.
     QByteArray Tail;
 };
 
-enum class SiiReadStatus : std::uint8_t { Ok, CannotOpen, TooLarge };
+enum class TSiiReadStatus : std::uint8_t { Ok, CannotOpen, TooLarge };
 
 // Saves far beyond anything the game writes are refused instead of exhausting memory.
 inline constexpr qint64 MaxSiiFileSize = qint64(1) << 30;
 
-struct SiiReadResult {
-    SiiReadStatus Status = SiiReadStatus::CannotOpen;
-    bool ok() const { return Status == SiiReadStatus::Ok; }
+struct TSiiReadResult {
+    TSiiReadStatus Status = TSiiReadStatus::CannotOpen;
+    bool ok() const { return Status == TSiiReadStatus::Ok; }
 };
 
 // Reads FileName into Lines. A byte-order mark selects UTF-8 or UTF-16; without one the bytes are
 // Latin-1. Lines end at CR LF, LF or a lone CR; a NUL ends the text.
-SiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, SiiTextForm &Form);
+TSiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, TSiiTextForm &Form);
 // The same for bytes already in memory (tests, fuzzing, the decoder's output).
-void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, SiiTextForm &Form);
+void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, TSiiTextForm &Form);
 
 // Encodes Lines in Form; unedited lines give back the bytes that were read.
-QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form);
+QByteArray EncodeSiiLines(const QStringList &Lines, const TSiiTextForm &Form);
 
 // True when the text of the file begins with "SiiNunit" (case-sensitive, after any byte-order mark).
 bool IsPlainSiiText(const QString &FileName);

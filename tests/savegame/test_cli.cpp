@@ -127,7 +127,7 @@ private slots:
         catalogue.LoadTrailersAndCargos();
         catalogue.Distances.ReloadDistances();
         SiiDecrypter decrypter(KVN_BIN_DIR);
-        const SaveInspection s = InspectSave(copy, catalogue, decrypter);
+        const TSaveInspection s = InspectSave(copy, catalogue, decrypter);
         QVERIFY2(s.Ok, qPrintable(s.Error));
         QCOMPARE(Sha(copy), before);
         QCOMPARE(s.Form, QString("encrypted"));
@@ -148,7 +148,7 @@ private slots:
         f.close();
         TCatalogue catalogue;
         SiiDecrypter decrypter(KVN_BIN_DIR);
-        const SaveInspection s = InspectSave(path, catalogue, decrypter);
+        const TSaveInspection s = InspectSave(path, catalogue, decrypter);
         QVERIFY(!s.Ok);
         QCOMPARE(s.Error, QString("The save could not be decoded"));
     }

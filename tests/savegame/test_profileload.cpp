@@ -692,7 +692,7 @@ private slots:
         ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
         const ProfileLoadResult result = session.LoadProfile(1, context);
         QCOMPARE(result.Status, ProfileLoadStatus::Damaged);
-        QCOMPARE(result.Structure.Fault, SaveStructureFault::UnitNotClosed);
+        QCOMPARE(result.Structure.Fault, TSaveStructureFault::UnitNotClosed);
         QVERIFY(!session.IsProfileLoaded());
         QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -67,7 +67,7 @@ private slots:
         QFETCH(bool, found);
         QFETCH(QString, name);
         QFETCH(QString, company);
-        const ProfileNames names = ReadProfileNames(lines);
+        const TProfileNames names = ReadProfileNames(lines);
         QCOMPARE(names.HasProfileName, found);
         if (found) {
             QCOMPARE(names.ProfileName, name);
@@ -108,14 +108,14 @@ private slots:
 
         SiiDecrypter decrypter(KVN_BIN_DIR);
         TProfileList list;
-        ProfileSearchResult none = ListProfiles(list, decrypter);
+        TProfileSearchResult none = ListProfiles(list, decrypter);
         QCOMPARE(none.Count, 0);
         QVERIFY(!none.GameFolderExists);
         QCOMPARE(none.GameDocumentsFolder, native);
         QCOMPARE(QString(ProfileSearchStatusKey(none)), QString(NoGameFolderStatusKey()));
 
         QDir().mkpath(native + "profiles");
-        ProfileSearchResult empty = ListProfiles(list, decrypter);
+        TProfileSearchResult empty = ListProfiles(list, decrypter);
         QCOMPARE(QString(ProfileSearchStatusKey(empty)), QString("status-no-profiles-found"));
 
         WriteFile(native + "profiles/4142/profile.sii",
@@ -126,7 +126,7 @@ private slots:
         WriteFile(proton + "profiles/50/profile.sii", ProfileSii(" company_name: Bare", " profile_name: Proton"));
         WriteFile(cloud + "profiles/60/profile.sii", ProfileSii(" company_name: C", " profile_name: Cloud"));
 
-        const ProfileSearchResult found = ListProfiles(list, decrypter);
+        const TProfileSearchResult found = ListProfiles(list, decrypter);
         QCOMPARE(found.Count, 3);
         QCOMPARE(ProfileCount(list), 3);
         QCOMPARE(found.GameDocumentsFolder, native);

@@ -13,7 +13,7 @@ namespace {
 QStringList LinesOf(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     return lines;
 }
@@ -21,7 +21,7 @@ QStringList LinesOf(const QByteArray &Bytes)
 QByteArray RoundTrip(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     return EncodeSiiLines(lines, form);
 }
@@ -105,7 +105,7 @@ private slots:
     void editedLinesGetTheFilesForm()
     {
         QStringList lines;
-        SiiTextForm form;
+        TSiiTextForm form;
         ReadSiiBytes("\xEF\xBB\xBFx: 1\ny: 2\n", lines, form);
         lines[1] = QString::fromUtf8("y: é");
         QCOMPARE(EncodeSiiLines(lines, form), QByteArray("\xEF\xBB\xBFx: 1\ny: \xC3\xA9\n"));
@@ -127,8 +127,8 @@ private slots:
         QCOMPARE(save.Count(), 3);
         QCOMPARE(EncodeSiiLines(save.Lines(), save.Form()), bytes);
         QStringList none;
-        SiiTextForm form;
-        QCOMPARE(ReadSiiFile(dir.filePath("missing.sii"), none, form).Status, SiiReadStatus::CannotOpen);
+        TSiiTextForm form;
+        QCOMPARE(ReadSiiFile(dir.filePath("missing.sii"), none, form).Status, TSiiReadStatus::CannotOpen);
     }
 
     void plainMark_data()
@@ -313,7 +313,7 @@ private slots:
         QTest::addColumn<int>("line");
         const QByteArray whole = "SiiNunit\r\n{\r\neconomy : _nameless.1 {\r\n game_time: 608\r\n}\r\n\r\n"
                                  "company : company.volatile.a.b {\r\n job_offer: 0\r\n}\r\n\r\n}\r\n";
-        using F = SaveStructureFault;
+        using F = TSaveStructureFault;
         QTest::newRow("whole") << whole << int(F::None) << 0;
         QTest::newRow("no final line end, LF, tabs")
             << QByteArray("SiiNunit\n{\neconomy : e {\n\tx: \"}{\"\n}\n}") << int(F::None) << 0;
@@ -343,10 +343,10 @@ private slots:
         QFETCH(int, line);
         const SaveStructureCheck check = CheckSaveStructure(LinesOf(text));
         QCOMPARE(int(check.Fault), fault);
-        if (fault != int(SaveStructureFault::FileNotClosed))
+        if (fault != int(TSaveStructureFault::FileNotClosed))
             QCOMPARE(check.Line, line);
         QCOMPARE(DescribeSaveFault(check, nullptr).isEmpty(), check.Ok());
-        if (check.Fault == SaveStructureFault::UnitNotClosed)
+        if (check.Fault == TSaveStructureFault::UnitNotClosed)
             QVERIFY(DescribeSaveFault(check, nullptr).contains(QString::number(line)));
     }
 
@@ -361,7 +361,7 @@ private slots:
         GameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), int(bytes.count('\n')));
-        QCOMPARE(save.Form().LineEnd, SiiLineEnd::CrLf);
+        QCOMPARE(save.Form().LineEnd, TSiiLineEnd::CrLf);
         QVERIFY(EncodeSiiLines(save.Lines(), save.Form()) == bytes);
         QCOMPARE(save.FindLineFrom(u"company : company.volatile.x_choco.x_village {", 0), 1763);
         QCOMPARE(save.FindLineFrom(u"economy_event_queue : ", 0),

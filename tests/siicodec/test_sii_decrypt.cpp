@@ -302,7 +302,7 @@ private slots:
         kvn::GameSaveLines save;
         save.LoadFromBytes(text);
         QCOMPARE(save.Count(), 339580);
-        QVERIFY(save.Form().LineEnd == kvn::SiiLineEnd::CrLf);
+        QVERIFY(save.Form().LineEnd == kvn::TSiiLineEnd::CrLf);
         QVERIFY(save.Form().FinalLineEnd);
         QCOMPARE(kvn::EncodeSiiLines(save.Lines(), save.Form()), text);
 
