@@ -292,7 +292,7 @@ private:
             const char c = t[i];
             if (c == '\n' || c == '\r')
                 break;
-            if (c == '\\' && i + 1 < t.size()) {
+            if (c == '\\' && i + 1 < t.size() && t[i + 1] != '\n' && t[i + 1] != '\r') {
                 const char e = t[i + 1];
                 if (e == 'x' && i + 3 < t.size() && HexDigit(t[i + 2]) >= 0 && HexDigit(t[i + 3]) >= 0) {
                     Token.Text += static_cast<char>(HexDigit(t[i + 2]) * 16 + HexDigit(t[i + 3]));
@@ -318,15 +318,15 @@ private:
     bool ReadTuple(TToken &Token)
     {
         TFrame &f = FFrames.back();
-        const std::size_t end = f.Text.find(')', f.Pos);
-        if (end == std::string::npos || end - f.Pos > kMaxTupleBytes) {
+        const std::size_t end = std::string_view(f.Text).substr(f.Pos, kMaxTupleBytes).find(')');
+        if (end == std::string_view::npos) {
             Fail(QStringLiteral("a bracketed value is not closed"), f.Line);
             return false;
         }
-        Token.Text = f.Text.substr(f.Pos, end + 1 - f.Pos);
+        Token.Text = f.Text.substr(f.Pos, end + 1);
         for (const char c : Token.Text)
             f.Line += c == '\n';
-        f.Pos = end + 1;
+        f.Pos += end + 1;
         Token.Kind = TKind::Tuple;
         return true;
     }

@@ -253,6 +253,12 @@ private slots:
             << "a : .one { x: 1 }\nb : .two { s: \"open\n y: 2 }\nc : .three { }\n"
             << "a .one {x=1}"
             << "Syntax@def/t.sii:2";
+        QTest::newRow("bracket never closed") << "a : .one { x: 1 }\nb : .two { p: (1, 2 }\n"
+                                              << "a .one {x=1}"
+                                              << "Syntax@def/t.sii:2";
+        QTest::newRow("a backslash does not carry a string over the line end") << "c : .three { s: \"x\\\n\" }\n"
+                                                                               << ""
+                                                                               << "Syntax@def/t.sii:1";
         QTest::newRow("missing colon after the class") << "a .one { }"
                                                        << ""
                                                        << "Syntax@def/t.sii:1";
