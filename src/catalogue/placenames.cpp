@@ -19,7 +19,9 @@ QString Lookup(const QHash<QString, QString> &Names, const QString &Token)
 
 void SortByShownName(QList<TShownEntry> &Entries)
 {
-    QCollator collator;
+    // The bare "C" locale of a system without a language would order by code points and put
+    // every accented first letter after "Z".
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(Entries.begin(), Entries.end(), [&collator](const TShownEntry &A, const TShownEntry &B) {
         const int order = collator.compare(A.Name, B.Name);

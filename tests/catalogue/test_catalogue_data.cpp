@@ -173,7 +173,7 @@ private slots:
             QVERIFY2(named.contains(QStringLiteral("city;") + line.section(u';', 0, 0)), qPrintable(line));
             QVERIFY2(named.contains(QStringLiteral("country;") + line.section(u';', 1, 1).toLower()), qPrintable(line));
         }
-        for (const QString lang : {u"en", u"de", u"fr", u"es"}) {
+        for (const QString &lang : QStringList{"en", "de", "fr", "es"}) {
             TLanguageFile file;
             QVERIFY(file.LoadFromFile(QStringLiteral(KVN_SOURCE_DIR "/languages/%1.lang").arg(lang)));
             const QHash<QString, QString> countries = file.SectionValues(QStringLiteral("countries"));
