@@ -62,10 +62,9 @@ TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo
         distanceText = Texts.Format(TLangText::LabelJobPreviewEstimatedDistance, {d.KM}) + QStringLiteral(" km");
     else
         distanceText = Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
-    Preview.Label1 =
-        Texts.Format(TLangText::LabelJobPreviewFromAToB,
-                     {city(Job.DepartureCity()), country(Job.DepartureCountry()), city(Job.DestinationCity()),
-                      country(Job.DestinationCountry()), distanceText});
+    Preview.Label1 = Texts.Format(TLangText::LabelJobPreviewFromAToB,
+                                  {city(Job.DepartureCity()), country(Job.DepartureCountry()),
+                                   city(Job.DestinationCity()), country(Job.DestinationCountry()), distanceText});
     if (d.NeedsFerry)
         Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
     if (d.IsEstimate() && d.MayCrossWater && !Job.DistanceIsUnknown())

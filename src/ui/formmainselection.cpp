@@ -759,9 +759,9 @@ void TFormMain::AssembleJobPreview(bool SliderAsked)
         return;
     }
     const auto table = FState.Catalogue.Distances.Snapshot();
-    const TAssembledJob assembled = AssembleJob(SelectionOf(*this, SliderAsked), FState.Catalogue.CargoInfoList,
-                                                FState.Catalogue.Countries, table.get(), FState.Texts,
-                                                &FState.Catalogue.Names);
+    const TAssembledJob assembled =
+        AssembleJob(SelectionOf(*this, SliderAsked), FState.Catalogue.CargoInfoList, FState.Catalogue.Countries,
+                    table.get(), FState.Texts, &FState.Catalogue.Names);
     if (!assembled.Ok) {
         ClearPreviewLabels();
         return;
@@ -787,9 +787,9 @@ void TFormMain::Button3Click()
     if (!IsProfileLoaded() || !Button3->isEnabled())
         return;
     const auto table = FState.Catalogue.Distances.Snapshot();
-    TAssembledJob assembled = AssembleJob(SelectionOf(*this, true), FState.Catalogue.CargoInfoList,
-                                          FState.Catalogue.Countries, table.get(), FState.Texts,
-                                          &FState.Catalogue.Names);
+    TAssembledJob assembled =
+        AssembleJob(SelectionOf(*this, true), FState.Catalogue.CargoInfoList, FState.Catalogue.Countries, table.get(),
+                    FState.Texts, &FState.Catalogue.Names);
     if (!assembled.Ok)
         return;
     assembled.Job->SetSaveFile(FState.Session.CurrentProfile()->GameFilePath());
@@ -819,8 +819,9 @@ bool TFormMain::ConfirmJobCanBeWritten(const TJobListDataSummary &Job)
         return true;
     const TCompanyInfo *company = FState.Session.CompanyList().FindCompany(Job.DepartureCompany());
     const int offers = company ? company->OfferCount(Job.DepartureCity()) : 0;
-    return ask(FState.Texts.Format(TLangText::MsgNoJobOfferLeft,
-                                   {Job.DepartureCompany(), FState.Catalogue.Names.CityName(Job.DepartureCity()), offers, offers - free}));
+    return ask(FState.Texts.Format(
+        TLangText::MsgNoJobOfferLeft,
+        {Job.DepartureCompany(), FState.Catalogue.Names.CityName(Job.DepartureCity()), offers, offers - free}));
 }
 
 void TFormMain::Button5Click()

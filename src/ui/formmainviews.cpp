@@ -48,10 +48,10 @@ QString TFormMain::UserFilesFolder() const
 
 void TFormMain::SetUpViews()
 {
-    FJobViewModel = new TJobTreeModel(TJobTreeModel::TKind::JobList, FState.JobList, FState.Texts, this,
-                                       &FState.Catalogue.Names);
-    FJobHistoryViewModel = new TJobTreeModel(TJobTreeModel::TKind::History, FState.JobHistory, FState.Texts,
-                                              this, &FState.Catalogue.Names);
+    FJobViewModel =
+        new TJobTreeModel(TJobTreeModel::TKind::JobList, FState.JobList, FState.Texts, this, &FState.Catalogue.Names);
+    FJobHistoryViewModel = new TJobTreeModel(TJobTreeModel::TKind::History, FState.JobHistory, FState.Texts, this,
+                                             &FState.Catalogue.Names);
     ConfigureJobView(VST, FJobViewModel);
     ConfigureJobView(VSTJobHistory, FJobHistoryViewModel);
     FJobListWindow = new TJobListViewAdapter(VST, FJobViewModel, Panel1, Button5, Button6, Button2, this);

@@ -84,7 +84,8 @@ QString TJobTreeModel::RowText(const QModelIndex &Index) const
     } else if (FKind == TKind::JobList)
         text = JobChildText(FTexts, job, Index.row(), FNames);
     else
-        text = root ? HistoryRootText(FTexts, job, Index.row(), QLocale(), FNames) : HistoryChildText(FTexts, job, Index.row());
+        text = root ? HistoryRootText(FTexts, job, Index.row(), QLocale(), FNames)
+                    : HistoryChildText(FTexts, job, Index.row());
     return text.isEmpty() ? UndefinedRowText() : text;
 }
 

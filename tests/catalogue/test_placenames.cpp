@@ -32,18 +32,37 @@ private slots:
         QTest::addColumn<QString>("Kind");
         QTest::addColumn<QString>("Token");
         QTest::addColumn<QString>("Shown");
-        QTest::newRow("city named") << "city" << "a_coruna" << QStringLiteral("A Coru\u00f1a");
-        QTest::newRow("city token in other case") << "city" << "A_Coruna" << QStringLiteral("A Coru\u00f1a");
-        QTest::newRow("city without name") << "city" << "kiel" << "Kiel";
-        QTest::newRow("city with empty name") << "city" << "no_name" << "No_name";
-        QTest::newRow("unknown kind is no city") << "city" << "berlin" << "Berlin";
-        QTest::newRow("country named") << "country" << "Germany" << "Deutschland";
-        QTest::newRow("country named by the language") << "country" << "Greece" << "Griechenland";
-        QTest::newRow("country without name") << "country" << "UK" << "UK";
-        QTest::newRow("all countries") << "country" << "All countries" << "All countries";
-        QTest::newRow("trailer named") << "trailer" << "trailer_def.krone.profiliner.single_3.curtain"
+        QTest::newRow("city named") << "city"
+                                    << "a_coruna" << QStringLiteral("A Coru\u00f1a");
+        QTest::newRow("city token in other case") << "city"
+                                                  << "A_Coruna" << QStringLiteral("A Coru\u00f1a");
+        QTest::newRow("city without name") << "city"
+                                           << "kiel"
+                                           << "Kiel";
+        QTest::newRow("city with empty name") << "city"
+                                              << "no_name"
+                                              << "No_name";
+        QTest::newRow("unknown kind is no city") << "city"
+                                                 << "berlin"
+                                                 << "Berlin";
+        QTest::newRow("country named") << "country"
+                                       << "Germany"
+                                       << "Deutschland";
+        QTest::newRow("country named by the language") << "country"
+                                                       << "Greece"
+                                                       << "Griechenland";
+        QTest::newRow("country without name") << "country"
+                                              << "UK"
+                                              << "UK";
+        QTest::newRow("all countries") << "country"
+                                       << "All countries"
+                                       << "All countries";
+        QTest::newRow("trailer named") << "trailer"
+                                       << "trailer_def.krone.profiliner.single_3.curtain"
                                        << "Krone curtainsider";
-        QTest::newRow("trailer without name") << "trailer" << "trailer_def.scs.box.single_3.dryvan" << "";
+        QTest::newRow("trailer without name") << "trailer"
+                                              << "trailer_def.scs.box.single_3.dryvan"
+                                              << "";
     }
 
     void namesAndWhatStandsInForThem()

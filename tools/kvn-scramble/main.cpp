@@ -76,7 +76,8 @@ int main(int argc, char **argv)
     fs::create_directories(outDir, ec);
 
     std::map<std::string, std::string> text;
-    for (const char *name : {"TrailerDefinitions", "Cargos", "Countries", "Distances", "CityPositions", "Names", "Catalogue"}) {
+    for (const char *name :
+         {"TrailerDefinitions", "Cargos", "Countries", "Distances", "CityPositions", "Names", "Catalogue"}) {
         if (!ReadFile(dataDir / (std::string(name) + ".txt"), text[name])) {
             std::cerr << "kvn-scramble: cannot read " << (dataDir / (std::string(name) + ".txt")).string() << "\n";
             return 1;
