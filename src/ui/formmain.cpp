@@ -338,6 +338,7 @@ void TFormMain::SetUpOverlayPanels()
 
 void TFormMain::ApplyInterfaceTexts()
 {
+    FState.Catalogue.Names.SetCountryNameOverrides(FState.Texts.CountryNames());
     for (const TWidgetText &entry : FState.Texts.WidgetTexts()) {
         auto *widget = findChild<QWidget *>(entry.Widget);
         if (!widget)

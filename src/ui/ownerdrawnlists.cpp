@@ -164,7 +164,7 @@ TListEntryLook CargoEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Car
 
 TListEntryLook TrailerEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Cargo,
                                 const TTrailerDefinitionItem *Item, int Index, bool Selected, bool Enabled,
-                                const QPalette &Palette, const QLocale &Locale)
+                                const QPalette &Palette, const QLocale &Locale, const TPlaceNames *Names)
 {
     TListEntryLook look;
     if (!Cargo || !Item || !Item->TrailerDefinitionData || Index < 0)
@@ -173,7 +173,7 @@ TListEntryLook TrailerEntryLook(const TLanguageTexts &Texts, const TCargoInfo *C
     look.Drawn = true;
     const bool countryBound = trailer.IsCountryBoundTrailer();
     ApplyCargoColours(look, *Cargo, Index, Selected, countryBound, Enabled, Palette);
-    look.Line1 = trailer.TrailerDefinition();
+    look.Line1 = Names ? TrailerTitleText(Texts, trailer, *Names) : trailer.TrailerDefinition();
     look.Line2 = TrailerSummaryText(Texts, trailer, countryBound && Cargo->SavegameCompatibleCargo(), Locale);
     if (trailer.IsDoubleTrailer())
         look.Icons << QStringLiteral("truck-double-trailer");
