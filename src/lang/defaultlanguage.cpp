@@ -59,6 +59,10 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"Departure and destination are the same company in the same city.\r\nThe game never offers a job like "
      u"this.\r\n\r\nDo you want to add it anyway?",
      nullptr, TWidgetTextKind::None},
+    {TLangText::MsgDbInformationDistances, TLangSection::Msgbox, "msg-db-information-distances",
+     u"Road distances known: %s from the table, %s learnt from your saves\r\nMore that can be estimated from the "
+     u"cities' positions: %s\r\nSaves read for distances: %d of %d, %d could not be read",
+     nullptr, TWidgetTextKind::None},
     {TLangText::BoxStep1, TLangSection::Main, "box-step-1", u"Step 1 - Choose a profile", "GroupBox1",
      TWidgetTextKind::Caption},
     {TLangText::ImageReloadProfile, TLangSection::Main, "image-reload-profile",
@@ -216,6 +220,11 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      nullptr, TWidgetTextKind::None},
     {TLangText::StatusLearntDistancesNotSaved, TLangSection::Main, "status-learnt-distances-not-saved",
      u"The distances learnt from your save could not be kept: %s", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusDistancesKnown, TLangSection::Main, "status-distances-known",
+     u"%s road distances known, %s of them learnt from your saves", nullptr, TWidgetTextKind::None},
+    {TLangText::StatusDistancesKnownSavesSkipped, TLangSection::Main, "status-distances-known-saves-skipped",
+     u"%s road distances known, %s of them learnt from your saves. %d saves could not be read and were skipped",
+     nullptr, TWidgetTextKind::None},
     {TLangText::StatusProfileDamaged, TLangSection::Main, "status-profile-damaged",
      u"No profile loaded. The quick save of the profile \"%s\" is incomplete or damaged: %s. Make a new quick save "
      u"in the game, or restore a backup, and load the profile again.",

@@ -499,7 +499,12 @@ void TFormMain::Image100Click()
 
 void TFormMain::ShowDatabaseInformation()
 {
-    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this);
+    const std::shared_ptr<const TDistanceTable> table = FState.Catalogue.Distances.Snapshot();
+    const TDistanceCoverage coverage = table ? table->Coverage(true) : TDistanceCoverage();
+    const QString distances =
+        FState.Texts.Format(TLangText::MsgDbInformationDistances,
+                            DistanceCoverageArgs(coverage, FState.Session.SavesLearning(), QLocale()));
+    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this, distances);
 }
 
 } // namespace kvn

@@ -11,6 +11,7 @@
 #include "savegame/unknowndistances.h"
 #include "shared/strings.h"
 #include "ui/clickimage.h"
+#include "ui/dbinformation.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/programstate.h"
@@ -433,8 +434,14 @@ void TFormMain::WatchLearner()
             return;
         *told = true;
         const TSaveUserDistancesResult &saved = learner->SaveResult();
-        if (!saved.Ok)
+        const TSavesLearning learning = learner->Learning();
+        if (!saved.Ok) {
             SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
+        } else if (learning.PairsAdded > 0 || learning.SavesRead > 0 || learning.SavesSkipped > 0) {
+            // Only a run that did something speaks; otherwise the load's own word stays.
+            if (const auto table = FState.Catalogue.Distances.Snapshot())
+                SetTextFader(DistancesKnownStatus(FState.Texts, table->Coverage(), learning, QLocale()), true);
+        }
     };
     connect(learner, &QThread::finished, this, tell);
     // A small save is learnt before the connection above exists.
