@@ -154,6 +154,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent *Event) override;
     void closeEvent(QCloseEvent *Event) override;
+    // Tab and Backtab pass over controls the player cannot see: the options strip while the
+    // window is narrowed, a list covered by its empty-list note.
+    bool focusNextPrevChild(bool Next) override;
 
 private:
     void FormCreate();
@@ -166,6 +169,13 @@ private:
     void Image100Click();
     void SetCustomWeightEnabled(bool Enabled);
     void ClearPreviewLabels();
+
+    // Keyboard and assistive technology (formmainaccess.cpp): the tab order follows the three
+    // steps, then the job list, then the options and history; the names screen readers give the
+    // controls come from the language texts.
+    void SetUpKeyboardAccess();
+    void ApplyAccessibleTexts();
+    bool ReachableByKeyboard(const QWidget *Widget) const;
 
     // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
     void SetUpSelection();

@@ -852,8 +852,10 @@ void TFormMain::SetUpLocks()
 void TFormMain::ShowLockPictures()
 {
     TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
-    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock) {
         images[lock]->SetPicture(LockPicture(FLocks.Closed(lock)));
+        images[lock]->SetChecked(FLocks.Closed(lock));
+    }
 }
 
 void TFormMain::ToggleLock(TClickImage *Image)
