@@ -33,12 +33,11 @@ void TClickImage::SetChecked(bool Checked)
     if (FChecked == Checked)
         return;
     FChecked = Checked;
-    if (QAccessible::isActive()) {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(this, changed);
-        QAccessible::updateAccessibility(&event);
-    }
+    // A screen reader announces a padlock closing as it does a check box being ticked.
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TClickImage::ShowPicture()

@@ -6,6 +6,7 @@
 #include "jobs/randomjob.h"
 
 #include <QFuture>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -176,6 +177,15 @@ private:
     void SetUpKeyboardAccess();
     void ApplyAccessibleTexts();
     bool ReachableByKeyboard(const QWidget *Widget) const;
+    // Disabling the focused control sends the keyboard focus on to the next one; once the control
+    // is enabled again the focus comes back, unless the player has moved it meanwhile.
+    struct TFocusReturn {
+        QPointer<QWidget> Owner;
+        QPointer<QWidget> MovedTo;
+    };
+    TFocusReturn DisableKeepingFocus(QWidget *Widget);
+    void EnableReturningFocus(QWidget *Widget, const TFocusReturn &Return);
+    TFocusReturn FLoadingFocus;
 
     // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
     void SetUpSelection();

@@ -30,6 +30,8 @@ void TFormMain::SetUpKeyboardAccess()
     };
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // The window opens on step 1.
+    ComboBox1->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::ApplyAccessibleTexts()
@@ -60,9 +62,31 @@ bool TFormMain::ReachableByKeyboard(const QWidget *Widget) const
     return shown && (shown == Widget || Widget->isAncestorOf(shown));
 }
 
+TFormMain::TFocusReturn TFormMain::DisableKeepingFocus(QWidget *Widget)
+{
+    const bool focused = Widget->hasFocus();
+    Widget->setEnabled(false);
+    return focused ? TFocusReturn{Widget, focusWidget()} : TFocusReturn{};
+}
+
+void TFormMain::EnableReturningFocus(QWidget *Widget, const TFocusReturn &Return)
+{
+    Widget->setEnabled(true);
+    if (Return.Owner == Widget && focusWidget() == Return.MovedTo.data())
+        Widget->setFocus(Qt::OtherFocusReason);
+}
+
 bool TFormMain::focusNextPrevChild(bool Next)
 {
-    QWidget *start = focusWidget() ? focusWidget() : this;
+    QWidget *start = focusWidget();
+    if (!start) {
+        // Nothing has the focus yet: Tab starts at step 1.
+        if (Next && ReachableByKeyboard(ComboBox1)) {
+            ComboBox1->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        start = this;
+    }
     QWidget *candidate = start;
     // The chain is a ring through every child; one lap at most.
     for (qsizetype step = 0, children = findChildren<QWidget *>().size(); step <= children; ++step) {

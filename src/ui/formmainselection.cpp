@@ -232,7 +232,7 @@ void TFormMain::ComboBox1Change()
     ProgressBar1->setRange(0, 0);
     Label3->setText(kLoadingProfileText);
     SetTextFader(kLoadingProfileText, true);
-    ComboBox1->setEnabled(false);
+    const TFocusReturn focus = DisableKeepingFocus(ComboBox1);
     Button3->setEnabled(false);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
@@ -256,7 +256,7 @@ void TFormMain::ComboBox1Change()
         Label3->clear();
         ClearAllComboBoxes();
     }
-    ComboBox1->setEnabled(true);
+    EnableReturningFocus(ComboBox1, focus);
     Button4->setEnabled(loaded);
     if (!FGeneratingRandomCargo)
         Button8->setEnabled(loaded);
