@@ -276,6 +276,16 @@ void TestAccessibility::tabOrderFollowsTheSteps()
     form.ComboBox1->setCurrentIndex(1);
     emit form.ComboBox1->activated(1);
     QVERIFY(window.State.Session.IsProfileLoaded());
+    // Assistive technology moves the focus to any list it is asked to.
+    for (QComboBox *box : form.findChildren<QComboBox *>()) {
+        if (!box->isEnabled())
+            continue;
+        QAccessibleActionInterface *actions = Interface(box)->actionInterface();
+        QVERIFY2(actions && actions->actionNames().contains(QAccessibleActionInterface::setFocusAction()),
+                 qPrintable(box->objectName()));
+        actions->doAction(QAccessibleActionInterface::setFocusAction());
+        QCOMPARE(window.Focused(), box);
+    }
     form.ComboBox1->setFocus(Qt::TabFocusReason);
 
     // The window in its narrowed width: three steps, the job list column, nothing hidden.
