@@ -165,13 +165,21 @@ TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Na
     const QString path = BackupFolder(Profile) + Name;
     if (!IsExistingFile(path))
         return result;
+    const QString gameFile = Profile.GameFilePath();
+    // Refused before asking: the rename would silently replace a save the player write-protected.
+    if (IsWriteProtectedFile(gameFile)) {
+        result.Outcome = TBackupOutcome::Failed;
+        result.Error = QStringLiteral("The backup was not restored: \"%1\" is read-only and was left as it was. Remove "
+                                      "the write protection if you want the backup put in its place.")
+                           .arg(QDir::toNativeSeparators(gameFile));
+        return result;
+    }
     if (!Confirm || !Confirm(RestoreConfirmationText(Name))) {
         result.Outcome = TBackupOutcome::Declined;
         return result;
     }
     // CopyFileTo writes beside game.sii and renames over it, so game.sii is never missing.
     QString error;
-    const QString gameFile = Profile.GameFilePath();
     if (!CopyFileTo(path, gameFile, &error) || !FilesHaveSameBytes(path, gameFile)) {
         result.Outcome = TBackupOutcome::Failed;
         result.Error = error.isEmpty() ? QStringLiteral("The backup could not be restored.") : error;

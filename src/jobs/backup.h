@@ -62,7 +62,8 @@ struct TBackupActionResult {
 };
 
 // Puts the backup in place of game.sii: copied beside game.sii, renamed over it, and only then is the
-// backup deleted. On any failure game.sii is as it was and the backup stays. The caller reloads the
+// backup deleted. On any failure, and for a write-protected game.sii, game.sii is as it was and the
+// backup stays. The caller reloads the
 // profile after Done.
 TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm);
 

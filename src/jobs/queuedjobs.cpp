@@ -170,6 +170,14 @@ TQueuedJobsResult SaveQueuedJobs(TJobList &List, const TQueuedJobsContext &Conte
         attempted.clear(); // the lines are stale; read the save again and check the jobs again
     }
 
+    if (saved.SaveChangedOnDisk) {
+        // The game quick-saved during every try: nothing was written, and each job says why.
+        saved.Error = texts.Text(TLangText::JobSaveKeptChanging);
+        saved.StatusText = saved.Error;
+        for (int i = 0; i < List.Count(); ++i)
+            if (List.At(i)->NotSavedReason().isEmpty())
+                List.At(i)->SetNotSavedReason(texts.Text(TLangText::JobCheckSaveKeptChanging));
+    }
     if (saved.FileWritten)
         session.RecordWrittenQuickSave();
     result.BackupPath = saved.BackupPath;

@@ -184,6 +184,12 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::JobSavegameReloadFailed, TLangSection::Main, "job-savegame-reload-failed",
      u"No job was saved: your quick save had changed since it was loaded and could not be read again. %s", nullptr,
      TWidgetTextKind::None},
+    {TLangText::JobSaveKeptChanging, TLangSection::Main, "job-save-kept-changing",
+     u"No job was saved: the game changed your quick save again each time the jobs were being written. Pause the "
+     u"game or go to its main menu, then save all jobs again.",
+     nullptr, TWidgetTextKind::None},
+    {TLangText::JobCheckSaveKeptChanging, TLangSection::Main, "job-check-save-kept-changing",
+     u"The game kept changing the quick save while it was being written.", nullptr, TWidgetTextKind::None},
     {TLangText::JobNotSavedReason, TLangSection::Main, "job-not-saved-reason", u"not saved: %s", nullptr,
      TWidgetTextKind::None},
     {TLangText::JobCheckOtherProfile, TLangSection::Main, "job-check-other-profile",

@@ -95,6 +95,8 @@ enum class TLangText : int {
     JobNotSavedKept,
     JobSavegameReloaded,
     JobSavegameReloadFailed,
+    JobSaveKeptChanging,
+    JobCheckSaveKeptChanging,
     JobNotSavedReason,
     JobCheckOtherProfile,
     JobCheckNoCity,

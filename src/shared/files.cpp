@@ -78,6 +78,12 @@ bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *E
         SetError(Error, QStringLiteral("\"%1\" is a folder, not a file, and could not be written.").arg(Shown(Path)));
         return false;
     }
+    // The rename would replace a file the player write-protected without asking, even where the
+    // program could not open that file for writing.
+    if (IsWriteProtectedFile(Path)) {
+        SetError(Error, QStringLiteral("\"%1\" is read-only and was left as it was.").arg(Shown(Path)));
+        return false;
+    }
     QSaveFile file(Path);
     if (!OpenSaveFile(file, Path, Error))
         return false;

@@ -15,7 +15,8 @@ namespace kvn {
 
 // Writes Data to a temporary file beside Path, flushes it and renames it over Path, so Path holds
 // either its old content or all of Data, never a half-written file. On failure the old file is left
-// untouched and *Error (when given) receives a text a player can understand.
+// untouched and *Error (when given) receives a text a player can understand. A write-protected Path
+// is never replaced.
 bool WriteFileAtomically(const QString &Path, const QByteArray &Data, QString *Error = nullptr);
 
 // Reads the rest of File, which is open for reading, into Out when that is at most Limit bytes.

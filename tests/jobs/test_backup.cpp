@@ -126,6 +126,26 @@ private slots:
         QVERIFY(QFileInfo(FProfile.GameFilePath()).isDir());
     }
 
+    // The player protected game.sii: neither asked nor replaced, and the backup stays for later.
+    void writeProtectedSaveIsNotReplacedByARestore()
+    {
+        QDir().mkpath(BackupFolder(FProfile));
+        WriteRaw(BackupFolder(FProfile) + "old.bak", "old save");
+        WriteRaw(FProfile.GameFilePath(), "protected save");
+        QFile::setPermissions(FProfile.GameFilePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        bool asked = false;
+        const TBackupActionResult r = RestoreBackup(FProfile, "old.bak", [&](const QString &) {
+            asked = true;
+            return true;
+        });
+        QFile::setPermissions(FProfile.GameFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(r.Outcome, TBackupOutcome::Failed);
+        QVERIFY(!asked);
+        QVERIFY(r.Error.contains("read-only"));
+        QCOMPARE(ReadRaw(FProfile.GameFilePath()), QByteArray("protected save"));
+        QCOMPARE(ReadRaw(BackupFolder(FProfile) + "old.bak"), QByteArray("old save"));
+    }
+
     void restoreOfUnknownOrForeignNamesDoesNothing()
     {
         bool asked = false;

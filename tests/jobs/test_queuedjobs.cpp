@@ -10,6 +10,8 @@
 #include "savegame/siidecryption.h"
 #include "shared/strings.h"
 
+#include <functional>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -121,12 +123,13 @@ struct TWorld {
         return nullptr;
     }
 
-    TQueuedJobsResult Save(TJobList &Jobs)
+    TQueuedJobsResult Save(TJobList &Jobs, const std::function<void(int, int, const QString &)> &Progress = {})
     {
         TQueuedJobsContext context;
         context.Session = &Session;
         context.Load = &Context;
         context.Texts = &Texts;
+        context.Progress = Progress;
         return SaveQueuedJobs(Jobs, context);
     }
 
@@ -321,6 +324,34 @@ private slots:
         QVERIFY(after.contains("game_time: " + QByteArray::number(newerTime) + "\r\n"));
         QVERIFY(OfferWritten(world.GameSii(), target,
                              {"expiration_time: " + QString::number(newerTime + kJobExpirationStep)}));
+    }
+
+    // A game that quick-saves during every try wins: nothing is written over its save, and the job
+    // stays queued with a reason instead of a bare "no job saved".
+    void saveChangingDuringEveryTryIsLeftAlone()
+    {
+        TWorld world(FQuickSave);
+        QVERIFY(world.Load());
+        TJobList jobs;
+        jobs.Append(world.ComposeJob());
+        QVERIFY(jobs.At(0));
+        int changes = 0;
+        QByteArray gameWrote;
+        const TQueuedJobsResult result = world.Save(jobs, [&](int, int, const QString &Status) {
+            if (!Status.startsWith("Saving job")) // the game quick-saves while the writer works
+                return;
+            changes += QuickSaveWithSameSizeAndTime(world.GameSii()) > 0 ? 1 : 0;
+            gameWrote = ReadBytes(world.GameSii());
+        });
+        QVERIFY(changes >= 3);
+        QCOMPARE(result.Written, 0);
+        QCOMPARE(result.Kept, 1);
+        QCOMPARE(jobs.Count(), 1);
+        QVERIFY2(result.StatusText.contains("No job was saved: the game changed your quick save"),
+                 qPrintable(result.StatusText));
+        QCOMPARE(jobs.At(0)->NotSavedReason(),
+                 QString("The game kept changing the quick save while it was being written."));
+        QCOMPARE(ReadBytes(world.GameSii()), gameWrote);
     }
 
     // The same on a copy of a real save of the game.

@@ -42,6 +42,21 @@ private slots:
         QVERIFY(!WriteFileAtomically(QString(), "data", &error));
     }
 
+    // A history or settings file the player protected keeps its content, also when root writes.
+    void atomicWriteLeavesWriteProtectedFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("job-history.ini");
+        WriteRaw(path, "kept");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        QString error;
+        QVERIFY(!WriteFileAtomically(path, "new", &error));
+        QVERIFY2(error.contains("read-only"), qPrintable(error));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(ReadRaw(path), QByteArray("kept"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"job-history.ini"});
+    }
+
 #ifdef Q_OS_UNIX
     void atomicWriteKeepsOldFileWhenWritingFails()
     {
