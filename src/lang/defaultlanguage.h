@@ -9,8 +9,9 @@ namespace kvn {
 
 enum class TLangSection { Msgbox, Main };
 
-// How a window text is applied: as the widget's caption/text or as its tooltip hint.
-enum class TWidgetTextKind { None, Caption, Hint };
+// How a window text is applied: as the widget's caption/text, as its tooltip hint, or as what
+// assistive technology (screen readers) tells of it.
+enum class TWidgetTextKind { None, Caption, Hint, AccessibleName, AccessibleDescription };
 
 // One entry per language key, in the order of the language file ("msgbox" first, then "main").
 // The names are the keys written in CamelCase: "msg-trailer-warning" is MsgTrailerWarning.
@@ -160,6 +161,39 @@ enum class TLangText : int {
     Urgency,
     UrgencyBonus,
     Minutes,
+    AccessibleProfile,
+    AccessibleReloadProfile,
+    AccessibleDepartureCountry,
+    AccessibleDepartureCity,
+    AccessibleDepartureCompany,
+    AccessibleDestinationCountry,
+    AccessibleDestinationCity,
+    AccessibleDestinationCompany,
+    AccessibleLockDepartureCountry,
+    AccessibleLockDepartureCity,
+    AccessibleLockDepartureCompany,
+    AccessibleLockDestinationCountry,
+    AccessibleLockDestinationCity,
+    AccessibleLockDestinationCompany,
+    AccessibleCargo,
+    AccessibleLockCargo,
+    AccessibleTrailer,
+    AccessibleLockTrailer,
+    AccessibleUrgency,
+    AccessibleLockUrgency,
+    AccessibleCargoUnitLess,
+    AccessibleCargoAmount,
+    AccessibleCargoUnitMore,
+    AccessibleJobList,
+    AccessibleMinDistanceValue,
+    AccessibleMinWeightValue,
+    AccessibleAdrClassValue,
+    AccessibleJobHistory,
+    AccessibleBackups,
+    AccessibleDbInfo,
+    AccessibleHelp,
+    AccessibleLockDescription,
+    AccessibleCargoAmountDescription,
     Count
 };
 

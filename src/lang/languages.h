@@ -53,7 +53,10 @@ public:
     // Every text that goes straight into a widget of the main window, including "Button8"
     // (idle caption "button-create-random-job").
     QList<TWidgetText> WidgetTexts() const;
-    // Empty when no text belongs to that widget.
+    // The names and descriptions that assistive technology (screen readers) gives the window's
+    // controls, so that two lists titled "Company" can be told apart.
+    QList<TWidgetText> AccessibleTexts() const;
+    // The caption or hint; empty when none belongs to that widget.
     QString WidgetText(const QString &Widget) const;
 
     // Section "countries": the country names of the language file, keyed by the game's lower-case

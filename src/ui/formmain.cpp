@@ -2,6 +2,7 @@
 
 #include "catalogue/resources.h"
 #include "lang/textformat.h"
+#include "ui/accessibility.h"
 #include "ui/clickimage.h"
 #include "ui/dbinformation.h"
 #include "ui/layoutscale.h"
@@ -144,6 +145,8 @@ void TFormMain::FormCreate()
 
     setWindowTitle(MainWindowCaption(ProgramFileVersion(), CatalogueGameVersion()));
 
+    // Before any widget is asked for its interface, so that the window's own ones are used.
+    InstallAccessibleInterfaces();
     CreateWidgets();
     ConfigureWidgets();
 
@@ -167,6 +170,7 @@ void TFormMain::FormCreate()
     SetUpViews();
     SetUpSelection();
     SetUpRandomiser();
+    SetUpKeyboardAccess();
 }
 
 void TFormMain::CreateWidgets()
@@ -284,8 +288,10 @@ void TFormMain::ConfigureWidgets()
     Button5->setIcon(IconPicture(QStringLiteral("tick"), 16));
 
     // The locks' behaviour comes with the lock code; they start open.
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9})
+    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9}) {
         lock->SetPicture(IconPicture(QStringLiteral("padlock-open"), 16));
+        lock->SetCheckable(true);
+    }
 
     ClearPreviewLabels();
     QPalette faderPalette = TextFader1->palette();
@@ -357,6 +363,7 @@ void TFormMain::ApplyInterfaceTexts()
     // Explorer is the Windows name; elsewhere the button opens the folder in the file manager.
     Button4->setText(MainText(QStringLiteral("button-open-profile-in-file-manager")));
 #endif
+    ApplyAccessibleTexts();
     FitFontToTexts();
 }
 
@@ -459,6 +466,9 @@ void TFormMain::SetCustomWeightEnabled(bool Enabled)
 {
     Image11->SetPicture(IconPicture(Enabled ? QStringLiteral("minus-red") : QStringLiteral("minus-grey"), 16));
     Image12->SetPicture(IconPicture(Enabled ? QStringLiteral("plus-green") : QStringLiteral("plus-grey"), 16));
+    // Greyed out they must not act either, nor be offered to the keyboard.
+    Image11->setEnabled(Enabled);
+    Image12->setEnabled(Enabled);
     TrackBar1->setEnabled(Enabled);
 }
 

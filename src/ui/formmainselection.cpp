@@ -250,7 +250,7 @@ void TFormMain::ComboBox1Change()
     ProgressBar1->setRange(0, 0);
     Label3->setText(kLoadingProfileText);
     SetTextFader(kLoadingProfileText, true);
-    ComboBox1->setEnabled(false);
+    const TFocusReturn focus = DisableKeepingFocus(ComboBox1);
     Button3->setEnabled(false);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
@@ -274,7 +274,7 @@ void TFormMain::ComboBox1Change()
         Label3->clear();
         ClearAllComboBoxes();
     }
-    ComboBox1->setEnabled(true);
+    EnableReturningFocus(ComboBox1, focus);
     Button4->setEnabled(loaded);
     if (!FGeneratingRandomCargo)
         Button8->setEnabled(loaded);
@@ -881,8 +881,10 @@ void TFormMain::SetUpLocks()
 void TFormMain::ShowLockPictures()
 {
     TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
-    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock) {
         images[lock]->SetPicture(LockPicture(FLocks.Closed(lock)));
+        images[lock]->SetChecked(FLocks.Closed(lock));
+    }
 }
 
 void TFormMain::ToggleLock(TClickImage *Image)

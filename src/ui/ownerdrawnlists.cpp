@@ -301,6 +301,13 @@ void TOwnerDrawnList::PaintClosedField()
         FCombo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, FCombo);
     painter.setClipRect(field);
     PaintListEntry(painter, field, FLookFor(index, false), FCombo->font());
+    if (FCombo->hasFocus()) {
+        // The entry covers the field where the style would show the focus: a keyboard player
+        // must still see which list the arrow keys move.
+        painter.setPen(QPen(FCombo->palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(field).adjusted(1, 1, -1, -1));
+    }
 }
 
 } // namespace kvn
