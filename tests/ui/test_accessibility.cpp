@@ -97,7 +97,18 @@ struct TWindow {
     {
         QTest::keyClick(Focused(), Key, Modifiers);
     }
-    void Type(const QString &Text) { QTest::keyClicks(Focused(), Text); }
+    // Picks the entry showing Text in the focused list with Home and Down, as a player does when
+    // typing would not do: a space opens the list, and shown names hold letters a keyboard may lack.
+    bool Choose(const QString &Text)
+    {
+        auto *combo = qobject_cast<QComboBox *>(Focused());
+        if (!combo)
+            return false;
+        Key(Qt::Key_Home);
+        for (int i = 0; i < combo->count() && combo->currentText() != Text; ++i)
+            Key(Qt::Key_Down);
+        return combo->currentText() == Text;
+    }
     bool TabTo(const QWidget *Target)
     {
         for (int i = 0; i < 60 && Focused() != Target; ++i)
@@ -361,11 +372,9 @@ void TestAccessibility::wholeJobByKeyboard()
     window.Key(Qt::Key_Tab);
     QCOMPARE(window.Focused(), form.ComboBox6);
     QVERIFY(form.Image1->grab().toImage() != focused);
-    window.Type(city);
-    QCOMPARE(form.ComboBox6->currentText(), city);
+    QVERIFY(window.Choose(city));
     QVERIFY(window.TabTo(form.ComboBox7));
-    window.Type(company);
-    QCOMPARE(form.ComboBox7->currentText(), company);
+    QVERIFY(window.Choose(company));
     window.Key(Qt::Key_Tab);
     QCOMPARE(window.Focused(), form.Image3);
     window.Key(Qt::Key_Space);
