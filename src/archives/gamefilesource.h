@@ -32,6 +32,9 @@ public:
 
     // The files and folders directly in a folder. False when the source has no such folder.
     virtual bool ListFolder(std::string_view Path, std::vector<TFolderEntry> &Entries) const = 0;
+
+    // Damage met while reading (entries skipped, listings cut short), one readable line each.
+    virtual std::vector<std::string> Problems() const { return {}; }
 };
 
 } // namespace kvn::archives
