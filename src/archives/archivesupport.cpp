@@ -29,8 +29,8 @@ std::optional<std::string> NormaliseGamePath(std::string_view Path)
 
 bool IsPlainEntryName(std::string_view Name)
 {
-    return !Name.empty() && Name != "." && Name != ".." && Name.find_first_of(std::string_view("/\\\0", 3)) ==
-                                                                 std::string_view::npos;
+    return !Name.empty() && Name != "." && Name != ".." &&
+           Name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
 std::string JoinGamePath(std::string_view Folder, std::string_view Name)

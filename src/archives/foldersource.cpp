@@ -54,8 +54,8 @@ bool TFolderSource::ReadFile(std::string_view Path, std::vector<std::uint8_t> &B
     }
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec || size > MaxEntryBytes) {
-        Error = Describe() + ": \"" + std::string(Path) + "\" " +
-                (ec ? "cannot be read" : "is larger than any game file");
+        Error =
+            Describe() + ": \"" + std::string(Path) + "\" " + (ec ? "cannot be read" : "is larger than any game file");
         return false;
     }
     std::ifstream stream(file, std::ios::binary);
@@ -82,7 +82,8 @@ bool TFolderSource::ListFolder(std::string_view Path, std::vector<TFolderEntry> 
             continue;
         Entries.push_back({Utf8(it->path().filename()), isFolder});
     }
-    std::sort(Entries.begin(), Entries.end(), [](const TFolderEntry &a, const TFolderEntry &b) { return a.Name < b.Name; });
+    std::sort(Entries.begin(), Entries.end(),
+              [](const TFolderEntry &a, const TFolderEntry &b) { return a.Name < b.Name; });
     return true;
 }
 

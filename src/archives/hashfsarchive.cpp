@@ -41,8 +41,8 @@ bool ReadV2Table(const IByteSource &Bytes, std::uint64_t Offset, std::uint32_t S
                  std::size_t ItemBytes, const char *What, std::vector<std::uint8_t> &Table, std::string &Error)
 {
     if (Count > Bytes.Size() / ItemBytes) {
-        Error = std::string("the ") + What + " declares " + std::to_string(Count) +
-                " items, more than the file can hold";
+        Error =
+            std::string("the ") + What + " declares " + std::to_string(Count) + " items, more than the file can hold";
         return false;
     }
     std::vector<std::uint8_t> stored;
@@ -306,8 +306,7 @@ std::unique_ptr<THashFsV2Archive> THashFsV2Archive::Open(std::unique_ptr<IByteSo
     std::vector<std::uint8_t> entryTable;
     std::vector<std::uint8_t> metadataTable;
     if (!ReadV2Table(*Bytes, entryOffset, entryStored, entryCount, V2RecordBytes, "entry table", entryTable, Error) ||
-        !ReadV2Table(*Bytes, metadataOffset, metadataStored, metadataCount, 4, "metadata table", metadataTable,
-                     Error))
+        !ReadV2Table(*Bytes, metadataOffset, metadataStored, metadataCount, 4, "metadata table", metadataTable, Error))
         return nullptr;
 
     auto archive = std::unique_ptr<THashFsV2Archive>(new THashFsV2Archive(std::move(Bytes), std::move(Name), salt));

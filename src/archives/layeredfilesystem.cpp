@@ -10,7 +10,8 @@ void TLayeredFileSystem::AddSource(std::unique_ptr<IGameFileSource> Source, int 
     if (!Source)
         return;
     // In front of every layer of the same or lower priority, so that a later one wins a tie.
-    const auto at = std::find_if(FLayers.begin(), FLayers.end(), [&](const TLayer &l) { return l.Priority <= Priority; });
+    const auto at =
+        std::find_if(FLayers.begin(), FLayers.end(), [&](const TLayer &l) { return l.Priority <= Priority; });
     FLayers.insert(at, TLayer{std::move(Source), Priority});
 }
 

@@ -27,8 +27,7 @@ TZipArchive::TZipArchive(std::unique_ptr<IByteSource> Bytes, std::string Name)
     FFolders[""];
 }
 
-std::unique_ptr<TZipArchive> TZipArchive::Open(std::unique_ptr<IByteSource> Bytes, std::string Name,
-                                               std::string &Error)
+std::unique_ptr<TZipArchive> TZipArchive::Open(std::unique_ptr<IByteSource> Bytes, std::string Name, std::string &Error)
 {
     auto archive = std::unique_ptr<TZipArchive>(new TZipArchive(std::move(Bytes), std::move(Name)));
     if (!archive->ReadCentralDirectory(Error))
@@ -44,7 +43,8 @@ bool TZipArchive::ReadCentralDirectory(std::string &Error)
         return false;
     }
     // The end record sits in the last 22 bytes plus at most a 64 KiB comment.
-    const std::size_t tailBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, EndRecordBytes + MaxCommentBytes));
+    const std::size_t tailBytes =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, EndRecordBytes + MaxCommentBytes));
     std::vector<std::uint8_t> tail(tailBytes);
     if (!FBytes->ReadAt(size - tailBytes, tailBytes, tail.data())) {
         Error = "cannot read the file";
@@ -144,12 +144,17 @@ bool TZipArchive::ReadCentralDirectory(std::string &Error)
 
 void TZipArchive::AddFolder(const std::string &Path)
 {
+    // Each new folder is linked into its parent; a folder met before already is.
+    if (!FFolders.try_emplace(Path).second)
+        return;
     std::string path = Path;
-    while (!path.empty() && !FFolders.contains(path)) {
-        FFolders[path];
+    while (!path.empty()) {
         const std::size_t slash = path.rfind('/');
         const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        const bool parentIsNew = FFolders.try_emplace(parent).second;
         FFolders[parent].emplace(path.substr(slash == std::string::npos ? 0 : slash + 1), true);
+        if (!parentIsNew)
+            break;
         path = parent;
     }
 }
@@ -234,8 +239,8 @@ bool TZipArchive::ReadEntry(const TEntry &Entry, std::vector<std::uint8_t> &Byte
     const std::uint64_t afterHeader = Entry.HeaderOffset + LocalHeaderBytes;
     if (FBytes->ReadAt(Entry.HeaderOffset, LocalHeaderBytes, local) && HasSignature(local, 3, 4))
         starts.push_back(afterHeader + LoadU16(local + 26) + LoadU16(local + 28));
-    for (std::uint64_t start : {afterHeader + Entry.CentralNameLength + Entry.CentralExtraLength,
-                                afterHeader + Entry.CentralNameLength})
+    for (std::uint64_t start :
+         {afterHeader + Entry.CentralNameLength + Entry.CentralExtraLength, afterHeader + Entry.CentralNameLength})
         if (std::find(starts.begin(), starts.end(), start) == starts.end())
             starts.push_back(start);
 
