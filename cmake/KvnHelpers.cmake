@@ -82,7 +82,7 @@ endif()
 # resources (three of them scrambled) and writes DBInfo from the very same data.
 function(kvn_add_catalogue_resources target data_dir)
   set(out_dir ${CMAKE_BINARY_DIR}/catalogue-res)
-  set(names TRAILERDEFINITIONS CARGOS COUNTRIES DISTANCES CITYPOSITIONS DBINFO GAMEVERSION)
+  set(names TRAILERDEFINITIONS CARGOS COUNTRIES DISTANCES CITYPOSITIONS NAMES DBINFO GAMEVERSION)
   set(outputs "")
   foreach(n IN LISTS names)
     list(APPEND outputs ${out_dir}/${n})

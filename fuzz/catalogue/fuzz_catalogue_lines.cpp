@@ -1,8 +1,9 @@
 // Feeds arbitrary text to the catalogue's line loaders (trailers, cargos, countries with the
-// company lines of a save, the distance table) and to the country-list splitter.
+// company lines of a save, the distance table, the shown names) and to the country-list splitter.
 #include "catalogue/cargos.h"
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
+#include "catalogue/placenames.h"
 #include "catalogue/trailers.h"
 
 #include <cstddef>
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     const QString text =
         QString::fromLatin1(reinterpret_cast<const char *>(Data) + 1, static_cast<qsizetype>(Size - 1));
     const QStringList lines = text.split(u'\n');
-    switch (Data[0] % 5) {
+    switch (Data[0] % 6) {
     case 0: {
         kvn::TTrailerDefinitionDataList trailers;
         kvn::LoadTrailerDefinitionsFromLines(lines, trailers);
@@ -70,6 +71,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
                 __builtin_trap();
             (void)table->GetDistance(e.Destination(), e.Departure());
         }
+        break;
+    }
+    case 4: {
+        kvn::TPlaceNames names;
+        names.LoadFromLines(lines);
+        QList<kvn::TShownEntry> entries;
+        for (const QString &line : lines) {
+            const QString token = line.section(u';', 1, 1);
+            const QString shown = names.CityName(token);
+            if (shown.size() > kvn::TPlaceNames::kMaxNameLength && shown.size() > token.size())
+                __builtin_trap();
+            (void)names.CountryName(token);
+            (void)names.TrailerName(token);
+            entries.append({token, shown});
+        }
+        kvn::SortByShownName(entries);
         break;
     }
     default:

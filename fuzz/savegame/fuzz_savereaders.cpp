@@ -23,7 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     kvn::GameSaveLines save;
     save.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(Data), qsizetype(Size)));
 
-    kvn::ReadProfileNames(save.Lines());
+    // Names are shown as read: never with a control character the escapes stood for.
+    const kvn::TProfileNames names = kvn::ReadProfileNames(save.Lines());
+    for (const QString &name : {names.ProfileName, names.CompanyName})
+        for (const QChar c : name)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                std::abort();
     kvn::ReadGameTimeAndLastCity(save.Lines());
     kvn::TCompanyList companies;
     kvn::LoadCompaniesFromGameFile(save, companies);

@@ -27,11 +27,13 @@ public:
 
     // The whole content of one file. False, with a message the player can read, when the file is
     // missing or its entry is damaged; Bytes is then empty.
-    virtual bool ReadFile(std::string_view Path, std::vector<std::uint8_t> &Bytes,
-                          std::string &Error) const = 0;
+    virtual bool ReadFile(std::string_view Path, std::vector<std::uint8_t> &Bytes, std::string &Error) const = 0;
 
     // The files and folders directly in a folder. False when the source has no such folder.
     virtual bool ListFolder(std::string_view Path, std::vector<TFolderEntry> &Entries) const = 0;
+
+    // Damage met while reading (entries skipped, listings cut short), one readable line each.
+    virtual std::vector<std::string> Problems() const { return {}; }
 };
 
 } // namespace kvn::archives

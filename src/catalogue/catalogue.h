@@ -5,6 +5,7 @@
 #include "catalogue/cargos.h"
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
+#include "catalogue/placenames.h"
 #include "catalogue/resources.h"
 #include "catalogue/trailers.h"
 
@@ -16,6 +17,8 @@ struct TCatalogue {
     TDistances Distances;
     TCountries Countries;
     TDatabaseInfo DatabaseInfo;
+    // What the lists, the preview and the job views show for the tokens.
+    TPlaceNames Names;
 
     // Trailers first: cargos are later paired with them by the profile load.
     void LoadTrailersAndCargos()

@@ -251,6 +251,28 @@ TDistanceDataResult TDistanceTable::GetDistance(const QString &Departure, const 
     return result;
 }
 
+TDistanceCoverage TDistanceTable::Coverage(bool WithEstimable) const
+{
+    TDistanceCoverage coverage;
+    for (auto it = FFirstEitherWay.cbegin(); it != FFirstEitherWay.cend(); ++it) {
+        const TDistanceData &entry = FEntries[static_cast<std::size_t>(it.value())];
+        if (it.key().first == it.key().second || entry.DistanceIsUnknown())
+            continue;
+        ++(entry.Learnt() ? coverage.Learnt : coverage.FromTable);
+    }
+    if (!WithEstimable || !FPositions)
+        return coverage;
+    QStringList cities = FPositions->Cities();
+    cities.sort();
+    for (qsizetype i = 0; i < cities.size(); ++i)
+        for (qsizetype j = i + 1; j < cities.size(); ++j) {
+            const TDistanceData *known = FindEitherWay(cities[i], cities[j]);
+            if ((!known || known->DistanceIsUnknown()) && FPositions->EstimateKm(cities[i], cities[j]) > 0)
+                ++coverage.Estimable;
+        }
+    return coverage;
+}
+
 void TDistanceTable::ResetDistanceDeactivation() const
 {
     for (const TDistanceData &entry : FEntries)

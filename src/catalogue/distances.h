@@ -78,6 +78,15 @@ struct TDistanceDataResult {
     bool IsEstimate() const { return Source == TDistanceSource::Estimated; }
 };
 
+// Pairs of cities the table answers for, each pair counted once whatever its direction (a city
+// to itself does not count).
+struct TDistanceCoverage {
+    qsizetype FromTable = 0; // the compiled table's distances
+    qsizetype Learnt = 0;    // the player's saves' distances (also where they replace a compiled one)
+    qsizetype Estimable = 0; // neither knows the pair, but both cities have a position
+    qsizetype Known() const { return FromTable + Learnt; }
+};
+
 // One merged table; never changes once built (apart from the profile marks).
 class TDistanceTable {
 public:
@@ -101,6 +110,8 @@ public:
     const TDistanceData *FindEitherWay(const QString &Departure, const QString &Destination) const;
     const TCityPositions *Positions() const { return FPositions.get(); }
     void ResetDistanceDeactivation() const;
+    // Counting the estimable pairs walks every pair of positioned cities: ask only when shown.
+    TDistanceCoverage Coverage(bool WithEstimable = false) const;
 
 private:
     // Index of the first entry for an ordered pair, or -1.
@@ -163,7 +174,6 @@ public:
     QString UserFilePath() const;
     // The compiled table to use instead of the program's resource (tests, tools).
     void SetCompiledLines(const QStringList &Lines);
-
 
     // The table as it is now; keep the pointer for as long as one task works with it.
     std::shared_ptr<const TDistanceTable> Snapshot() const;

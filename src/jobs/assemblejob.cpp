@@ -2,6 +2,7 @@
 
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
+#include "catalogue/placenames.h"
 #include "lang/languages.h"
 #include "shared/strings.h"
 
@@ -38,8 +39,12 @@ int FloorToInt(double V)
 }
 
 TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo, const TTrailerDefinitionItem &Item,
-                         const TLanguageTexts &Texts, TJobPreview Preview)
+                         const TLanguageTexts &Texts, const TPlaceNames *Names, TJobPreview Preview)
 {
+    const auto city = [Names](const QString &Token) { return Names ? Names->CityName(Token) : UpperFirst(Token); };
+    const auto country = [Names](const QString &Country) {
+        return Names ? Names->CountryName(Country) : UpperFirst(Country);
+    };
     const TTrailerDefinitionData &trailer = *Item.TrailerDefinitionData;
     const int units = Preview.SliderPosition;
     const int chassisT = trailer.ChassisMass() / 1000;
@@ -57,10 +62,9 @@ TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo
         distanceText = Texts.Format(TLangText::LabelJobPreviewEstimatedDistance, {d.KM}) + QStringLiteral(" km");
     else
         distanceText = Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
-    Preview.RouteText =
-        Texts.Format(TLangText::LabelJobPreviewFromAToB,
-                     {UpperFirst(Job.DepartureCity()), UpperFirst(Job.DepartureCountry()),
-                      UpperFirst(Job.DestinationCity()), UpperFirst(Job.DestinationCountry()), distanceText});
+    Preview.RouteText = Texts.Format(TLangText::LabelJobPreviewFromAToB,
+                                     {city(Job.DepartureCity()), country(Job.DepartureCountry()),
+                                      city(Job.DestinationCity()), country(Job.DestinationCountry()), distanceText});
     if (d.NeedsFerry)
         Preview.RouteText += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
     if (d.IsEstimate() && d.MayCrossWater && !Job.DistanceIsUnknown())
@@ -106,7 +110,7 @@ QString CountryBoundTrailerKind(const TTrailerDefinitionData &Trailer, const TLa
 }
 
 TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &Cargos, const TCountries &Countries,
-                          const TDistanceTable *Distances, const TLanguageTexts &Texts)
+                          const TDistanceTable *Distances, const TLanguageTexts &Texts, const TPlaceNames *Names)
 {
     TAssembledJob result;
     TCargoInfo *cargo = FindCargo(Cargos, Selection.CargoName);
@@ -145,7 +149,7 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
     preview.SliderEnabled = preview.SliderMin != preview.SliderMax;
     job->SetCargoUnitCountUserCustom(preview.SliderPosition);
 
-    result.Preview = BuildPreview(*job, *cargo, *item, Texts, preview);
+    result.Preview = BuildPreview(*job, *cargo, *item, Texts, Names, preview);
 
     const TTrailerDefinitionData &trailer = *item->TrailerDefinitionData;
     if (!TrailerAllowedInCountry(trailer, job->DepartureCountry())) {

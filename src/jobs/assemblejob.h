@@ -13,6 +13,7 @@ namespace kvn {
 class TCountries;
 class TDistanceTable;
 class TLanguageTexts;
+class TPlaceNames;
 
 // What the selection boxes hold. Cities are the game's tokens (the window's city lists carry them
 // beside the text they show); their ASCII letters are lowered here, never with the user's locale.
@@ -60,9 +61,11 @@ struct TAssembledJob {
 // else (and when none does) the box's text.
 QString ResolveCountry(const TCountries &Countries, int ItemIndex, const QString &CountryText, const QString &City);
 
-// Builds the job and its preview. Distances may be null (every distance is then unknown).
+// Builds the job and its preview. Distances may be null (every distance is then unknown). With
+// Names the preview names cities and countries as the player reads them; the job keeps tokens.
 TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &Cargos, const TCountries &Countries,
-                          const TDistanceTable *Distances, const TLanguageTexts &Texts);
+                          const TDistanceTable *Distances, const TLanguageTexts &Texts,
+                          const TPlaceNames *Names = nullptr);
 
 // "Add job" with an assembled job: appended to the list (and shown through Window); a trailer used
 // outside its countries only when AskTrailer, shown the warning, answers yes. Null when nothing was added.

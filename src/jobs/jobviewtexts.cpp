@@ -1,6 +1,7 @@
 #include "jobs/jobviewtexts.h"
 
 #include "catalogue/cargos.h"
+#include "catalogue/placenames.h"
 #include "jobs/joblist.h"
 #include "lang/languages.h"
 #include "shared/strings.h"
@@ -43,9 +44,14 @@ QString DistanceValue(const TLanguageTexts &Texts, const TDistanceDataResult &Di
     return text;
 }
 
-QString CitiesText(const TJobListDataSummary &Job)
+QString CityText(const QString &City, const TPlaceNames *Names)
 {
-    return UpperFirst(Job.DepartureCity()) + kArrow + UpperFirst(Job.DestinationCity());
+    return Names ? Names->CityName(City) : UpperFirst(City);
+}
+
+QString CitiesText(const TJobListDataSummary &Job, const TPlaceNames *Names)
+{
+    return CityText(Job.DepartureCity(), Names) + kArrow + CityText(Job.DestinationCity(), Names);
 }
 
 QString UrgencyName(const TLanguageTexts &Texts, std::int32_t Urgency)
@@ -81,9 +87,9 @@ QString TimeFormatWithoutZone(const QLocale &Locale)
 
 } // namespace
 
-QString JobRootText(const TJobListDataSummary *Job)
+QString JobRootText(const TJobListDataSummary *Job, const TPlaceNames *Names)
 {
-    return Job ? CitiesText(*Job) : QString();
+    return Job ? CitiesText(*Job, Names) : QString();
 }
 
 QString JobNotSavedText(const TLanguageTexts &Texts, const TJobListDataSummary *Job)
@@ -93,7 +99,7 @@ QString JobNotSavedText(const TLanguageTexts &Texts, const TJobListDataSummary *
     return Texts.Format(TLangText::JobNotSavedReason, {Job->NotSavedReason()});
 }
 
-QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job, int Child)
+QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job, int Child, const TPlaceNames *Names)
 {
     if (!Job)
         return QString();
@@ -110,6 +116,8 @@ QString JobChildText(const TLanguageTexts &Texts, const TJobListDataSummary *Job
 
     switch (Child) {
     case 0:
+        if (Names)
+            return Names->CountryName(Job->DepartureCountry()) + kArrow + Names->CountryName(Job->DestinationCountry());
         return Job->DepartureCountry() + kArrow + Job->DestinationCountry();
     case 1:
         return Texts.Text(TLangText::Distance) + kAbout + DistanceValue(Texts, distance);
@@ -153,14 +161,15 @@ QString HistoryDateText(std::int64_t JobDate, const QLocale &Locale)
     return text;
 }
 
-QString HistoryRootText(const TLanguageTexts &Texts, const TJobListDataSummary *Entry, int Row, const QLocale &Locale)
+QString HistoryRootText(const TLanguageTexts &Texts, const TJobListDataSummary *Entry, int Row, const QLocale &Locale,
+                        const TPlaceNames *Names)
 {
     if (!Entry)
         return QString();
     QString text;
     if (Row == 0)
         text = u'[' + Texts.Text(TLangText::New) + QStringLiteral("]  ");
-    text += CitiesText(*Entry);
+    text += CitiesText(*Entry, Names);
     if (Entry->JobDate() > 0)
         text += QStringLiteral(", ") + HistoryDateText(Entry->JobDate(), Locale);
     return text;
@@ -220,6 +229,14 @@ QString CargoSummaryText(const TLanguageTexts &Texts, const TCargoInfo &Cargo, c
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     text += plain.toString(Cargo.CargoRewardPerKM(), 'f', 2) + QStringLiteral("/km");
     return text;
+}
+
+QString TrailerTitleText(const TLanguageTexts &Texts, const TTrailerDefinitionData &Trailer, const TPlaceNames &Names)
+{
+    const QString name = Names.TrailerName(Trailer.TrailerDefinition());
+    if (name.isEmpty())
+        return Trailer.TrailerDefinition();
+    return name + QStringLiteral(", ") + Num(Trailer.Axles()) + u' ' + Texts.Text(TLangText::TrailerInfoAxles);
 }
 
 QString TrailerSummaryText(const TLanguageTexts &Texts, const TTrailerDefinitionData &Trailer, bool ShowCountryValidity,

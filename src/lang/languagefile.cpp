@@ -100,6 +100,17 @@ bool TLanguageFile::HasSection(const QString &Section) const
     return FSections.contains(Section.trimmed().toCaseFolded());
 }
 
+QHash<QString, QString> TLanguageFile::SectionValues(const QString &Section) const
+{
+    QHash<QString, QString> Result;
+    const QString Prefix = Slot(Section, QString());
+    for (auto It = FValues.cbegin(); It != FValues.cend(); ++It) {
+        if (It.key().startsWith(Prefix))
+            Result.insert(It.key().mid(Prefix.size()), It.value());
+    }
+    return Result;
+}
+
 QString TLanguageFile::ReadLanguageValue(const QString &Section, const QString &Key, bool ReplaceBreaks) const
 {
     QString Value = FValues.value(Slot(Section, Key));

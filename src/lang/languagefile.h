@@ -28,6 +28,9 @@ public:
     // becomes CR LF.
     QString ReadLanguageValue(const QString &Section, const QString &Key, bool ReplaceBreaks) const;
 
+    // Every key of Section (case-folded) with its value.
+    QHash<QString, QString> SectionValues(const QString &Section) const;
+
     int ValueCount() const { return FValues.size(); }
 
 private:

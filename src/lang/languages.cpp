@@ -73,6 +73,14 @@ TLanguageSource TLanguageTexts::LoadInterfaceTexts(const QString &ProgramFolder,
     TLanguageFile File;
     const bool Present = File.LoadFromFile(LanguageFileName(ProgramFolder, LanguageCode));
     LoadSection(TLangSection::Main, Present ? &File : nullptr);
+    FCountryNames.clear();
+    if (Present) {
+        const QHash<QString, QString> Names = File.SectionValues(QStringLiteral("countries"));
+        for (auto It = Names.cbegin(); It != Names.cend(); ++It) {
+            if (!It.value().trimmed().isEmpty())
+                FCountryNames.insert(It.key(), It.value().trimmed());
+        }
+    }
     return Present ? TLanguageSource::File : TLanguageSource::BuiltIn;
 }
 

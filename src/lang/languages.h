@@ -6,6 +6,7 @@
 #include "lang/languagefile.h"
 #include "lang/textformat.h"
 
+#include <QHash>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -43,12 +44,18 @@ public:
     // Text(Id) formatted safely with FormatText.
     QString Format(TLangText Id, const QVariantList &Args) const;
 
+    // Section "countries": the country names of the language file, keyed by the game's lower-case
+    // country token ("germany=Deutschland"). Empty with the built-in texts: the catalogue's names
+    // stand in for them.
+    const QHash<QString, QString> &CountryNames() const { return FCountryNames; }
+
     // The Yes and No words of the job list view.
     QString YesWord() const { return Text(TLangText::ButtonYes); }
     QString NoWord() const { return Text(TLangText::ButtonNo); }
 
 private:
     std::array<QString, static_cast<int>(TLangText::Count)> FTexts;
+    QHash<QString, QString> FCountryNames;
 };
 
 } // namespace kvn

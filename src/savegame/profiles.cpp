@@ -34,12 +34,13 @@ TProfileNames ReadProfileNames(const QStringList &Lines)
         if (TrimmedStartsWith(line, u"company_name: ")) {
             QString value;
             if (SingleColonValue(line, value))
-                names.CompanyName = Unquote(value);
+                names.CompanyName = ShownSiiText(Unquote(value));
         } else if (TrimmedStartsWith(line, u"profile_name: ")) {
             QString value;
             if (SingleColonValue(line, value)) {
                 names.HasProfileName = true;
-                names.ProfileName = Unquote(ReplaceString(value, QStringLiteral("\\x16"), QString(), rfReplaceAll));
+                names.ProfileName =
+                    ShownSiiText(Unquote(ReplaceString(value, QStringLiteral("\\x16"), QString(), rfReplaceAll)));
             }
             break;
         }

@@ -65,7 +65,8 @@ private:
 };
 
 // The names read from a profile.sii: the company name comes before the profile name; reading stops
-// at the first "profile_name: " line. Either may be written bare or in quotes.
+// at the first "profile_name: " line. Either may be written bare or in quotes; both are kept as the
+// player reads them (escapes decoded, control characters dropped).
 struct TProfileNames {
     bool HasProfileName = false;
     QString ProfileName;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <limits>
 
@@ -262,12 +263,18 @@ QString TProfileSession::ProfileFolderToOpen() const
     return FCurrentProfile ? FCurrentProfile->ProfilePath() : QString();
 }
 
+TSavesLearning TProfileSession::SavesLearning() const
+{
+    return FLearner ? FLearner->Learning() : FLastLearning;
+}
+
 void TProfileSession::StopUnknownDistancesThread()
 {
     if (!FLearner)
         return;
     FLearner->RequestStop();
     FLearner->wait();
+    FLastLearning = FLearner->Learning();
     FLearner.reset();
 }
 
@@ -275,7 +282,14 @@ void TProfileSession::StartUnknownDistancesThread(ProfileLoadContext &Context)
 {
     StopUnknownDistancesThread();
     TCatalogue *catalogue = &Context.Catalogue;
-    FLearner = std::make_unique<TGetUnkownDistances>(FGameSaveLines, catalogue->Distances);
+    // After the loaded save, every profile's other saves (autosaves, numbered saves) teach too.
+    TOtherSaves others;
+    for (int i = 0; i < FProfileList.Count(); ++i)
+        others.ProfileFolders << FProfileList.At(i)->ProfilePath();
+    if (FCurrentProfile)
+        others.LoadedSave = FCurrentProfile->GameFilePath();
+    others.DecrypterFolder = QFileInfo(Context.Decrypter.DecrypterPath()).path();
+    FLearner = std::make_unique<TGetUnkownDistances>(FGameSaveLines, catalogue->Distances, std::move(others));
     // Delivered on the main thread (the thread object lives there), after the table was swapped.
     QObject::connect(FLearner.get(), &TGetUnkownDistances::DistancesLearned, FLearner.get(), [this, catalogue](int) {
         if (const auto table = catalogue->Distances.Snapshot())

@@ -9,6 +9,7 @@
 #include "savegame/profiles.h"
 #include "savegame/savefingerprint.h"
 #include "savegame/savegamecargos.h"
+#include "savegame/savesread.h"
 #include "savegame/savestructure.h"
 
 #include <QString>
@@ -117,6 +118,8 @@ public:
     // The distance learner of the loaded save.
     void StopUnknownDistancesThread();
     TGetUnkownDistances *UnknownDistancesThread() const { return FLearner.get(); }
+    // How far the learner got with the player's saves (the last one, when it was stopped).
+    TSavesLearning SavesLearning() const;
     // Called on the main thread when the learner has swapped in a new distance table, so that the
     // profile's deactivation marks can be applied again.
     std::function<void()> OnDistancesLearned;
@@ -133,6 +136,7 @@ private:
     QString FLastVisitedCity;
     TCompanyList FCompanyList;
     std::unique_ptr<TGetUnkownDistances> FLearner;
+    TSavesLearning FLastLearning;
 };
 
 } // namespace kvn

@@ -401,6 +401,59 @@ QString Unquote(const QString &Value)
     return Value;
 }
 
+namespace {
+
+int HexDigit(QChar C)
+{
+    const char16_t u = C.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// The byte of the escape "\xNN" at At, or -1 when there is none.
+int EscapedByte(const QString &Value, qsizetype At)
+{
+    if (At + 3 >= Value.size() || Value[At] != u'\\' || (Value[At + 1] != u'x' && Value[At + 1] != u'X'))
+        return -1;
+    const int high = HexDigit(Value[At + 2]);
+    const int low = HexDigit(Value[At + 3]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+} // namespace
+
+QString ShownSiiText(const QString &Value)
+{
+    QString decoded;
+    decoded.reserve(Value.size());
+    for (qsizetype i = 0; i < Value.size();) {
+        // A run of escapes is one UTF-8 sequence or more: the bytes are decoded together.
+        QByteArray bytes;
+        for (int byte = EscapedByte(Value, i); byte >= 0; byte = EscapedByte(Value, i)) {
+            bytes.append(char(byte));
+            i += 4;
+        }
+        if (!bytes.isEmpty()) {
+            decoded += QString::fromUtf8(bytes);
+            continue;
+        }
+        decoded += Value[i];
+        ++i;
+    }
+    QString shown;
+    shown.reserve(decoded.size());
+    for (const QChar c : decoded) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            shown += c;
+    }
+    return shown;
+}
+
 QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int Limit)
 {
     const int at = FindLineFrom(Lines, Key, Start);

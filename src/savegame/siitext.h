@@ -72,6 +72,13 @@ QString SiiLineValue(QStringView Line);
 // Removes one pair of enclosing double quotes.
 QString Unquote(const QString &Value);
 
+// A text value of the save as the player wrote it: each run of "\xNN" escapes is read as the
+// UTF-8 bytes it stands for ("K\xc3\xb6gel" is "Kögel"), and control characters the game keeps
+// in names ("\x0e\x0eMastodonte") are dropped. A backslash not followed by "x" and two hex digits
+// stays as it is; bytes that are not UTF-8 show as U+FFFD. Only for showing: what is written back
+// keeps the escapes.
+QString ShownSiiText(const QString &Value);
+
 // Value of the first line at or after Start that begins with Key, when that line lies below Limit.
 QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int Limit);
 

@@ -1,9 +1,14 @@
 #include "savegame/unknowndistances.h"
 
 #include "catalogue/estimatedoffers.h"
+#include "savegame/savestructure.h"
+#include "savegame/siidecryption.h"
 #include "shared/strings.h"
 
+#include <QFile>
 #include <QHash>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace kvn {
 
@@ -154,8 +159,9 @@ std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &L
                    [&](const QString &Prefix, int Start) { return FindLineFrom(Lines, Prefix, Start, Stop); });
 }
 
-TGetUnkownDistances::TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, QObject *Parent)
-    : QThread(Parent), FLines(Lines), FDistances(Distances)
+TGetUnkownDistances::TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, TOtherSaves Others,
+                                         QObject *Parent)
+    : QThread(Parent), FLines(Lines), FDistances(Distances), FOthers(std::move(Others))
 {
 }
 
@@ -171,20 +177,91 @@ void TGetUnkownDistances::RequestStop()
     requestInterruption();
 }
 
+TSavesLearning TGetUnkownDistances::Learning() const
+{
+    TSavesLearning learning;
+    learning.SavesFound = FSavesFound.load();
+    learning.SavesRead = FSavesRead.load();
+    learning.SavesAlreadyRead = FSavesAlreadyRead.load();
+    learning.SavesSkipped = FSavesSkipped.load();
+    learning.PairsAdded = FPairsAdded.load();
+    return learning;
+}
+
+bool TGetUnkownDistances::HandOver(const std::vector<TLearnedDistance> &Collected)
+{
+    if (FStop.load() || Collected.empty())
+        return true;
+    FSaveResult = FDistances.SaveUserDistances(Collected);
+    FHandedOver = FSaveResult.Ok;
+    if (!FSaveResult.Ok)
+        return false;
+    FPairsAdded += FSaveResult.AddedPairs;
+    emit DistancesLearned(FSaveResult.AddedPairs);
+    return true;
+}
+
 void TGetUnkownDistances::run()
 {
     const std::shared_ptr<const TDistanceTable> table = FDistances.Snapshot();
     if (!table)
         return;
-    const std::vector<TLearnedDistance> collected =
-        CollectUnknownDistances(FLines, *table, &FStop, TEstimatedOffers::Read(FDistances.UserFolder()));
+    const QSet<QString> skip = TEstimatedOffers::Read(FDistances.UserFolder());
+    // The loaded save first: its pairs are the ones the player is about to use.
+    const std::vector<TLearnedDistance> collected = CollectUnknownDistances(FLines, *table, &FStop, skip);
+    FLines.Clear();
     FCollected = int(collected.size());
-    if (FStop.load() || collected.empty())
+    if (!HandOver(collected) || FStop.load())
         return;
-    FSaveResult = FDistances.SaveUserDistances(collected);
-    FHandedOver = FSaveResult.Ok;
-    if (FSaveResult.Ok)
-        emit DistancesLearned(FSaveResult.AddedPairs);
+    LearnFromOtherSaves(skip);
+}
+
+void TGetUnkownDistances::LearnFromOtherSaves(const QSet<QString> &Skip)
+{
+    if (FOthers.ProfileFolders.isEmpty())
+        return;
+    const std::vector<TSaveStamp> saves = ListProfileSaves(FOthers.ProfileFolders, FOthers.LoadedSave);
+    FSavesFound = int(saves.size());
+    const QString folder = FDistances.UserFolder();
+    TReadSavesIndex index = TReadSavesIndex::Read(folder);
+    index.ForgetMissing();
+    const SiiDecrypter decrypter(FOthers.DecrypterFolder);
+    // Saves that are not plain text are decoded as copies in here, never in the player's folder.
+    std::unique_ptr<QTemporaryDir> scratch;
+    for (const TSaveStamp &save : saves) {
+        if (FStop.load())
+            return;
+        if (index.WasRead(save)) {
+            ++FSavesAlreadyRead;
+            continue;
+        }
+        if (!scratch && IsSiiFileEncrypted(save.Path))
+            scratch = std::make_unique<QTemporaryDir>();
+        QString readable;
+        const SiiDecryptStatus decoded =
+            decrypter.DecryptCopy(save.Path, scratch && scratch->isValid() ? scratch->path() : QString(), readable);
+        GameSaveLines lines;
+        // A save the game is still writing (cut off) would teach wrong numbers: it is left for
+        // the next run, when its time will have changed.
+        const bool readOk = IsReadable(decoded) && lines.LoadFromFile(readable).ok() && !lines.IsEmpty() &&
+                            CheckSaveStructure(lines.Lines()).Ok();
+        if (readable != save.Path)
+            QFile::remove(readable);
+        if (FStop.load())
+            return;
+        if (!readOk) {
+            ++FSavesSkipped;
+            continue;
+        }
+        const std::shared_ptr<const TDistanceTable> table = FDistances.Snapshot();
+        const std::vector<TLearnedDistance> collected = CollectUnknownDistances(lines, *table, &FStop, Skip);
+        if (FStop.load() || !HandOver(collected))
+            return;
+        ++FSavesRead;
+        index.MarkRead(save);
+        if (!folder.isEmpty())
+            index.Write(folder); // a lost index only means reading the save once more
+    }
 }
 
 } // namespace kvn

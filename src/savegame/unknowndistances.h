@@ -4,6 +4,7 @@
 
 #include "catalogue/distances.h"
 #include "savegame/gamesavelines.h"
+#include "savegame/savesread.h"
 
 #include <QSet>
 #include <QThread>
@@ -27,37 +28,59 @@ std::vector<TLearnedDistance> CollectUnknownDistances(const GameSaveLines &Save,
 std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &Lines, const TDistanceTable &Table,
                                                             StopFlag Stop = nullptr, const QSet<QString> &Skip = {});
 
+// The player's saves besides the loaded one, which the learner reads after it.
+struct TOtherSaves {
+    QStringList ProfileFolders; // every profile found; their "save/<name>/game.sii" are read
+    QString LoadedSave;         // the loaded quick-save, already read from memory
+    QString DecrypterFolder;    // where SII_Decrypt.exe lies, for saves that are not plain text
+};
+
 class TGetUnkownDistances : public QThread {
     Q_OBJECT
 public:
-    // Takes its own copy of the lines; the owner may change and save its lines meanwhile.
+    // Takes its own copy of the lines; the owner may change and save its lines meanwhile. After
+    // them, the Others are read newest first, those read before and unchanged since left out.
     // Call start() to run.
-    TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, QObject *Parent = nullptr);
+    TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, TOtherSaves Others = {},
+                        QObject *Parent = nullptr);
     ~TGetUnkownDistances() override;
 
-    // Asks the run to end; it does within one step and then hands nothing over.
+    // Asks the run to end; it does within one step (or once the decrypter is done with the save
+    // it converts) and then hands nothing more over.
     void RequestStop();
     bool StopRequested() const { return FStop.load(); }
 
-    // After the run: what was collected and whether the hand-over worked.
+    // After the run: what was collected from the loaded save and whether every hand-over worked.
     int CollectedCount() const { return FCollected; }
     const TSaveUserDistancesResult &SaveResult() const { return FSaveResult; }
     bool HandedOver() const { return FHandedOver; }
+    // Safe to call while the run goes on.
+    TSavesLearning Learning() const;
 
 signals:
-    // Emitted from the learner's thread after the new table is in place.
+    // Emitted from the learner's thread after the new table is in place, once per save that
+    // taught something.
     void DistancesLearned(int AddedPairs);
 
 protected:
     void run() override;
 
 private:
+    bool HandOver(const std::vector<TLearnedDistance> &Collected);
+    void LearnFromOtherSaves(const QSet<QString> &Skip);
+
     GameSaveLines FLines;
     TDistances &FDistances;
+    TOtherSaves FOthers;
     std::atomic<bool> FStop{false};
     int FCollected = 0;
     bool FHandedOver = false;
     TSaveUserDistancesResult FSaveResult;
+    std::atomic<int> FSavesFound{0};
+    std::atomic<int> FSavesRead{0};
+    std::atomic<int> FSavesAlreadyRead{0};
+    std::atomic<int> FSavesSkipped{0};
+    std::atomic<int> FPairsAdded{0};
 };
 
 } // namespace kvn

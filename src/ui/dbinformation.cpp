@@ -42,14 +42,37 @@ QStringList DatabaseInformationArgs(const TDatabaseInfo &Info, const QLocale &Lo
     };
 }
 
-void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent)
+QVariantList DistanceCoverageArgs(const TDistanceCoverage &Coverage, const TSavesLearning &Learning,
+                                  const QLocale &Locale)
+{
+    return {Locale.toString(qlonglong(Coverage.FromTable)),
+            Locale.toString(qlonglong(Coverage.Learnt)),
+            Locale.toString(qlonglong(Coverage.Estimable)),
+            Learning.SavesRead + Learning.SavesAlreadyRead,
+            Learning.SavesFound,
+            Learning.SavesSkipped};
+}
+
+QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverage &Coverage,
+                             const TSavesLearning &Learning, const QLocale &Locale)
+{
+    const QVariantList known{Locale.toString(qlonglong(Coverage.Known())), Locale.toString(qlonglong(Coverage.Learnt))};
+    if (Learning.SavesSkipped > 0)
+        return Texts.Format(TLangText::StatusDistancesKnownSavesSkipped, known + QVariantList{Learning.SavesSkipped});
+    return Texts.Format(TLangText::StatusDistancesKnown, known);
+}
+
+void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,
+                                    const QString &DistancesText)
 {
     QVariantList args;
     for (const QString &arg : DatabaseInformationArgs(Info, QLocale()))
         args << arg;
-    MessageDialogueSimple(Texts, Texts.Format(TLangText::MsgDbInformation, args),
-                          Texts.Text(TLangText::CaptionInformation), TMsgDlgType::mtInformation, mbOK, mbOK,
-                          QColor(Qt::black), 0, Parent);
+    QString text = Texts.Format(TLangText::MsgDbInformation, args);
+    if (!DistancesText.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + DistancesText;
+    MessageDialogueSimple(Texts, text, Texts.Text(TLangText::CaptionInformation), TMsgDlgType::mtInformation, mbOK,
+                          mbOK, QColor(Qt::black), 0, Parent);
 }
 
 } // namespace kvn

@@ -1,7 +1,9 @@
 // The database information message: when the catalogue was collected and how much it holds.
 #pragma once
 
+#include "catalogue/distances.h"
 #include "catalogue/resources.h"
+#include "savegame/savesread.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -22,7 +24,17 @@ QString FormatCatalogueDateTime(std::int64_t Seconds, const QLocale &Locale);
 // The five values of the message, in the order of its placeholders.
 QStringList DatabaseInformationArgs(const TDatabaseInfo &Info, const QLocale &Locale);
 
-// Shows the message as information with a single OK button.
-void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent);
+// The values of the road-distance part, in the order of its placeholders: pairs from the table,
+// learnt, estimable, saves read (now or before), saves found, saves that could not be read.
+QVariantList DistanceCoverageArgs(const TDistanceCoverage &Coverage, const TSavesLearning &Learning,
+                                  const QLocale &Locale);
+
+// The status line's word on the distances known; Learning's skipped saves are named when there are any.
+QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverage &Coverage,
+                             const TSavesLearning &Learning, const QLocale &Locale);
+
+// Shows the message as information with a single OK button; DistancesText (when given) follows it.
+void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,
+                                    const QString &DistancesText = QString());
 
 } // namespace kvn

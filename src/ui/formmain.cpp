@@ -2,6 +2,7 @@
 
 #include "catalogue/resources.h"
 #include "lang/textformat.h"
+#include "ui/accessibility.h"
 #include "ui/clickimage.h"
 #include "ui/dbinformation.h"
 #include "ui/layoutscale.h"
@@ -145,6 +146,8 @@ void TFormMain::FormCreate()
 
     setWindowTitle(MainWindowCaption(ProgramFileVersion(), CatalogueGameVersion()));
 
+    // Before any widget is asked for its interface, so that the window's own ones are used.
+    InstallAccessibleInterfaces();
     CreateWidgets();
     ConfigureWidgets();
 
@@ -168,6 +171,7 @@ void TFormMain::FormCreate()
     SetUpViews();
     SetUpSelection();
     SetUpRandomiser();
+    SetUpKeyboardAccess();
 }
 
 void TFormMain::CreateWidgets()
@@ -285,8 +289,10 @@ void TFormMain::ConfigureWidgets()
     Button5->setIcon(IconPicture(QStringLiteral("tick"), 16));
 
     // The locks' behaviour comes with the lock code; they start open.
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9})
+    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9}) {
         lock->SetPicture(IconPicture(QStringLiteral("padlock-open"), 16));
+        lock->SetCheckable(true);
+    }
 
     ClearPreviewLabels();
     QPalette faderPalette = TextFader1->palette();
@@ -339,6 +345,7 @@ void TFormMain::SetUpOverlayPanels()
 
 void TFormMain::ApplyInterfaceTexts()
 {
+    FState.Catalogue.Names.SetCountryNameOverrides(FState.Texts.CountryNames());
     for (const TWidgetText &entry : MainWindowTexts(FState.Texts)) {
         auto *widget = findChild<QWidget *>(entry.Widget);
         if (!widget)
@@ -357,6 +364,7 @@ void TFormMain::ApplyInterfaceTexts()
     // Explorer is the Windows name; elsewhere the button opens the folder in the file manager.
     Button4->setText(MainText(QStringLiteral("button-open-profile-in-file-manager")));
 #endif
+    ApplyAccessibleTexts();
     FitFontToTexts();
 }
 
@@ -459,6 +467,9 @@ void TFormMain::SetCustomWeightEnabled(bool Enabled)
 {
     Image11->SetPicture(IconPicture(Enabled ? QStringLiteral("minus-red") : QStringLiteral("minus-grey"), 16));
     Image12->SetPicture(IconPicture(Enabled ? QStringLiteral("plus-green") : QStringLiteral("plus-grey"), 16));
+    // Greyed out they must not act either, nor be offered to the keyboard.
+    Image11->setEnabled(Enabled);
+    Image12->setEnabled(Enabled);
     TrackBar1->setEnabled(Enabled);
 }
 
@@ -499,7 +510,12 @@ void TFormMain::Image100Click()
 
 void TFormMain::ShowDatabaseInformation()
 {
-    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this);
+    const std::shared_ptr<const TDistanceTable> table = FState.Catalogue.Distances.Snapshot();
+    const TDistanceCoverage coverage = table ? table->Coverage(true) : TDistanceCoverage();
+    const QString distances =
+        FState.Texts.Format(TLangText::MsgDbInformationDistances,
+                            DistanceCoverageArgs(coverage, FState.Session.SavesLearning(), QLocale()));
+    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this, distances);
 }
 
 } // namespace kvn

@@ -6,6 +6,7 @@
 #include "jobs/randomjob.h"
 
 #include <QFuture>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -154,6 +155,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent *Event) override;
     void closeEvent(QCloseEvent *Event) override;
+    // Tab and Backtab pass over controls the player cannot see: the options strip while the
+    // window is narrowed, a list covered by its empty-list note.
+    bool focusNextPrevChild(bool Next) override;
 
 private:
     void FormCreate();
@@ -166,6 +170,22 @@ private:
     void Image100Click();
     void SetCustomWeightEnabled(bool Enabled);
     void ClearPreviewLabels();
+
+    // Keyboard and assistive technology (formmainaccess.cpp): the tab order follows the three
+    // steps, then the job list, then the options and history; the names screen readers give the
+    // controls come from the language texts.
+    void SetUpKeyboardAccess();
+    void ApplyAccessibleTexts();
+    bool ReachableByKeyboard(const QWidget *Widget) const;
+    // Disabling the focused control sends the keyboard focus on to the next one; once the control
+    // is enabled again the focus comes back, unless the player has moved it meanwhile.
+    struct TFocusReturn {
+        QPointer<QWidget> Owner;
+        QPointer<QWidget> MovedTo;
+    };
+    TFocusReturn DisableKeepingFocus(QWidget *Widget);
+    void EnableReturningFocus(QWidget *Widget, const TFocusReturn &Return);
+    TFocusReturn FLoadingFocus;
 
     // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
     void SetUpSelection();

@@ -59,7 +59,7 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
 void TFormMain::LoadStepBegin()
 {
     FLoadingData = true;
-    ComboBox1->setEnabled(false);
+    FLoadingFocus = DisableKeepingFocus(ComboBox1);
     ComboBox1->clear();
     ComboBox1->addItem(MainText(QStringLiteral("status-loading-user-profiles")));
     ComboBox1->setCurrentIndex(0);
@@ -120,7 +120,7 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
         Timer1->start();
     else
         Timer1->stop();
-    ComboBox1->setEnabled(true);
+    EnableReturningFocus(ComboBox1, FLoadingFocus);
     emit LoadingFinished();
 }
 

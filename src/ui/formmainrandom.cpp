@@ -35,17 +35,17 @@ TRandomBox BoxOf(const QComboBox *Combo)
     return TRandomBox{!Combo->isEnabled(), Combo->currentText(), Combo->currentIndex()};
 }
 
-// A city box is read by its token, not by the text it shows.
-TRandomBox CityBoxOf(const QComboBox *Combo)
+// City and country boxes are read by their tokens, not by the names they show.
+TRandomBox TokenBoxOf(const QComboBox *Combo, int Role)
 {
-    return TRandomBox{!Combo->isEnabled(), SelectedCityToken(Combo), Combo->currentIndex()};
+    return TRandomBox{!Combo->isEnabled(), SelectedToken(Combo, Role), Combo->currentIndex()};
 }
 
-// Selects the city whose token is Token; no entry when none is.
-void SelectCity(QComboBox *Combo, const QString &Token)
+// Selects the entry whose token in Role is Token; no entry when none is.
+void SelectToken(QComboBox *Combo, const QString &Token, int Role)
 {
     const QSignalBlocker quiet(Combo);
-    Combo->setCurrentIndex(Combo->findData(Token, kCityTokenRole, Qt::MatchFixedString));
+    Combo->setCurrentIndex(Combo->findData(Token, Role, Qt::MatchFixedString));
 }
 
 // Selects the entry whose text equals Text without regard to case; no entry when none does.
@@ -227,11 +227,11 @@ void TFormMain::RandomJobStart()
 TRandomJobSelection TFormMain::RandomJobSelection() const
 {
     TRandomJobSelection s;
-    s.DepartureCountry = BoxOf(ComboBox5);
-    s.DepartureCity = CityBoxOf(ComboBox6);
+    s.DepartureCountry = TokenBoxOf(ComboBox5, kCountryTokenRole);
+    s.DepartureCity = TokenBoxOf(ComboBox6, kCityTokenRole);
     s.DepartureCompany = BoxOf(ComboBox7);
-    s.DestinationCountry = BoxOf(ComboBox2);
-    s.DestinationCity = CityBoxOf(ComboBox3);
+    s.DestinationCountry = TokenBoxOf(ComboBox2, kCountryTokenRole);
+    s.DestinationCity = TokenBoxOf(ComboBox3, kCityTokenRole);
     s.DestinationCompany = BoxOf(ComboBox4);
     s.Cargo = BoxOf(ComboBox8);
     s.Trailer = BoxOf(ComboBox9);
@@ -269,21 +269,21 @@ void TFormMain::SelectRandomJob(const TJobListDataSummary &Job)
     // Only the boxes open now are set: a box locked at this moment keeps what it shows (the
     // generator has made the job agree with it).
     if (ComboBox5->isEnabled()) {
-        SelectByText(ComboBox5, Job.DepartureCountry());
+        SelectToken(ComboBox5, Job.DepartureCountry(), kCountryTokenRole);
         ComboBoxCountryChange(ComboBox5, true);
     }
     if (ComboBox6->isEnabled()) {
-        SelectCity(ComboBox6, Job.DepartureCity());
+        SelectToken(ComboBox6, Job.DepartureCity(), kCityTokenRole);
         ComboBoxCityChange(ComboBox6, true);
     }
     if (ComboBox7->isEnabled())
         SelectByText(ComboBox7, Job.DepartureCompany());
     if (ComboBox2->isEnabled()) {
-        SelectByText(ComboBox2, Job.DestinationCountry());
+        SelectToken(ComboBox2, Job.DestinationCountry(), kCountryTokenRole);
         ComboBoxCountryChange(ComboBox2, true);
     }
     if (ComboBox3->isEnabled()) {
-        SelectCity(ComboBox3, Job.DestinationCity());
+        SelectToken(ComboBox3, Job.DestinationCity(), kCityTokenRole);
         ComboBoxCityChange(ComboBox3, true);
     }
     if (ComboBox4->isEnabled())

@@ -11,6 +11,7 @@
 #include "savegame/unknowndistances.h"
 #include "shared/strings.h"
 #include "ui/clickimage.h"
+#include "ui/dbinformation.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/programstate.h"
@@ -64,15 +65,23 @@ void FillSorted(QComboBox *Box, QStringList Items)
         Box->setCurrentIndex(0);
 }
 
-// A city list shows each city with its first letter raised and carries the city's token beside
-// it, so that nothing has to be lowered again (with the user's locale) to find the token.
-void FillCitiesSorted(QComboBox *Box, QStringList Tokens)
+// Appends the entries in the order of their names, each carrying its token in Role: the lists
+// show names ("A Coruña") while everything that reads, matches or writes takes the token.
+void AppendShownEntries(QComboBox *Box, QList<TShownEntry> Entries, int Role)
 {
-    SortIgnoringCase(Tokens);
-    for (const QString &token : Tokens) {
-        Box->addItem(UpperFirst(token));
-        Box->setItemData(Box->count() - 1, token, kCityTokenRole);
+    SortByShownName(Entries);
+    for (const TShownEntry &entry : Entries) {
+        Box->addItem(entry.Name);
+        Box->setItemData(Box->count() - 1, entry.Token, Role);
     }
+}
+
+void FillCitiesSorted(QComboBox *Box, const QStringList &Tokens, const TPlaceNames &Names)
+{
+    QList<TShownEntry> entries;
+    for (const QString &token : Tokens)
+        entries.append({token, Names.CityName(token)});
+    AppendShownEntries(Box, entries, kCityTokenRole);
     if (Box->count() > 0)
         Box->setCurrentIndex(0);
 }
@@ -80,16 +89,24 @@ void FillCitiesSorted(QComboBox *Box, QStringList Tokens)
 // The two country lists, filled by the profile load.
 class TCountryListSink : public ICountryListSink {
 public:
-    explicit TCountryListSink(TFormMain &Form) : FForm(Form) {}
+    TCountryListSink(TFormMain &Form, const TPlaceNames &Names) : FForm(Form), FNames(Names) {}
     void ClearCountryLists() override
     {
         FForm.ComboBox5->clear();
         FForm.ComboBox2->clear();
     }
+    // "All countries" stays first; the countries follow in the order of their names.
     void FillCountryLists(const QStringList &Entries) override
     {
+        QList<TShownEntry> countries;
+        for (qsizetype i = 1; i < Entries.size(); ++i)
+            countries.append({Entries[i], FNames.CountryName(Entries[i])});
         for (QComboBox *box : {FForm.ComboBox5, FForm.ComboBox2}) {
-            box->addItems(Entries);
+            if (!Entries.isEmpty()) {
+                box->addItem(Entries.first());
+                box->setItemData(box->count() - 1, Entries.first(), kCountryTokenRole);
+            }
+            AppendShownEntries(box, countries, kCountryTokenRole);
             if (box->count() > 0)
                 box->setCurrentIndex(0);
         }
@@ -97,6 +114,7 @@ public:
 
 private:
     TFormMain &FForm;
+    const TPlaceNames &FNames;
 };
 
 // The cargo list: every entry carries its cargo for the painting code.
@@ -232,11 +250,11 @@ void TFormMain::ComboBox1Change()
     ProgressBar1->setRange(0, 0);
     Label3->setText(kLoadingProfileText);
     SetTextFader(kLoadingProfileText, true);
-    ComboBox1->setEnabled(false);
+    const TFocusReturn focus = DisableKeepingFocus(ComboBox1);
     Button3->setEnabled(false);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    TCountryListSink countrySink(*this);
+    TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
     const SiiDecrypter decrypter(FState.ProgramFolder);
     ProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
@@ -256,7 +274,7 @@ void TFormMain::ComboBox1Change()
         Label3->clear();
         ClearAllComboBoxes();
     }
-    ComboBox1->setEnabled(true);
+    EnableReturningFocus(ComboBox1, focus);
     Button4->setEnabled(loaded);
     if (!FGeneratingRandomCargo)
         Button8->setEnabled(loaded);
@@ -348,7 +366,7 @@ void TFormMain::RunProfilePreselection()
     const QString lastCity = session.LastVisitedCity();
     if (!lastCity.isEmpty()) {
         if (const TCountryInfo *country = FState.Catalogue.Countries.FindCountryOfCity(lastCity)) {
-            ComboBox5->setCurrentIndex(ComboBox5->findText(country->Country()));
+            ComboBox5->setCurrentIndex(ComboBox5->findData(country->Country(), kCountryTokenRole));
             if (ComboBox5->currentIndex() > 0) {
                 ComboBoxCountryChange(ComboBox5, true);
                 ComboBox6->setCurrentIndex(ComboBox6->findData(lastCity, kCityTokenRole, Qt::MatchFixedString));
@@ -416,8 +434,14 @@ void TFormMain::WatchLearner()
             return;
         *told = true;
         const TSaveUserDistancesResult &saved = learner->SaveResult();
-        if (!saved.Ok)
+        const TSavesLearning learning = learner->Learning();
+        if (!saved.Ok) {
             SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
+        } else if (learning.PairsAdded > 0 || learning.SavesRead > 0 || learning.SavesSkipped > 0) {
+            // Only a run that did something speaks; otherwise the load's own word stays.
+            if (const auto table = FState.Catalogue.Distances.Snapshot())
+                SetTextFader(DistancesKnownStatus(FState.Texts, table->Coverage(), learning, QLocale()), true);
+        }
     };
     connect(learner, &QThread::finished, this, tell);
     // A small save is learnt before the connection above exists.
@@ -537,7 +561,7 @@ void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
     cities->clear();
     companies->clear();
     const bool all = Sender->currentIndex() == 0;
-    const QString selected = Sender->currentText();
+    const QString selected = SelectedCountryToken(Sender);
     QStringList tokens;
     for (const auto &country : FState.Catalogue.Countries.CountryInfoList()) {
         if (!all && country->Country() != selected)
@@ -550,7 +574,7 @@ void TFormMain::ComboBoxCountryChange(QComboBox *Sender, bool ForceChange)
         UpdateAddJobButton(); // nothing to pick on this side any more
         return;
     }
-    FillCitiesSorted(cities, tokens);
+    FillCitiesSorted(cities, tokens, FState.Catalogue.Names);
     ComboBoxCityChange(cities, ForceChange);
 }
 
@@ -618,6 +642,8 @@ void TFormMain::ComboBoxCargoChange(QComboBox *)
             seen << name;
             ComboBox9->addItem(name);
             SetItemPointer(ComboBox9, ComboBox9->count() - 1, kTrailerDefinitionRole, item->TrailerDefinitionData);
+            // The entry shows the trailer in words; its definition stays at hand for the curious.
+            ComboBox9->setItemData(ComboBox9->count() - 1, name, Qt::ToolTipRole);
         }
     }
     if (ComboBox9->currentIndex() < 0 && ComboBox9->count() > 0)
@@ -716,11 +742,11 @@ TJobSelection SelectionOf(const TFormMain &Form, bool SliderAsked)
 {
     TJobSelection selection;
     selection.DepartureCountryIndex = Form.ComboBox5->currentIndex();
-    selection.DepartureCountryText = Form.ComboBox5->currentText();
+    selection.DepartureCountryText = SelectedCountryToken(Form.ComboBox5);
     selection.DepartureCityText = SelectedCityToken(Form.ComboBox6);
     selection.DepartureCompany = Form.ComboBox7->currentText();
     selection.DestinationCountryIndex = Form.ComboBox2->currentIndex();
-    selection.DestinationCountryText = Form.ComboBox2->currentText();
+    selection.DestinationCountryText = SelectedCountryToken(Form.ComboBox2);
     selection.DestinationCityText = SelectedCityToken(Form.ComboBox3);
     selection.DestinationCompany = Form.ComboBox4->currentText();
     selection.CargoName = Form.ComboBox8->currentText();
@@ -740,8 +766,9 @@ void TFormMain::AssembleJobPreview(bool SliderAsked)
         return;
     }
     const auto table = FState.Catalogue.Distances.Snapshot();
-    const TAssembledJob assembled = AssembleJob(SelectionOf(*this, SliderAsked), FState.Catalogue.CargoInfoList,
-                                                FState.Catalogue.Countries, table.get(), FState.Texts);
+    const TAssembledJob assembled =
+        AssembleJob(SelectionOf(*this, SliderAsked), FState.Catalogue.CargoInfoList, FState.Catalogue.Countries,
+                    table.get(), FState.Texts, &FState.Catalogue.Names);
     if (!assembled.Ok) {
         ClearPreviewLabels();
         return;
@@ -767,8 +794,9 @@ void TFormMain::Button3Click()
     if (!IsProfileLoaded() || !Button3->isEnabled())
         return;
     const auto table = FState.Catalogue.Distances.Snapshot();
-    TAssembledJob assembled = AssembleJob(SelectionOf(*this, true), FState.Catalogue.CargoInfoList,
-                                          FState.Catalogue.Countries, table.get(), FState.Texts);
+    TAssembledJob assembled =
+        AssembleJob(SelectionOf(*this, true), FState.Catalogue.CargoInfoList, FState.Catalogue.Countries, table.get(),
+                    FState.Texts, &FState.Catalogue.Names);
     if (!assembled.Ok)
         return;
     assembled.Job->SetSaveFile(FState.Session.CurrentProfile()->GameFilePath());
@@ -798,8 +826,9 @@ bool TFormMain::ConfirmJobCanBeWritten(const TJobListDataSummary &Job)
         return true;
     const TCompanyInfo *company = FState.Session.CompanyList().FindCompany(Job.DepartureCompany());
     const int offers = company ? company->OfferCount(Job.DepartureCity()) : 0;
-    return ask(FState.Texts.Format(TLangText::MsgNoJobOfferLeft,
-                                   {Job.DepartureCompany(), UpperFirst(Job.DepartureCity()), offers, offers - free}));
+    return ask(FState.Texts.Format(
+        TLangText::MsgNoJobOfferLeft,
+        {Job.DepartureCompany(), FState.Catalogue.Names.CityName(Job.DepartureCity()), offers, offers - free}));
 }
 
 void TFormMain::Button5Click()
@@ -807,7 +836,7 @@ void TFormMain::Button5Click()
     if (!FState.Session.IsProfileLoaded() || FState.JobList.Count() == 0 || FProfileLoadRunning)
         return;
     // The quick-save may have to be read again first, into the window's lists like any load.
-    TCountryListSink countrySink(*this);
+    TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
     const SiiDecrypter decrypter(FState.ProgramFolder);
     ProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
@@ -852,8 +881,10 @@ void TFormMain::SetUpLocks()
 void TFormMain::ShowLockPictures()
 {
     TClickImage *images[] = {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9};
-    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
+    for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock) {
         images[lock]->SetPicture(LockPicture(FLocks.Closed(lock)));
+        images[lock]->SetChecked(FLocks.Closed(lock));
+    }
 }
 
 void TFormMain::ToggleLock(TClickImage *Image)

@@ -48,8 +48,10 @@ QString TFormMain::UserFilesFolder() const
 
 void TFormMain::SetUpViews()
 {
-    FJobViewModel = new TJobTreeModel(TJobTreeModel::TKind::JobList, FState.JobList, FState.Texts, this);
-    FJobHistoryViewModel = new TJobTreeModel(TJobTreeModel::TKind::History, FState.JobHistory, FState.Texts, this);
+    FJobViewModel =
+        new TJobTreeModel(TJobTreeModel::TKind::JobList, FState.JobList, FState.Texts, this, &FState.Catalogue.Names);
+    FJobHistoryViewModel = new TJobTreeModel(TJobTreeModel::TKind::History, FState.JobHistory, FState.Texts, this,
+                                             &FState.Catalogue.Names);
     ConfigureJobView(VST, FJobViewModel);
     ConfigureJobView(VSTJobHistory, FJobHistoryViewModel);
     FJobListWindow = new TJobListViewAdapter(VST, FJobViewModel, Panel1, Button5, Button6, Button2, this);
@@ -95,7 +97,7 @@ void TFormMain::SetUpOwnerDrawnLists()
     new TOwnerDrawnList(ComboBox9, [this](int Index, bool Selected) {
         const TCargoInfo *cargo = ItemPointer<TCargoInfo>(ComboBox8, ComboBox8->currentIndex(), kCargoInfoRole);
         return TrailerEntryLook(FState.Texts, cargo, TrailerItemOfEntry(cargo, ComboBox9, Index), Index, Selected,
-                                ComboBox9->isEnabled(), ComboBox9->palette());
+                                ComboBox9->isEnabled(), ComboBox9->palette(), QLocale(), &FState.Catalogue.Names);
     });
 }
 

@@ -22,13 +22,27 @@ inline constexpr int kTrailerDefinitionRole = Qt::UserRole + 3;
 // is only for showing ("Istanbul").
 inline constexpr int kCityTokenRole = Qt::UserRole + 4;
 
-// The token of the selected city, or the entry's text when it carries none.
-inline QString SelectedCityToken(const QComboBox *Box)
+// ComboBox5 and ComboBox2: the country as the city list names it ("Germany", and "All countries"
+// for entry 0); the entry's text is its name for the player ("Deutschland").
+inline constexpr int kCountryTokenRole = Qt::UserRole + 5;
+
+// The token the selected entry carries in Role, or the entry's text when it carries none.
+inline QString SelectedToken(const QComboBox *Box, int Role)
 {
     if (Box == nullptr || Box->currentIndex() < 0)
         return QString();
-    const QVariant token = Box->currentData(kCityTokenRole);
+    const QVariant token = Box->currentData(Role);
     return token.isValid() ? token.toString() : Box->currentText();
+}
+
+inline QString SelectedCityToken(const QComboBox *Box)
+{
+    return SelectedToken(Box, kCityTokenRole);
+}
+
+inline QString SelectedCountryToken(const QComboBox *Box)
+{
+    return SelectedToken(Box, kCountryTokenRole);
 }
 
 template <typename T> T *ItemPointer(const QComboBox *Box, int Index, int Role)

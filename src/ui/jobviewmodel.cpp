@@ -14,8 +14,9 @@ constexpr quintptr kRootId = 0;
 
 } // namespace
 
-TJobTreeModel::TJobTreeModel(TKind Kind, const TJobList &List, const TLanguageTexts &Texts, QObject *Parent)
-    : QAbstractItemModel(Parent), FKind(Kind), FList(List), FTexts(Texts)
+TJobTreeModel::TJobTreeModel(TKind Kind, const TJobList &List, const TLanguageTexts &Texts, QObject *Parent,
+                             const TPlaceNames *Names)
+    : QAbstractItemModel(Parent), FKind(Kind), FList(List), FTexts(Texts), FNames(Names)
 {
 }
 
@@ -76,14 +77,15 @@ QString TJobTreeModel::RowText(const QModelIndex &Index) const
     QString text;
     if (FKind == TKind::JobList && root) {
         // A job the save cannot take says why on its own row, where the player looks for it.
-        text = JobRootText(job);
+        text = JobRootText(job, FNames);
         const QString notSaved = JobNotSavedText(FTexts, job);
         if (!text.isEmpty() && !notSaved.isEmpty())
             text += QStringLiteral("  \u2014  ") + notSaved;
     } else if (FKind == TKind::JobList)
-        text = JobChildText(FTexts, job, Index.row());
+        text = JobChildText(FTexts, job, Index.row(), FNames);
     else
-        text = root ? HistoryRootText(FTexts, job, Index.row()) : HistoryChildText(FTexts, job, Index.row());
+        text = root ? HistoryRootText(FTexts, job, Index.row(), QLocale(), FNames)
+                    : HistoryChildText(FTexts, job, Index.row());
     return text.isEmpty() ? UndefinedRowText() : text;
 }
 

@@ -13,13 +13,16 @@ namespace kvn {
 class TJobList;
 class TJobListDataSummary;
 class TLanguageTexts;
+class TPlaceNames;
 
 class TJobTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum class TKind { JobList, History };
 
-    TJobTreeModel(TKind Kind, const TJobList &List, const TLanguageTexts &Texts, QObject *Parent = nullptr);
+    // Names, when given, names the cities and countries; the jobs keep their tokens.
+    TJobTreeModel(TKind Kind, const TJobList &List, const TLanguageTexts &Texts, QObject *Parent = nullptr,
+                  const TPlaceNames *Names = nullptr);
 
     int RootCount() const { return FRootCount; }
     // Binds root rows 0 … Count-1 to the jobs at the same places of the list.
@@ -43,6 +46,7 @@ private:
     TKind FKind;
     const TJobList &FList;
     const TLanguageTexts &FTexts;
+    const TPlaceNames *FNames = nullptr;
     int FRootCount = 0;
 };
 

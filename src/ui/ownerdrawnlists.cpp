@@ -164,7 +164,7 @@ TListEntryLook CargoEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Car
 
 TListEntryLook TrailerEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Cargo,
                                 const TTrailerDefinitionItem *Item, int Index, bool Selected, bool Enabled,
-                                const QPalette &Palette, const QLocale &Locale)
+                                const QPalette &Palette, const QLocale &Locale, const TPlaceNames *Names)
 {
     TListEntryLook look;
     if (!Cargo || !Item || !Item->TrailerDefinitionData || Index < 0)
@@ -173,7 +173,7 @@ TListEntryLook TrailerEntryLook(const TLanguageTexts &Texts, const TCargoInfo *C
     look.Drawn = true;
     const bool countryBound = trailer.IsCountryBoundTrailer();
     ApplyCargoColours(look, *Cargo, Index, Selected, countryBound, Enabled, Palette);
-    look.Line1 = trailer.TrailerDefinition();
+    look.Line1 = Names ? TrailerTitleText(Texts, trailer, *Names) : trailer.TrailerDefinition();
     look.Line2 = TrailerSummaryText(Texts, trailer, countryBound && Cargo->SavegameCompatibleCargo(), Locale);
     if (trailer.IsDoubleTrailer())
         look.Icons << QStringLiteral("truck-double-trailer");
@@ -301,6 +301,13 @@ void TOwnerDrawnList::PaintClosedField()
         FCombo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, FCombo);
     painter.setClipRect(field);
     PaintListEntry(painter, field, FLookFor(index, false), FCombo->font());
+    if (FCombo->hasFocus()) {
+        // The entry covers the field where the style would show the focus: a keyboard player
+        // must still see which list the arrow keys move.
+        painter.setPen(QPen(FCombo->palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(field).adjusted(1, 1, -1, -1));
+    }
 }
 
 } // namespace kvn

@@ -19,6 +19,7 @@ namespace kvn {
 
 class TCargoInfo;
 class TLanguageTexts;
+class TPlaceNames;
 class TProfileInfo;
 struct TTrailerDefinitionItem;
 
@@ -66,10 +67,12 @@ TListEntryLook ProfileEntryLook(int Index, bool Selected, const QString &ItemTex
 TListEntryLook CargoEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Cargo, int Index, bool Selected,
                               bool Enabled, const QPalette &Palette, const QLocale &Locale = QLocale());
 
-// ComboBox9: Item is one trailer choice of Cargo, the cargo selected in the cargo list.
+// ComboBox9: Item is one trailer choice of Cargo, the cargo selected in the cargo list. With
+// Names the first line says the trailer in words, else it shows the trailer definition.
 TListEntryLook TrailerEntryLook(const TLanguageTexts &Texts, const TCargoInfo *Cargo,
                                 const TTrailerDefinitionItem *Item, int Index, bool Selected, bool Enabled,
-                                const QPalette &Palette, const QLocale &Locale = QLocale());
+                                const QPalette &Palette, const QLocale &Locale = QLocale(),
+                                const TPlaceNames *Names = nullptr);
 
 // Names of the attribute pictures of a cargo, right to left: dangerous-goods class, valuable,
 // fragile (only where breakage shows: general and liquid cargo), heavy.

@@ -48,23 +48,71 @@ constexpr TWidgetOfText Widgets[] = {
     {TLangText::LabelJobHistoryEmpty, "Label13", TWidgetTextKind::Caption},
     {TLangText::ButtonDeleteHistory, "Button9", TWidgetTextKind::Caption},
     {TLangText::ButtonCreateRandomJob, "Button8", TWidgetTextKind::Caption},
+    // What screen readers tell of the controls, so that two lists titled "Company" can be told apart.
+    {TLangText::AccessibleProfile, "ComboBox1", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleReloadProfile, "Image10", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDepartureCountry, "ComboBox5", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDepartureCity, "ComboBox6", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDepartureCompany, "ComboBox7", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDestinationCountry, "ComboBox2", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDestinationCity, "ComboBox3", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDestinationCompany, "ComboBox4", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDepartureCountry, "Image1", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDepartureCity, "Image2", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDepartureCompany, "Image3", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDestinationCountry, "Image4", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDestinationCity, "Image5", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockDestinationCompany, "Image6", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleCargo, "ComboBox8", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockCargo, "Image7", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleTrailer, "ComboBox9", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockTrailer, "Image8", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleUrgency, "ComboBox10", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleLockUrgency, "Image9", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleCargoUnitLess, "Image11", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleCargoAmount, "TrackBar1", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleCargoUnitMore, "Image12", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleJobList, "VST", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleMinDistanceValue, "Edit1", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleMinWeightValue, "Edit2", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleAdrClassValue, "SpinEdit1", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleJobHistory, "VSTJobHistory", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleBackups, "ComboBox11", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleDbInfo, "Image101", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleHelp, "Image100", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleCargoAmountDescription, "TrackBar1", TWidgetTextKind::AccessibleDescription},
 };
+
+bool IsShown(TWidgetTextKind Kind)
+{
+    return Kind == TWidgetTextKind::Caption || Kind == TWidgetTextKind::Hint;
+}
+
+QList<TWidgetText> TextsOfKind(const TLanguageTexts &Texts, bool Shown)
+{
+    QList<TWidgetText> result;
+    for (const TWidgetOfText &entry : Widgets)
+        if (IsShown(entry.Kind) == Shown)
+            result.append({QString::fromLatin1(entry.Widget), entry.Kind, Texts.Text(entry.Text)});
+    return result;
+}
 
 } // namespace
 
 QList<TWidgetText> MainWindowTexts(const TLanguageTexts &Texts)
 {
-    QList<TWidgetText> result;
-    result.reserve(qsizetype(std::size(Widgets)));
-    for (const TWidgetOfText &entry : Widgets)
-        result.append({QString::fromLatin1(entry.Widget), entry.Kind, Texts.Text(entry.Text)});
-    return result;
+    return TextsOfKind(Texts, true);
+}
+
+QList<TWidgetText> MainWindowAccessibleTexts(const TLanguageTexts &Texts)
+{
+    return TextsOfKind(Texts, false);
 }
 
 QString MainWindowText(const TLanguageTexts &Texts, const QString &Widget)
 {
     for (const TWidgetOfText &entry : Widgets)
-        if (Widget == QLatin1String(entry.Widget))
+        if (IsShown(entry.Kind) && Widget == QLatin1String(entry.Widget))
             return Texts.Text(entry.Text);
     return {};
 }

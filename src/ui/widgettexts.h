@@ -9,8 +9,9 @@
 
 namespace kvn {
 
-// How a text is applied: as the widget's caption (title, button or label text) or as its tooltip.
-enum class TWidgetTextKind { Caption, Hint };
+// How a text is applied: as the widget's caption (title, button or label text), as its tooltip, or
+// as what assistive technology (screen readers) tells of it.
+enum class TWidgetTextKind { Caption, Hint, AccessibleName, AccessibleDescription };
 
 struct TWidgetText {
     QString Widget; // object name in the main window, e.g. "GroupBox1", "Image10"
@@ -21,7 +22,9 @@ struct TWidgetText {
 // Every text that goes straight into a widget of the main window, including "Button8" (its idle
 // caption "button-create-random-job").
 QList<TWidgetText> MainWindowTexts(const TLanguageTexts &Texts);
-// The text of that widget; empty when none belongs to it.
+// The names and descriptions that screen readers give the window's controls.
+QList<TWidgetText> MainWindowAccessibleTexts(const TLanguageTexts &Texts);
+// The caption or hint of that widget; empty when none belongs to it.
 QString MainWindowText(const TLanguageTexts &Texts, const QString &Widget);
 
 } // namespace kvn

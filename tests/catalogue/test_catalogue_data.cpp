@@ -1,6 +1,7 @@
 // Checks the compiled catalogue itself: that every line of the data files is read as meant, that
 // the files agree with each other and with real saves, and that DBInfo describes the same data.
 #include "catalogue/catalogue.h"
+#include "lang/languagefile.h"
 #include "shared/strings.h"
 
 #include <QFile>
@@ -153,6 +154,36 @@ private slots:
                 QVERIFY2(countryTokens.contains(country), qPrintable(t->TrailerDefinition() + u' ' + country));
         }
         QVERIFY(bound > 100);
+    }
+
+    // Every city and country of the catalogue has a name to show, read from the compiled table as
+    // UTF-8; and the language files name only countries the catalogue has.
+    void everyPlaceHasAShownName()
+    {
+        TPlaceNames names;
+        QCOMPARE(names.CityName(QStringLiteral("a_coruna")), QStringLiteral("A Coru\u00f1a"));
+        QCOMPARE(names.CityName(QStringLiteral("lodz")), QStringLiteral("\u0141\u00f3d\u017a"));
+        QCOMPARE(names.CountryName(QStringLiteral("Germany")), QStringLiteral("Deutschland"));
+        QSet<QString> named;
+        for (const QString &line : DataFileLines(QStringLiteral("Names.txt")))
+            named.insert(line.section(u';', 0, 1));
+        QSet<QString> countryTokens;
+        for (const QString &line : DataFileLines(QStringLiteral("Countries.txt"))) {
+            countryTokens.insert(line.section(u';', 1, 1).toLower());
+            QVERIFY2(named.contains(QStringLiteral("city;") + line.section(u';', 0, 0)), qPrintable(line));
+            QVERIFY2(named.contains(QStringLiteral("country;") + line.section(u';', 1, 1).toLower()), qPrintable(line));
+        }
+        for (const QString &lang : QStringList{"en", "de", "fr", "es"}) {
+            TLanguageFile file;
+            QVERIFY(file.LoadFromFile(QStringLiteral(KVN_SOURCE_DIR "/languages/%1.lang").arg(lang)));
+            const QHash<QString, QString> countries = file.SectionValues(QStringLiteral("countries"));
+            QVERIFY2(!countries.isEmpty(), qPrintable(lang));
+            for (auto it = countries.cbegin(); it != countries.cend(); ++it)
+                QVERIFY2(countryTokens.contains(it.key()) || it.key() == QStringLiteral("iceland"),
+                         qPrintable(lang + u' ' + it.key()));
+            for (const QString &token : std::as_const(countryTokens))
+                QVERIFY2(countries.contains(token), qPrintable(lang + QStringLiteral(" lacks ") + token));
+        }
     }
 
     void everyDistanceCityIsACountryCity()

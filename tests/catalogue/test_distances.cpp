@@ -355,6 +355,25 @@ private slots:
         QCOMPARE(table->Entries().size(), std::size_t(3));
     }
 
+    // Each pair counts once whatever its direction; a city to itself and unknown distances do not
+    // count as known; estimable pairs are those between positioned cities that nobody knows.
+    void coverage()
+    {
+        const auto positions = TCityPositions::FromLines(
+            {"berlin;0;0", "kiel;3000;4000", "aaa;3000;-6000", "malmo;3000;7000", "berlin2;0;0.1", "hamburg;1e300;0"});
+        const auto table = TDistanceTable::Build({"berlin,hamburg,289,0", "hamburg,berlin,290,0", "aaa,kiel,1234,-1",
+                                                  "rostock,trelleborg,400,360", "kiel,kiel,5,0", "kiel,malmo,70,0"},
+                                                 {"kiel,malmo,100,0", "malmo,kiel,100,0", "x,y,40,0"}, positions);
+        const TDistanceCoverage quick = table->Coverage();
+        QCOMPARE(quick.FromTable, 2);
+        QCOMPARE(quick.Learnt, 2);
+        QCOMPARE(quick.Known(), 4);
+        QCOMPARE(quick.Estimable, 0);
+        // 10 pairs of the five positioned cities, less kiel-malmo (known) and berlin-berlin2 (one place).
+        QCOMPARE(table->Coverage(true).Estimable, 8);
+        QCOMPARE(TDistanceTable::Build({"a,b,1,0"}, {})->Coverage(true).Estimable, 0);
+    }
+
     // A pair learnt from the player's saves replaces a compiled one that the game no longer offers;
     // an equal or unknown learnt value leaves the compiled entry as it is.
     void learntReplacesADifferingCompiledPair()

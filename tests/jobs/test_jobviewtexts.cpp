@@ -1,6 +1,7 @@
 // The row texts of the job list and the history, and the second lines of the cargo and trailer
 // entries, with the built-in English texts.
 #include "catalogue/cargos.h"
+#include "catalogue/placenames.h"
 #include "jobs/joblist.h"
 #include "jobs/jobviewtexts.h"
 #include "lang/languages.h"
@@ -73,6 +74,7 @@ private slots:
     void cargoSummary();
     void trailerSummary_data();
     void trailerSummary();
+    void namesShownForTokens();
 
 private:
     TLanguageTexts FTexts;
@@ -271,6 +273,28 @@ void TestJobViewTexts::trailerSummary()
     if (!countries.isEmpty())
         trailer.AddCountryValidityList(countries);
     QCOMPARE(TrailerSummaryText(FTexts, trailer, showCountries, QLocale::c()), text);
+}
+
+// With names, the rows say the cities and countries as the player reads them and the trailer
+// in words; the job itself keeps its tokens.
+void TestJobViewTexts::namesShownForTokens()
+{
+    TPlaceNames names;
+    names.LoadFromLines({QStringLiteral("city;praha;Praha"), QStringLiteral("city;berlin;Berlin (Mitte)"),
+                         QStringLiteral("country;germany;Deutschland"),
+                         QStringLiteral("trailer;scs.box.single_3;SCS dry van")});
+    TJobFixture f{TJobSpec{}};
+    f.Job.SetJobDate(WallClock(2024, 5, 1, 0, 0, 0));
+    QCOMPARE(JobRootText(&f.Job, &names), QStringLiteral("Berlin (Mitte) \u00BB Praha"));
+    QCOMPARE(JobChildText(FTexts, &f.Job, 0, &names), QStringLiteral("Deutschland \u00BB Czech Republic"));
+    QCOMPARE(HistoryRootText(FTexts, &f.Job, 1, QLocale::c(), &names).section(u',', 0, 0),
+             QStringLiteral("Berlin (Mitte) \u00BB Praha"));
+    QCOMPARE(f.Job.DepartureCity(), QStringLiteral("berlin"));
+
+    f.Trailer.SetAxles(3);
+    QCOMPARE(TrailerTitleText(FTexts, f.Trailer, names), QStringLiteral("SCS dry van, 3 axles"));
+    f.Trailer.SetTrailerDefinition("scs.box.single_4");
+    QCOMPARE(TrailerTitleText(FTexts, f.Trailer, names), QStringLiteral("scs.box.single_4"));
 }
 
 QTEST_GUILESS_MAIN(TestJobViewTexts)

@@ -275,7 +275,9 @@ private slots:
 
         TLanguageFile File;
         QVERIFY(File.LoadFromFile(Name));
-        QCOMPARE(File.ValueCount(), int(BuiltInLanguageTexts().size()));
+        // Section "countries" holds names the catalogue stands in for; the rest are the built-in texts.
+        QCOMPARE(File.ValueCount() - int(File.SectionValues(QStringLiteral("countries")).size()),
+                 int(BuiltInLanguageTexts().size()));
         for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
             const QString Section = SectionName(Info.Section);
             const QString Key = QString::fromLatin1(Info.Key);

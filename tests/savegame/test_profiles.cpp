@@ -60,6 +60,20 @@ private slots:
                                             << "";
         QTest::newRow("no names") << QStringList{"SiiNunit", "{", "}"} << false << ""
                                   << "";
+        // The game writes letters outside ASCII as the bytes of their UTF-8 form.
+        QTest::newRow("escaped letters")
+            << QStringList{" company_name: \"K\\xc3\\xb6gel \\xc5\\x81\\xc3\\xb3d\\xc5\\xba\"",
+                           " profile_name: J\\xc3\\xbcrgen"}
+            << true << QStringLiteral("J\u00fcrgen") << QStringLiteral("K\u00f6gel \u0141\u00f3d\u017a");
+        QTest::newRow("control escapes dropped")
+            << QStringList{" company_name: \"\\x0e\\x0eMastodonte\"", " profile_name: \"\\x16\\x16Ana\""} << true
+            << "Ana"
+            << "Mastodonte";
+        QTest::newRow("no escape kept") << QStringList{" profile_name: \"back\\slash \\xZZ\""} << true
+                                        << "back\\slash \\xZZ"
+                                        << "";
+        QTest::newRow("broken sequence") << QStringList{" profile_name: \"a\\xc3b\\x\\x4\""} << true
+                                         << QStringLiteral("a\ufffdb\\x\\x4") << "";
     }
     void readsNames()
     {

@@ -110,7 +110,7 @@ struct TPlayer {
             !Pick(form.ComboBox3, form.ComboBox3->count() - 1))
             return {};
         const QStringList offer{
-            "target: \"" + form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower() + "\"",
+            "target: \"" + form.ComboBox4->currentText() + "." + SelectedCityToken(form.ComboBox3) + "\"",
             "cargo: cargo." + form.ComboBox8->currentText(), "trailer_definition: " + form.ComboBox9->currentText()};
         const int before = State.JobList.Count();
         Answer = mrYes; // a country-bound trailer may be asked about
@@ -175,6 +175,7 @@ private slots:
     void cutOffAndReadOnlySavesAreExplained();
     void lockedDepartureSurvivesProfileLoad();
     void turkishLocaleKeepsCityTokens();
+    void namesShownWhileTokensAreWritten();
     void saveTooOldForJobsIsToldSo();
     void queuedJobSurvivesProfileLoads_data();
     void queuedJobSurvivesProfileLoads();
@@ -241,8 +242,9 @@ void TestPlayerFlow::pickProfilePresetsLastCity()
     QVERIFY(!lastCity.isEmpty());
     const QString country = player.State.Catalogue.Countries.ResolveCountryName(0, QString(), lastCity);
     QVERIFY(form.ComboBox5->currentIndex() > 0);
-    QCOMPARE(form.ComboBox5->currentText().toLower(), country);
-    QCOMPARE(form.ComboBox6->currentText(), UpperFirst(lastCity));
+    QCOMPARE(SelectedCountryToken(form.ComboBox5).toLower(), country);
+    QCOMPARE(SelectedCityToken(form.ComboBox6), lastCity);
+    QCOMPARE(form.ComboBox6->currentText(), player.State.Catalogue.Names.CityName(lastCity));
     QVERIFY(form.ComboBox7->count() > 0);
     QCOMPARE(form.ComboBox7->currentIndex(), 0);
     // Destination: all countries; cargo, urgency first.
@@ -266,29 +268,30 @@ void TestPlayerFlow::countriesFillCitiesAndCompanies()
     QVERIFY(player.PickProfile(1));
     const TCountries &countries = player.State.Catalogue.Countries;
 
-    // All countries: every city of every country, sorted without regard to case.
+    // All countries: every city of every country, each shown by its name.
     QVERIFY(player.Pick(form.ComboBox5, 0));
     QStringList all;
     for (const auto &country : countries.CountryInfoList())
-        for (const QString &city : country->CityList())
-            all << UpperFirst(city);
-    QStringList shown;
-    for (int i = 0; i < form.ComboBox6->count(); ++i)
-        shown << form.ComboBox6->itemText(i);
-    QCOMPARE(shown.size(), all.size());
-    for (int i = 1; i < shown.size(); ++i)
-        QVERIFY(QString::compare(shown[i - 1], shown[i], Qt::CaseInsensitive) <= 0);
+        all << country->CityList();
+    QStringList tokens;
+    for (int i = 0; i < form.ComboBox6->count(); ++i) {
+        tokens << form.ComboBox6->itemData(i, kCityTokenRole).toString();
+        QCOMPARE(form.ComboBox6->itemText(i), player.State.Catalogue.Names.CityName(tokens.last()));
+    }
+    all.sort();
+    tokens.sort();
+    QCOMPARE(tokens, all);
     QCOMPARE(form.ComboBox6->currentIndex(), 0);
     QVERIFY(form.ComboBox7->count() > 0); // the first city's companies
 
     // A real country: only its cities; each company listed has a branch in the chosen city.
     const TCountryInfo *second = countries.CountryInfoList().back().get();
-    QVERIFY(player.PickText(form.ComboBox2, second->Country()));
+    QVERIFY(player.Pick(form.ComboBox2, form.ComboBox2->findData(second->Country(), kCountryTokenRole)));
     QCOMPARE(form.ComboBox3->count(), int(second->CityList().size()));
     for (int i = 0; i < form.ComboBox3->count(); ++i)
-        QVERIFY(second->HasCity(form.ComboBox3->itemText(i)));
+        QVERIFY(second->HasCity(form.ComboBox3->itemData(i, kCityTokenRole).toString()));
     QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->count() - 1));
-    const QString city = form.ComboBox3->currentText();
+    const QString city = SelectedCityToken(form.ComboBox3);
     QVERIFY(form.ComboBox4->count() > 0);
     for (int i = 0; i < form.ComboBox4->count(); ++i)
         QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox4->itemText(i))->HasCity(city));
@@ -406,7 +409,7 @@ void TestPlayerFlow::addCountryBoundTrailerAsksFirst()
     }
     if (cargoEntry < 0)
         QSKIP("this save offers no country-bound trailer");
-    QVERIFY(player.PickText(form.ComboBox5, outside));
+    QVERIFY(player.Pick(form.ComboBox5, form.ComboBox5->findData(outside, kCountryTokenRole)));
     QVERIFY(player.Pick(form.ComboBox8, cargoEntry));
     QVERIFY(player.Pick(form.ComboBox9, trailerEntry));
     QVERIFY(form.Button3->isEnabled());
@@ -469,7 +472,7 @@ void TestPlayerFlow::addJobCountsTheOffersOfTheBranch()
     const QString dealer = form.ComboBox7->itemText(0);
 
     // The branch has no offer slot at all: grey in the company list, with the reason as its tip.
-    QVERIFY(StripBranchOffers(player.GameSii(), dealer, city.toLower()));
+    QVERIFY(StripBranchOffers(player.GameSii(), dealer, SelectedCityToken(form.ComboBox6)));
     form.Reload();
     QTRY_VERIFY(player.State.Session.IsProfileLoaded() && !form.ProfileLoadRunning());
     QVERIFY(player.PickText(form.ComboBox6, city));
@@ -507,7 +510,7 @@ void TestPlayerFlow::addJobCountsTheOffersOfTheBranch()
     const QString from = form.ComboBox6->currentText();
     QVERIFY(player.Pick(form.ComboBox3, form.ComboBox3->findText(from) == 0 ? 1 : 0));
     QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
-    const int offers = companies.FindCompany(company)->OfferCount(from);
+    const int offers = companies.FindCompany(company)->OfferCount(SelectedCityToken(form.ComboBox6));
     QVERIFY(offers > 0);
     for (int k = 0; k < offers; ++k)
         QTest::mouseClick(form.Button3, Qt::LeftButton);
@@ -555,7 +558,7 @@ void TestPlayerFlow::saveAllJobsWritesBackupAndHistory()
     const int cargo = player.FirstCompatibleCargo();
     QVERIFY(player.Pick(form.ComboBox8, cargo));
     QVERIFY(player.Pick(form.ComboBox3, 0));
-    const QString firstTarget = form.ComboBox4->currentText() + "." + form.ComboBox3->currentText().toLower();
+    const QString firstTarget = form.ComboBox4->currentText() + "." + SelectedCityToken(form.ComboBox3);
     const QString cargoName = form.ComboBox8->currentText();
     const QString trailerName = form.ComboBox9->currentText();
     QVERIFY(player.Pick(form.ComboBox10, 2));
@@ -944,14 +947,15 @@ void TestPlayerFlow::lockedDepartureSurvivesProfileLoad()
     QVERIFY(player.Pick(form.ComboBox5, 0));
     QVERIFY(player.Pick(form.ComboBox6, form.ComboBox6->count() - 1));
     const QString city = form.ComboBox6->currentText();
-    QVERIFY(city != UpperFirst(player.State.Session.LastVisitedCity()));
+    const QString cityToken = SelectedCityToken(form.ComboBox6);
+    QVERIFY(cityToken != player.State.Session.LastVisitedCity());
     QTest::mouseClick(form.Image2, Qt::LeftButton);
     QVERIFY(player.PickProfile(1));
     QCOMPARE(form.ComboBox5->currentIndex(), 0);
     QCOMPARE(form.ComboBox6->currentText(), city);
     QVERIFY(!form.ComboBox5->isEnabled() && !form.ComboBox6->isEnabled() && form.ComboBox7->isEnabled());
     for (int i = 0; i < form.ComboBox7->count(); ++i)
-        QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(city));
+        QVERIFY(player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i))->HasCity(cityToken));
 }
 
 // Under a Turkish locale "Innsbruck" lowered with the locale is "ınnsbruck", no city of the game:
@@ -976,7 +980,8 @@ void TestPlayerFlow::turkishLocaleKeepsCityTokens()
     TFormMain &form = *player.Form;
     QVERIFY(player.Start());
     QVERIFY(player.PickProfile(1));
-    QCOMPARE(form.ComboBox5->currentText(), QString("Austria"));
+    QCOMPARE(form.ComboBox5->currentText(), QString("\u00d6sterreich"));
+    QCOMPARE(SelectedCountryToken(form.ComboBox5), QString("Austria"));
     QCOMPARE(form.ComboBox6->currentText(), QString("Innsbruck"));
     QCOMPARE(SelectedCityToken(form.ComboBox6), QString("innsbruck"));
     QVERIFY(form.ComboBox7->count() > 0);
@@ -984,12 +989,12 @@ void TestPlayerFlow::turkishLocaleKeepsCityTokens()
     QVERIFY(player.Pick(form.ComboBox2, 0)); // all countries
     const int istanbul = form.ComboBox3->findData("istanbul", kCityTokenRole);
     QVERIFY(istanbul >= 0);
-    QCOMPARE(form.ComboBox3->itemText(istanbul), QString("Istanbul"));
+    QCOMPARE(form.ComboBox3->itemText(istanbul), QString("\u0130stanbul"));
     QVERIFY(player.Pick(form.ComboBox3, istanbul));
     QVERIFY(form.ComboBox4->count() > 0);
     QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
     QVERIFY(form.Button3->isEnabled());
-    QVERIFY(form.JvHTLabel1->text().contains("(Turkey)"));
+    QVERIFY(form.JvHTLabel1->text().contains("(T\u00fcrkiye)"));
 
     player.Answer = mrYes; // a trailer bound to other countries may ask first
     QTest::mouseClick(form.Button3, Qt::LeftButton);
@@ -1000,6 +1005,70 @@ void TestPlayerFlow::turkishLocaleKeepsCityTokens()
     QCOMPARE(job->DepartureCountry(), QString("Austria"));
     QCOMPARE(job->DestinationCountry(), QString("Turkey"));
     QCOMPARE(job->DepartureCompany(), form.ComboBox7->currentText());
+}
+
+void TestPlayerFlow::namesShownWhileTokensAreWritten()
+{
+    QDir(FGameFolder).removeRecursively();
+    savegen::Catalogue cat = savegen::Catalogue::FromResources();
+    cat.Cities = {"a_coruna", "lodz", "lublin", "madrid"};
+    savegen::Options options;
+    options.Lines = 3000;
+    options.Profiles = 1;
+    options.LastVisitedCity = "madrid";
+    QVERIFY(savegen::WriteGameFolder(cat, options, FGameFolder));
+
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    // Without a language file the countries show the names the game gives them.
+    QCOMPARE(form.ComboBox5->currentText(), QString("Espa\u00f1a"));
+    QCOMPARE(SelectedCountryToken(form.ComboBox5), QString("Spain"));
+    QStringList countries;
+    for (int i = 0; i < form.ComboBox2->count(); ++i)
+        countries << form.ComboBox2->itemText(i);
+    QCOMPARE(countries, QStringList({"All countries", "Espa\u00f1a", "Polska"}));
+
+    // The cities by their names, in the order the player reads them: the letter with a stroke
+    // among the L, not after every plain letter.
+    QVERIFY(player.Pick(form.ComboBox2, 0));
+    QStringList cities;
+    for (int i = 0; i < form.ComboBox3->count(); ++i)
+        cities << form.ComboBox3->itemText(i);
+    QCOMPARE(cities, QStringList({"A Coru\u00f1a", "\u0141\u00f3d\u017a", "Lublin", "Madrid"}));
+    QVERIFY(player.Pick(form.ComboBox3, 0));
+    QCOMPARE(SelectedCityToken(form.ComboBox3), QString("a_coruna"));
+    QVERIFY(player.Pick(form.ComboBox8, player.FirstCompatibleCargo()));
+    QVERIFY(form.JvHTLabel1->text().contains("\"<b>A Coru\u00f1a</b>\" (Espa\u00f1a)"));
+
+    // The job, the file and the history keep the tokens; the views show the names.
+    const QString company = form.ComboBox4->currentText();
+    for (int i = 0; i < form.ComboBox7->count(); ++i) {
+        const TCompanyInfo *branch = player.State.Session.CompanyList().FindCompany(form.ComboBox7->itemText(i));
+        if (branch && branch->OfferCount("madrid") > 0) {
+            QVERIFY(player.Pick(form.ComboBox7, i));
+            break;
+        }
+    }
+    player.Answer = mrYes; // a country-bound trailer may ask first
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QCOMPARE(player.State.JobList.At(0)->DestinationCity(), QString("a_coruna"));
+    QCOMPARE(player.State.JobList.At(0)->DestinationCountry(), QString("Spain"));
+    auto *jobs = form.findChild<QTreeView *>("VST");
+    QVERIFY(jobs && jobs->model());
+    QCOMPARE(jobs->model()->index(0, 0).data().toString(), QString("Madrid \u00BB A Coru\u00f1a"));
+    QCOMPARE(jobs->model()->index(0, 0, jobs->model()->index(0, 0)).data().toString(),
+             QString("Espa\u00f1a \u00BB Espa\u00f1a"));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QVERIFY(player.OfferWritten({"target: \"" + company + ".a_coruna\""}));
+    QVERIFY(!QString::fromUtf8(FileBytes(player.GameSii())).contains(QString("Coru\u00f1a")));
+    QCOMPARE(player.State.JobHistory.Count(), 1);
+    QCOMPARE(player.State.JobHistory.At(0)->DestinationCity(), QString("a_coruna"));
+    auto *history = form.findChild<QTreeView *>("VSTJobHistory");
+    QVERIFY(history && history->model());
+    QVERIFY(history->model()->index(0, 0).data().toString().contains("Madrid \u00BB A Coru\u00f1a"));
 }
 
 void TestPlayerFlow::saveTooOldForJobsIsToldSo()

@@ -346,7 +346,7 @@ void TestRandomJobWindow::padlockClosedDuringASearchHolds()
     QVERIFY(!f.ComboBox5->isEnabled() && !f.ComboBox6->isEnabled() && !f.ComboBox7->isEnabled());
     const TCompanyInfo *branch = w.State.Session.CompanyList().FindCompany(f.ComboBox7->currentText());
     QVERIFY(branch);
-    const int offers = branch->OfferCount(f.ComboBox6->currentText());
+    const int offers = branch->OfferCount(SelectedCityToken(f.ComboBox6));
     w.Answer = mrNo;
     for (int k = 0; k <= offers; ++k)
         QTest::mouseClick(f.Button3, Qt::LeftButton);

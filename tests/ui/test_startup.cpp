@@ -174,6 +174,26 @@ void TestStartup::databaseInformationArgs()
     const QString message = texts.Format(TLangText::MsgDbInformation, values);
     QVERIFY2(message.contains("Road connections count: 12,345 (1,234,567 km)\r\n"), qPrintable(message));
     QVERIFY(message.contains("Trailer count: 321\r\nCargo count: 4567\r\n"));
+
+    TDistanceCoverage coverage;
+    coverage.FromTable = 62950;
+    coverage.Learnt = 1200;
+    coverage.Estimable = 3400;
+    TSavesLearning learning;
+    learning.SavesFound = 40;
+    learning.SavesRead = 5;
+    learning.SavesAlreadyRead = 33;
+    learning.SavesSkipped = 2;
+    QCOMPARE(texts.Format(TLangText::MsgDbInformationDistances, DistanceCoverageArgs(coverage, learning, english)),
+             QString("Road distances known: 62,950 from the table, 1,200 learnt from your saves\r\nMore that can be "
+                     "estimated from the cities' positions: 3,400\r\nSaves read for distances: 38 of 40, 2 could "
+                     "not be read"));
+    QCOMPARE(DistancesKnownStatus(texts, coverage, learning, english),
+             QString("64,150 road distances known, 1,200 of them learnt from your saves. 2 saves could not be read "
+                     "and were skipped"));
+    learning.SavesSkipped = 0;
+    QCOMPARE(DistancesKnownStatus(texts, coverage, learning, english),
+             QString("64,150 road distances known, 1,200 of them learnt from your saves"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -188,7 +188,11 @@ void TestViews::queuedJobShowsItsRows()
     QCOMPARE(view->model()->rowCount(root), 6);
     QVERIFY(view->isExpanded(root));
     QCOMPARE(fixture.Text(view, 0), QString("Berlin \u00BB Szczecin"));
-    QCOMPARE(fixture.Text(view, 0, 0), QString("Germany \u00BB Poland"));
+    // The countries by their names; a language file's name wins over the catalogue's.
+    QCOMPARE(fixture.Text(view, 0, 0), QString("Deutschland \u00BB Polska"));
+    fixture.State.Catalogue.Names.SetCountryNameOverrides({{"germany", "Germany"}});
+    QCOMPARE(fixture.Text(view, 0, 0), QString("Germany \u00BB Polska"));
+    QCOMPARE(fixture.State.JobList.At(0)->DepartureCountry(), QString("Germany"));
     QCOMPARE(fixture.Text(view, 0, 2), QString("Cargo: Apples (30 m\u00B3, 20 t)"));
     QCOMPARE(fixture.Text(view, 0, 5), QString("Urgency: Urgent delivery (urgency bonus 20%)"));
     QCOMPARE(view->visualRect(root).height(), 24);

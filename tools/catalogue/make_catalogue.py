@@ -48,12 +48,20 @@ CITY_POSITIONS = "city-positions.csv"
 CITY_POSITION_CANDIDATES = "city-position-candidates.csv"
 MAX_CANDIDATE_ERROR_PCT = 20.0
 CITY_POSITIONS_LICENCE = "city-positions-LICENSE.txt"
+# The names players read: cities and countries as the game shows them, trailer body and chain.
+NAMES = "game-names.json"
 
 # What the generator uses of the game-defs snapshot and of the raw cargo_data units.
 GAME_DEFS_FIELDS = {
     "cities": ["country"],
     "cargo": ["fragility", "high_value", "adr_class", "groups", "volume", "mass", "value"],
     "trailers": ["gross_weight_limit", "chassis_mass", "body_mass", "length", "volume", "country_validity"],
+}
+# What the names extract keeps of the same snapshot.
+NAMES_FIELDS = {
+    "cities": ["name"],
+    "countries": ["name"],
+    "trailers": ["body_type", "chain_type"],
 }
 RAW_CARGO_FIELDS = ["overweight", "maximum_distance", "fragility", "valuable", "adr_class", "group", "volume",
                     "mass", "unit_reward_per_km"]
@@ -70,6 +78,29 @@ GAME_DEFAULT_FRAGILITY = 1.0
 # Bit positions of the program's cargo group set; game groups outside it (e.g. "adr") are dropped.
 CARGO_GROUP_BITS = ["nogroup", "bulk", "construction", "containers", "machinery",
                     "refrigerated", "gooseneck", "liquid", "livestock", "inloader"]
+
+NAMES_HEADER = "# Kind; token; name shown to the player (UTF-8)"
+# Trailer makers as they spell themselves; a token not listed here is shown with a capital.
+TRAILER_BRANDS = {
+    "scs": "SCS",
+    "schmitz": "Schmitz Cargobull",
+    "kassbohrer": "K\u00e4ssbohrer",
+    "kogel": "K\u00f6gel",
+    "schwmuller": "Schwarzm\u00fcller",
+}
+# The game's body types in words; one not listed here is shown as its token, blanks for "_".
+TRAILER_BODIES = {
+    "dryvan": "dry van",
+    "curtainside": "curtainsider",
+    "flatbed_brck": "flatbed",
+    "log": "timber",
+    "chemtank": "chemical tank",
+    "foodtank": "food tank",
+    "fueltank": "fuel tank",
+    "gastank": "gas tank",
+}
+# Only trailer chains get a word: a single trailer is what a player expects.
+TRAILER_CHAINS = {"double": "double", "b_double": "B-double", "hct": "HCT"}
 
 DISTANCE_HEADER = "# Departure, Destination, shortest distance (km), ferry time (m) "
 POSITIONS_HEADER = "# City; x; z (game-world units)"
@@ -280,6 +311,47 @@ def make_countries(defs):
     return lines
 
 
+def shown_name(kind, token, name):
+    """One line of the names table; a name that would break the line stops the generator."""
+    name = " ".join((name or "").split())
+    if not name or ";" in name or ";" in token:
+        fail("%s %r: no usable name %r" % (kind, token, name))
+    return "%s;%s;%s" % (kind, token, name)
+
+
+def trailer_shown_name(trailer_id, body_type, chain_type):
+    """Maker, chain and body in words ("Krone curtainsider", "SCS double dry van")."""
+    brand = trailer_id.split(".", 1)[0]
+    words = [TRAILER_BRANDS.get(brand, brand[:1].upper() + brand[1:])]
+    if chain_type in TRAILER_CHAINS:
+        words.append(TRAILER_CHAINS[chain_type])
+    if body_type:
+        words.append(TRAILER_BODIES.get(body_type, body_type.replace("_", " ")))
+    return " ".join(words)
+
+
+def make_names(names, defs):
+    """Cities and countries by the names the game shows, and the trailers in words.
+
+    Keyed by the tokens the program reads and writes: the city token of the save, the lower-case
+    country token (the country of Countries.txt lowered) and the trailer definition."""
+    lines = [NAMES_HEADER]
+    countries = {defs["cities"][c]["country"].strip().lower() for c in defs["cities"]}
+    for token in sorted(countries):
+        name = names["countries"].get(token, {}).get("name")
+        if name:
+            lines.append(shown_name("country", token, name))
+    for token in sorted(defs["cities"]):
+        name = names["cities"].get(token, {}).get("name")
+        if name:
+            lines.append(shown_name("city", token, name))
+    for trailer_id in sorted(defs["trailers"]):
+        t = names["trailers"].get(trailer_id, {})
+        lines.append(shown_name("trailer", "trailer_def." + trailer_id,
+                                trailer_shown_name(trailer_id, t.get("body_type"), t.get("chain_type"))))
+    return lines
+
+
 def make_distances(path, cities):
     by_save = {}
     with open(path, newline="", encoding="utf-8") as f:
@@ -345,9 +417,9 @@ def make_positions(positions, cities):
     return lines, unknown
 
 
-def write_lines(path, lines, check_only=False):
+def write_lines(path, lines, check_only=False, encoding="latin-1"):
     """Writes the file (atomically); with check_only, reports whether it would change instead."""
-    data = "".join(line + "\n" for line in lines).encode("latin-1")
+    data = "".join(line + "\n" for line in lines).encode(encoding)
     if check_only:
         try:
             with open(path, "rb") as f:
@@ -368,10 +440,13 @@ def extract_sources(full, dest):
     defs_extract = {section: {key: {field: item[field] for field in fields if field in item}
                               for key, item in defs[section].items()}
                     for section, fields in GAME_DEFS_FIELDS.items()}
+    names_extract = {section: {key: {field: item[field] for field in fields if field in item}
+                               for key, item in defs[section].items()}
+                     for section, fields in NAMES_FIELDS.items()}
     raw = read_raw_cargo_defs(os.path.join(full, FULL_RAW_CARGO_DIR))
     raw_extract = {cargo: {k: v for k, v in unit.items() if k in RAW_CARGO_FIELDS} for cargo, unit in raw.items()}
     os.makedirs(dest, exist_ok=True)
-    for name, data in ((GAME_DEFS, defs_extract), (RAW_CARGO, raw_extract)):
+    for name, data in ((GAME_DEFS, defs_extract), (RAW_CARGO, raw_extract), (NAMES, names_extract)):
         text = json.dumps(data, sort_keys=True, indent=0, ensure_ascii=False) + "\n"
         write_bytes(os.path.join(dest, name), text.encode("utf-8"))
     for source, name in ((FULL_SAVE_TRAILER_BLOCKS, SAVE_TRAILER_BLOCKS), (FULL_PAIR_DISTANCES, PAIR_DISTANCES),
@@ -413,9 +488,12 @@ def main():
         defs = json.load(f)
     with open(os.path.join(src, RAW_CARGO), encoding="utf-8") as f:
         raw = json.load(f)
+    with open(os.path.join(src, NAMES), encoding="utf-8") as f:
+        names = json.load(f)
     save_axles = read_save_trailer_axles(os.path.join(src, SAVE_TRAILER_BLOCKS))
 
     countries = make_countries(defs)
+    shown_names = make_names(names, defs)
     cargos, only_raw = make_cargos(defs, raw)
     trailers, checked = make_trailers(defs, save_axles)
     distances = make_distances(os.path.join(src, PAIR_DISTANCES), set(defs["cities"]))
@@ -433,18 +511,22 @@ def main():
         "TrailerDefinitions.txt": trailers,
         "Distances.txt": distances,
         "CityPositions.txt": positions,
+        "Names.txt": shown_names,
         "Catalogue.txt": ["game-version=%s" % GAME_VERSION, "data-timestamp=%d" % timestamp],
     }
     if not args.check:
         os.makedirs(args.out, exist_ok=True)
+    # Only the names need more than Latin-1 ("Łódź", "Ελληνική Δημοκρατία").
     stale = [name for name, lines in outputs.items()
-             if not write_lines(os.path.join(args.out, name), lines, check_only=args.check)]
+             if not write_lines(os.path.join(args.out, name), lines, check_only=args.check,
+                                encoding="utf-8" if name == "Names.txt" else "latin-1")]
     if args.check and stale:
         fail("out of date: " + ", ".join(stale))
 
     print("cities %d in %d countries" % (len(countries), len({l.split(";")[1] for l in countries})))
     print("cargos %d (%d only in the raw definitions: %s)" % (len(cargos), len(only_raw), " ".join(only_raw)))
     print("trailers %d (axles checked against %d save blocks)" % (len(trailers), checked))
+    print("names %d" % (len(shown_names) - 1))
     print("distance lines %d" % (len(distances) - 1))
     print("city positions %d (%d cities of the game have none)" % (len(positions) - 1,
                                                                    len(countries) - (len(positions) - 1)))

@@ -62,6 +62,43 @@ class Positions(unittest.TestCase):
             self.assertEqual(mc.read_positions(path, mc.MAX_CANDIDATE_ERROR_PCT), {"bitola": (1.0, 2.0)})
 
 
+class Names(unittest.TestCase):
+    DEFS = {"cities": {"a_coruna": {"country": "spain"}, "pecs": {"country": "Hungary"}, "vik": {"country": "iceland"}},
+            "trailers": {"krone.profiliner.single_3.curtain": {}, "scs.box.double_3_2.dryvan": {},
+                         "acme.box.single_2.weird_body": {}}}
+    NAMES = {"cities": {"a_coruna": {"name": "A Coru\u00f1a"}, "pecs": {"name": "P\u00e9cs"}},
+             "countries": {"spain": {"name": "Espa\u00f1a"}, "hungary": {"name": "Magyarorsz\u00e1g"}},
+             "trailers": {"krone.profiliner.single_3.curtain": {"body_type": "curtainside", "chain_type": "single"},
+                          "scs.box.double_3_2.dryvan": {"body_type": "dryvan", "chain_type": "double"},
+                          "acme.box.single_2.weird_body": {"body_type": "weird_body", "chain_type": "single"}}}
+
+    def test_names_keyed_by_the_tokens_the_program_reads(self):
+        lines = mc.make_names(self.NAMES, self.DEFS)
+        self.assertEqual(lines[0], mc.NAMES_HEADER)
+        self.assertIn("country;spain;Espa\u00f1a", lines)
+        self.assertIn("country;hungary;Magyarorsz\u00e1g", lines)  # the snapshot's "Hungary" lowered
+        self.assertIn("city;a_coruna;A Coru\u00f1a", lines)
+        self.assertIn("trailer;trailer_def.krone.profiliner.single_3.curtain;Krone curtainsider", lines)
+        self.assertIn("trailer;trailer_def.scs.box.double_3_2.dryvan;SCS double dry van", lines)
+        self.assertIn("trailer;trailer_def.acme.box.single_2.weird_body;Acme weird body", lines)
+        # A place the snapshot gives no name keeps its token in the program.
+        self.assertFalse([l for l in lines if ";vik;" in l or ";iceland;" in l])
+
+    def test_a_name_that_would_break_the_line_stops_the_generator(self):
+        names = {**self.NAMES, "cities": {"a_coruna": {"name": "A;Coru\u00f1a"}}}
+        with contextlib.redirect_stderr(io.StringIO()) as err, self.assertRaises(SystemExit):
+            mc.make_names(names, self.DEFS)
+        self.assertIn("a_coruna", err.getvalue())
+
+    def test_names_are_written_as_utf8(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "Names.txt")
+            mc.write_lines(path, ["city;lodz;\u0141\u00f3d\u017a"], encoding="utf-8")
+            with open(path, "rb") as f:
+                self.assertEqual(f.read(), "city;lodz;\u0141\u00f3d\u017a\n".encode("utf-8"))
+            self.assertTrue(mc.write_lines(path, ["city;lodz;\u0141\u00f3d\u017a"], check_only=True, encoding="utf-8"))
+
+
 class Check(unittest.TestCase):
     def test_check_needs_nothing_outside_the_repository(self):
         with tempfile.TemporaryDirectory() as tmp:

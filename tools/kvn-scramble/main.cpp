@@ -1,7 +1,7 @@
 // kvn-scramble <data folder> <output folder>
 // Writes the catalogue resources of the program from the plain catalogue text:
-// TRAILERDEFINITIONS, CARGOS, COUNTRIES (scrambled), DISTANCES and CITYPOSITIONS (plain), DBINFO and
-// GAMEVERSION.
+// TRAILERDEFINITIONS, CARGOS, COUNTRIES (scrambled), DISTANCES, CITYPOSITIONS and NAMES (plain, NAMES in
+// UTF-8), DBINFO and GAMEVERSION.
 #include "scrambler.h"
 
 #include <cstdio>
@@ -76,7 +76,8 @@ int main(int argc, char **argv)
     fs::create_directories(outDir, ec);
 
     std::map<std::string, std::string> text;
-    for (const char *name : {"TrailerDefinitions", "Cargos", "Countries", "Distances", "CityPositions", "Catalogue"}) {
+    for (const char *name :
+         {"TrailerDefinitions", "Cargos", "Countries", "Distances", "CityPositions", "Names", "Catalogue"}) {
         if (!ReadFile(dataDir / (std::string(name) + ".txt"), text[name])) {
             std::cerr << "kvn-scramble: cannot read " << (dataDir / (std::string(name) + ".txt")).string() << "\n";
             return 1;
@@ -100,6 +101,7 @@ int main(int argc, char **argv)
                     WriteFileIfChanged(outDir / "COUNTRIES", ScrambleBytes(text["Countries"])) &&
                     WriteFileIfChanged(outDir / "DISTANCES", text["Distances"]) &&
                     WriteFileIfChanged(outDir / "CITYPOSITIONS", text["CityPositions"]) &&
+                    WriteFileIfChanged(outDir / "NAMES", text["Names"]) &&
                     WriteFileIfChanged(outDir / "DBINFO", dbinfo.str()) &&
                     WriteFileIfChanged(outDir / "GAMEVERSION", version + "\r\n");
     if (!ok) {
