@@ -40,12 +40,12 @@ int main(int argc, char **argv)
     catalogue.LoadTrailersAndCargos();
     catalogue.Distances.SetUserFolder(dir.path());
     catalogue.Distances.ReloadDistances();
-    const SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    const TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileSession session;
     auto profile = std::make_unique<TProfileInfo>();
     profile->SetQuickSavePath(dir.path() + "/save/quicksave/");
     session.ProfileList().Append(std::move(profile));
-    ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+    TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
     if (!session.LoadProfile(1, context).Loaded())
         return 1;
 

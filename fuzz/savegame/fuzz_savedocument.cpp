@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size)
 {
-    kvn::GameSaveLines lines;
+    kvn::TGameSaveLines lines;
     lines.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(Data), qsizetype(Size)));
     const int count = lines.Count();
     kvn::TSaveDocument save(lines);

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
         c->Distances.ReloadDistances();
         return c;
     }();
-    kvn::GameSaveLines save;
+    kvn::TGameSaveLines save;
     save.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(Data), qsizetype(Size)));
 
     // Names are shown as read: never with a control character the escapes stood for.

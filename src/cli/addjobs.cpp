@@ -191,14 +191,14 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     catalogue.LoadTrailersAndCargos();
     catalogue.Distances.SetUserFolder(filesFolder);
     catalogue.Distances.ReloadDistances();
-    const SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    const TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileSession session;
     auto profile = std::make_unique<TProfileInfo>();
     profile->SetQuickSavePath(quickSave);
     profile->SetProfileName(QDir(quickSave).dirName());
     session.ProfileList().Append(std::move(profile));
-    ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
-    const ProfileLoadResult load = session.LoadProfile(1, context);
+    TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
+    const TProfileLoadResult load = session.LoadProfile(1, context);
     if (!load.Loaded() || load.SaveTooOldForJobs) {
         Err << "kestrovan-cli: " << load.StatusText << "\n";
         return ExitUnusableInput;

@@ -28,7 +28,7 @@ int Usage(QTextStream &Err)
 
 int ListProfilesCommand(bool Json, QTextStream &Out)
 {
-    SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileList list;
     const TProfileSearchResult search = ListProfiles(list, decrypter);
     QJsonArray profiles;
@@ -66,7 +66,7 @@ int InspectCommand(const QString &File, bool Json, QTextStream &Out, QTextStream
     // The distances learnt by add-jobs and the window, wherever the program keeps them.
     catalogue.Distances.SetUserFolder(ProgramFilesFolder());
     catalogue.Distances.ReloadDistances();
-    SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     const TSaveInspection s = InspectSave(File, catalogue, decrypter);
     if (!s.Ok) {
         Err << "kestrovan-cli: " << s.Error << "\n";

@@ -243,7 +243,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
                                              "the write protection from \"%1\" if you want jobs written into it.")
                                   .arg(shown));
     }
-    if (const SaveStructureCheck check = CheckSaveStructure(save.Lines().Lines()); !check.Ok()) {
+    if (const TSaveStructureCheck check = CheckSaveStructure(save.Lines().Lines()); !check.Ok()) {
         const QString fault = DescribeSaveFault(check, texts);
         return refuse(fault, texts ? texts->Format(TLangText::JobSaveDamaged, {fault})
                                    : QStringLiteral("No job was saved: game.sii is incomplete or damaged (%1) and was "
@@ -344,7 +344,8 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     return result;
 }
 
-std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines, const std::vector<const TJobListDataSummary *> &Jobs)
+std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
+                                       const std::vector<const TJobListDataSummary *> &Jobs)
 {
     std::vector<QString> reasons;
     reasons.reserve(Jobs.size());

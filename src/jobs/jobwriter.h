@@ -15,7 +15,7 @@
 
 namespace kvn {
 
-class GameSaveLines;
+class TGameSaveLines;
 class TDistanceTable;
 class TLanguageTexts;
 class TProfileInfo;
@@ -26,7 +26,7 @@ inline constexpr std::int32_t kJobExpirationStep = 360;
 inline constexpr int kMinOfferUnitLines = 13;
 
 struct TJobWriteContext {
-    GameSaveLines *Lines = nullptr;
+    TGameSaveLines *Lines = nullptr;
     TProfileInfo *Profile = nullptr; // its QuickSavePath; GameFileLastWriteTime is updated
     std::int32_t GameTime = 0;
     const TDistanceTable *Distances = nullptr; // null: every distance is unknown
@@ -75,7 +75,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
 // Why each of Jobs could not be written into Lines, as a run of SaveAllJobs would find (a later
 // job of the same branch takes the branch's next offer); empty for a job that would be written.
 // Changes nothing.
-std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines,
+std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
                                        const std::vector<const TJobListDataSummary *> &Jobs);
 
 } // namespace kvn

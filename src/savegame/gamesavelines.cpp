@@ -45,7 +45,7 @@ bool IsHeaderPrefix(QStringView Prefix)
 
 } // namespace
 
-TSiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
+TSiiReadResult TGameSaveLines::LoadFromFile(const QString &FileName)
 {
     Clear();
     QStringList lines;
@@ -56,7 +56,7 @@ TSiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
     return result;
 }
 
-void GameSaveLines::LoadFromBytes(const QByteArray &Bytes)
+void TGameSaveLines::LoadFromBytes(const QByteArray &Bytes)
 {
     QStringList lines;
     TSiiTextForm form;
@@ -64,7 +64,7 @@ void GameSaveLines::LoadFromBytes(const QByteArray &Bytes)
     SetLines(std::move(lines), std::move(form));
 }
 
-void GameSaveLines::SetLines(QStringList Lines, TSiiTextForm Form)
+void TGameSaveLines::SetLines(QStringList Lines, TSiiTextForm Form)
 {
     FLines = std::move(Lines);
     FForm = std::move(Form);
@@ -73,7 +73,7 @@ void GameSaveLines::SetLines(QStringList Lines, TSiiTextForm Form)
     BuildIndex();
 }
 
-void GameSaveLines::Clear()
+void TGameSaveLines::Clear()
 {
     FLines.clear();
     FForm = TSiiTextForm();
@@ -81,7 +81,7 @@ void GameSaveLines::Clear()
     Index().swap(FByHeader);
 }
 
-void GameSaveLines::BuildIndex()
+void TGameSaveLines::BuildIndex()
 {
     Index().swap(FByClass);
     Index().swap(FByHeader);
@@ -112,7 +112,7 @@ void GameSaveLines::BuildIndex()
     std::sort(FByHeader.begin(), FByHeader.end());
 }
 
-void GameSaveLines::AddToIndex(int Line)
+void TGameSaveLines::AddToIndex(int Line)
 {
     const QStringView trimmed = TrimmedView(FLines.at(Line));
     QStringView key;
@@ -126,7 +126,7 @@ void GameSaveLines::AddToIndex(int Line)
     }
 }
 
-void GameSaveLines::RemoveFromIndex(int Line)
+void TGameSaveLines::RemoveFromIndex(int Line)
 {
     const QStringView trimmed = TrimmedView(FLines.at(Line));
     QStringView key;
@@ -145,7 +145,7 @@ void GameSaveLines::RemoveFromIndex(int Line)
 }
 
 // A uniform shift of every line at or after From keeps each hash group in ascending line order.
-void GameSaveLines::ShiftIndex(int From, int Delta)
+void TGameSaveLines::ShiftIndex(int From, int Delta)
 {
     for (Index *index : {&FByClass, &FByHeader})
         for (Entry &e : *index)
@@ -153,8 +153,8 @@ void GameSaveLines::ShiftIndex(int From, int Delta)
                 e.Line += Delta;
 }
 
-int GameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
-                               int Start, StopFlag Stop)
+int TGameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
+                                int Start, TStopFlag Stop)
 {
     auto it = std::lower_bound(In.begin(), In.end(), Entry{Hash, Start});
     for (; it != In.end() && it->Hash == Hash; ++it) {
@@ -166,7 +166,7 @@ int GameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStrin
     return -1;
 }
 
-int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) const
+int TGameSaveLines::FindLineFrom(QStringView Prefix, int Start, TStopFlag Stop) const
 {
     if (Start < 0)
         Start = 0;
@@ -180,7 +180,7 @@ int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) co
     return FindInIndex(FByClass, KeyHash(key), FLines, Prefix, Start, Stop);
 }
 
-int GameSaveLines::FindLastLine(QStringView Prefix) const
+int TGameSaveLines::FindLastLine(QStringView Prefix) const
 {
     QStringView key;
     if (!ClassKey(Prefix, key)) {
@@ -203,7 +203,7 @@ int GameSaveLines::FindLastLine(QStringView Prefix) const
     return -1;
 }
 
-QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
+QString TGameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
 {
     const int at = FindLineFrom(Key, Start);
     if (at < 0 || at >= Limit)
@@ -211,7 +211,7 @@ QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) cons
     return SiiLineValue(FLines.at(at));
 }
 
-void GameSaveLines::SetLine(int Index, const QString &Text)
+void TGameSaveLines::SetLine(int Index, const QString &Text)
 {
     if (Index < 0 || Index >= Count())
         return;
@@ -220,7 +220,7 @@ void GameSaveLines::SetLine(int Index, const QString &Text)
     AddToIndex(Index);
 }
 
-void GameSaveLines::InsertLines(int At, const QStringList &NewLines)
+void TGameSaveLines::InsertLines(int At, const QStringList &NewLines)
 {
     At = std::clamp(At, 0, Count());
     const int n = int(NewLines.size());
@@ -236,7 +236,7 @@ void GameSaveLines::InsertLines(int At, const QStringList &NewLines)
         AddToIndex(At + k);
 }
 
-void GameSaveLines::RemoveLines(int At, int Count)
+void TGameSaveLines::RemoveLines(int At, int Count)
 {
     if (At < 0 || Count <= 0 || At >= this->Count())
         return;
@@ -249,7 +249,7 @@ void GameSaveLines::RemoveLines(int At, int Count)
         FForm.MixedLineEnds.erase(FForm.MixedLineEnds.begin() + At, FForm.MixedLineEnds.begin() + At + Count);
 }
 
-void GameSaveLines::MoveBlock(int From, int Count, int To)
+void TGameSaveLines::MoveBlock(int From, int Count, int To)
 {
     if (From < 0 || Count <= 0 || From + Count > this->Count() || To < 0 || To > this->Count())
         return;
@@ -266,7 +266,7 @@ void GameSaveLines::MoveBlock(int From, int Count, int To)
         std::copy(ends.begin(), ends.end(), FForm.MixedLineEnds.begin() + target);
 }
 
-bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
+bool TGameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
 {
     const int count = Count();
     if (int(NewOrder.size()) != count)
@@ -297,9 +297,9 @@ bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
     return true;
 }
 
-bool GameSaveLines::IndexIsConsistent() const
+bool TGameSaveLines::IndexIsConsistent() const
 {
-    GameSaveLines fresh;
+    TGameSaveLines fresh;
     fresh.FLines = FLines;
     fresh.BuildIndex();
     return fresh.FByClass == FByClass && fresh.FByHeader == FByHeader;

@@ -18,9 +18,9 @@
 
 namespace kvn {
 
-class GameSaveLines {
+class TGameSaveLines {
 public:
-    GameSaveLines() = default;
+    TGameSaveLines() = default;
 
     TSiiReadResult LoadFromFile(const QString &FileName);
     void LoadFromBytes(const QByteArray &Bytes);
@@ -35,7 +35,7 @@ public:
 
     // Same results as the free functions of siitext.h on Lines(), found through the index whenever
     // the prefix names a unit class (contains " : ").
-    int FindLineFrom(QStringView Prefix, int Start, StopFlag Stop = nullptr) const;
+    int FindLineFrom(QStringView Prefix, int Start, TStopFlag Stop = nullptr) const;
     int FindUnitEnd(int Start) const { return kvn::FindUnitEnd(FLines, Start); }
     // The last line whose trimmed text begins with Prefix; -1 when none. Indexed like FindLineFrom.
     int FindLastLine(QStringView Prefix) const;
@@ -71,7 +71,7 @@ private:
     void RemoveFromIndex(int Line);
     void ShiftIndex(int From, int Delta);
     static int FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
-                           StopFlag Stop);
+                           TStopFlag Stop);
 
     QStringList FLines;
     TSiiTextForm FForm;

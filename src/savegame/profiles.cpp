@@ -52,7 +52,7 @@ namespace {
 
 // Lists the profile folders of one container folder ("profiles/" or "steam_profiles/" of Place).
 // Scratch is where encrypted profile files are decoded.
-void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
+void AppendProfilesOf(TProfileList &List, const TSiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
                       const QString &ProfilesFolder)
 {
     for (const QString &folder : ListSubFolders(ProfilesFolder)) {
@@ -86,7 +86,7 @@ void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const Q
 
 } // namespace
 
-TProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places)
+TProfileSearchResult ListProfiles(TProfileList &List, const TSiiDecrypter &Decrypter, const QStringList &Places)
 {
     TProfileSearchResult result;
     List.Clear();

@@ -9,7 +9,7 @@
 
 namespace kvn {
 
-class SiiDecrypter;
+class TSiiDecrypter;
 
 class TProfileInfo {
 public:
@@ -83,7 +83,7 @@ struct TProfileSearchResult {
 // Lists the profiles of every place (GameFolderCandidates, or Places when given, in that order;
 // in each its "profiles/" and then its "steam_profiles/") into List, each profile once (see
 // KeepNewestCopies). Creates a missing quick-save folder of a listed profile, as the game expects it.
-TProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places = {});
+TProfileSearchResult ListProfiles(TProfileList &List, const TSiiDecrypter &Decrypter, const QStringList &Places = {});
 
 // Where a profile lives, for the player: the folder holding its profile folder, the home folder
 // written as "~" outside Windows.

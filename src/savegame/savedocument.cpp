@@ -37,7 +37,7 @@ QString UnitID(const QString &Header, const QString &Prefix)
     return t.trimmed().toString();
 }
 
-TSaveUnit UnitAt(const GameSaveLines &Lines, int Header, const QString &Prefix)
+TSaveUnit UnitAt(const TGameSaveLines &Lines, int Header, const QString &Prefix)
 {
     TSaveUnit unit;
     if (Header < 0)
@@ -65,7 +65,7 @@ QStringView Indentation(const QString &Line)
 
 // The blank line that separates a unit from the one above travels with it; any other line above
 // (a closing brace, the file's opening brace) stays where it is.
-int BlockStart(const GameSaveLines &Lines, int Header)
+int BlockStart(const TGameSaveLines &Lines, int Header)
 {
     return Header > 0 && TrimmedView(Lines.Line(Header - 1)).isEmpty() ? Header - 1 : Header;
 }
@@ -272,7 +272,7 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
             return fail(QStringLiteral("The written savegame did not read back as it was meant to be."));
         }
         // Whatever the edits did, only a whole save may take the place of game.sii.
-        const SaveStructureCheck check = CheckSaveStructure(lines);
+        const TSaveStructureCheck check = CheckSaveStructure(lines);
         if (!check.Ok()) {
             QFile::remove(temporary);
             return fail(QStringLiteral("The new savegame would be incomplete or damaged: %1.")

@@ -40,9 +40,9 @@ struct TSaveArray {
 // Reading the save; changes nothing.
 class TSaveView {
 public:
-    explicit TSaveView(const GameSaveLines &Lines) : FView(Lines) {}
+    explicit TSaveView(const TGameSaveLines &Lines) : FView(Lines) {}
 
-    const GameSaveLines &Lines() const { return FView; }
+    const TGameSaveLines &Lines() const { return FView; }
 
     // The unit "Class : ID {"; invalid when there is none or it is never closed.
     TSaveUnit FindUnit(QStringView Class, QStringView ID) const;
@@ -62,12 +62,12 @@ public:
     QString ArrayValue(int EntryLine) const;
 
 private:
-    const GameSaveLines &FView;
+    const TGameSaveLines &FView;
 };
 
 class TSaveDocument : public TSaveView {
 public:
-    explicit TSaveDocument(GameSaveLines &Lines) : TSaveView(Lines), FLines(Lines) {}
+    explicit TSaveDocument(TGameSaveLines &Lines) : TSaveView(Lines), FLines(Lines) {}
 
     // Replaces what follows the attribute's colon; its name and indentation stay. False when the
     // unit has no such attribute. Lines keep their places, so units found before stay valid.
@@ -97,7 +97,7 @@ private:
         QStringList Order; // the anchor and every moved unit, in their final order
     };
 
-    GameSaveLines &FLines;
+    TGameSaveLines &FLines;
     std::vector<TClassMoves> FMoves;
 };
 

@@ -64,7 +64,7 @@ void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Tab
 
 } // namespace
 
-TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter)
+TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const TSiiDecrypter &Decrypter)
 {
     TSaveInspection result;
     result.Form = SiiFileForm(FileName);
@@ -90,14 +90,14 @@ TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, cons
             return result;
         }
     }
-    GameSaveLines save;
+    TGameSaveLines save;
     const TSiiReadResult read = save.LoadFromFile(readable);
     if (!read.ok() || save.IsEmpty()) {
         result.Error = read.Status == TSiiReadStatus::TooLarge ? QStringLiteral("The save is too large to be read")
-                                                              : QStringLiteral("The save could not be read");
+                                                               : QStringLiteral("The save could not be read");
         return result;
     }
-    const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
+    const TGameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
     result.GameTime = timeAndCity.GameTime;
     result.LastVisitedCity = timeAndCity.LastVisitedCity;
 

@@ -8,7 +8,7 @@
 
 namespace kvn {
 
-class SiiDecrypter;
+class TSiiDecrypter;
 
 // The outer form of an SII file: "text", "encrypted" (ScsC), "binary" (BSII), "3nK", "unknown";
 // "none" when there is no such file.
@@ -38,6 +38,6 @@ struct TSaveInspection {
 
 // Reads FileName as the profile load does. A file that is not plain text is decoded into a
 // temporary copy; the original is never touched. Catalogue's cargos are changed as by a load.
-TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter);
+TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const TSiiDecrypter &Decrypter);
 
 } // namespace kvn

@@ -9,14 +9,14 @@ namespace {
 
 const QString FileMark = QStringLiteral("SiiNunit");
 
-SaveStructureCheck Fault(TSaveStructureFault Kind, qsizetype Index)
+TSaveStructureCheck Fault(TSaveStructureFault Kind, qsizetype Index)
 {
     return {Kind, int(Index) + 1};
 }
 
 } // namespace
 
-SaveStructureCheck CheckSaveStructure(const QStringList &Lines)
+TSaveStructureCheck CheckSaveStructure(const QStringList &Lines)
 {
     // The plain-text test looks at the first characters of the text, so the mark must open the
     // first line; the file's brace may stand behind it on the same line or on a line of its own.
@@ -75,7 +75,7 @@ SaveStructureCheck CheckSaveStructure(const QStringList &Lines)
     return {};
 }
 
-QString DescribeSaveFault(const SaveStructureCheck &Check, const TLanguageTexts *Texts)
+QString DescribeSaveFault(const TSaveStructureCheck &Check, const TLanguageTexts *Texts)
 {
     if (!Texts) {
         const TLanguageTexts english;

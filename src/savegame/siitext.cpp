@@ -363,7 +363,7 @@ bool TrimmedStartsWith(QStringView Line, QStringView Prefix)
     return TrimmedView(Line).size() >= Prefix.size();
 }
 
-int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, StopFlag Stop)
+int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, TStopFlag Stop)
 {
     if (Start < 0)
         Start = 0;

@@ -23,7 +23,7 @@ struct TSiiTextForm {
     TSiiEncoding Encoding = TSiiEncoding::Latin1;
     bool HasByteOrderMark = false;
     TSiiLineEnd LineEnd = TSiiLineEnd::CrLf; // the file's (first) line end; new lines get it too
-    bool FinalLineEnd = true;              // the last line carries a line end
+    bool FinalLineEnd = true;                // the last line carries a line end
     // One entry per line, only when the file mixes line ends; empty otherwise.
     std::vector<TSiiLineEnd> MixedLineEnds;
     // The bytes from the first NUL on: not text, but kept so that nothing of the file is lost.
@@ -59,11 +59,11 @@ QStringView TrimmedView(QStringView Line);
 bool TrimmedStartsWith(QStringView Line, QStringView Prefix);
 
 // A termination request for the learner's scans; null means "never asked".
-using StopFlag = const std::atomic<bool> *;
+using TStopFlag = const std::atomic<bool> *;
 
 // Smallest index >= Start whose trimmed line begins with Prefix; -1 when none, when Start is out of
 // range, or as soon as Stop is set. The search does not stop at the end of a unit.
-int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, StopFlag Stop = nullptr);
+int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, TStopFlag Stop = nullptr);
 // The first line at or after Start whose trimmed text begins with "}".
 int FindUnitEnd(const QStringList &Lines, int Start);
 

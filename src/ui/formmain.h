@@ -40,7 +40,7 @@ class TJobTreeModel;
 class TWindowSlide;
 class TLayoutScaler;
 class TLoadSteps;
-struct ProfileLoadResult;
+struct TProfileLoadResult;
 class TTextFader;
 struct TProgramState;
 
@@ -191,7 +191,7 @@ private:
     void SetUpSelection();
     void SetUpLocks();
     void RunProfilePreselection();
-    void ShowLoadResult(const ProfileLoadResult &Result);
+    void ShowLoadResult(const TProfileLoadResult &Result);
     // Queued jobs belong to the profile they were composed for: before another profile is loaded
     // the player is asked to let them go. False (and ComboBox1 back on their profile) when not.
     bool ConfirmProfileChange();

@@ -256,10 +256,10 @@ void TFormMain::ComboBox1Change()
 
     TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
-    const SiiDecrypter decrypter(FState.ProgramFolder);
-    ProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    const TSiiDecrypter decrypter(FState.ProgramFolder);
+    TProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
     // Every profile entry carries its profile; the session counts entries the same way.
-    const ProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);
+    const TProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);
 
     const bool loaded = session.IsProfileLoaded();
     FProfileLoadRunning = false;
@@ -386,7 +386,7 @@ void TFormMain::RunProfilePreselection()
     ComboBox10->setCurrentIndex(0);
 }
 
-void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
+void TFormMain::ShowLoadResult(const TProfileLoadResult &Result)
 {
     const TProfileInfo *profile = nullptr;
     const int index = ComboBox1->currentIndex();
@@ -394,26 +394,26 @@ void TFormMain::ShowLoadResult(const ProfileLoadResult &Result)
         profile = FState.Session.ProfileList().At(index - 1);
     const QString name = profile ? profile->ProfileName() : QString();
     switch (Result.Status) {
-    case ProfileLoadStatus::NotDecoded:
+    case TProfileLoadStatus::NotDecoded:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotDecoded, {name}), true);
         break;
-    case ProfileLoadStatus::ReadFailed:
+    case TProfileLoadStatus::ReadFailed:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileNotRead, {name}), true);
         break;
-    case ProfileLoadStatus::Damaged:
+    case TProfileLoadStatus::Damaged:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileDamaged,
                                          {name, DescribeSaveFault(Result.Structure, &FState.Texts)}),
                      true);
         break;
-    case ProfileLoadStatus::OriginalNotKept:
+    case TProfileLoadStatus::OriginalNotKept:
         SetTextFader(FState.Texts.Format(TLangText::StatusProfileOriginalNotKept, {name, Result.Error}), true);
         break;
-    case ProfileLoadStatus::Loaded:
+    case TProfileLoadStatus::Loaded:
         SetTextFader(Result.SaveTooOldForJobs ? FState.Texts.Format(TLangText::StatusProfileTooOldForJobs, {name})
                                               : Result.StatusText,
                      true);
         break;
-    case ProfileLoadStatus::Ignored:
+    case TProfileLoadStatus::Ignored:
         break;
     default:
         SetTextFader(Result.StatusText, true);
@@ -838,8 +838,8 @@ void TFormMain::Button5Click()
     // The quick-save may have to be read again first, into the window's lists like any load.
     TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
-    const SiiDecrypter decrypter(FState.ProgramFolder);
-    ProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    const TSiiDecrypter decrypter(FState.ProgramFolder);
+    TProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
     TQueuedJobsContext context;
     context.Session = &FState.Session;
     context.Load = &load;

@@ -34,7 +34,7 @@ class TestJobWriter : public QObject {
 
     QTemporaryDir FDir;
     TProfileInfo FProfile;
-    GameSaveLines FLines;
+    TGameSaveLines FLines;
     TTrailerDefinitionData FTrailer;
     TCargoInfo FCargo;
     PTrailerDefinitionItem FItem = nullptr;
@@ -119,7 +119,7 @@ class TestJobWriter : public QObject {
 
     QStringList DiskLines() const
     {
-        GameSaveLines back;
+        TGameSaveLines back;
         back.LoadFromFile(FProfile.GameFilePath());
         return back.Lines();
     }
@@ -186,7 +186,7 @@ private slots:
     // The writer moves units in one pass; the save's unit index must follow the lines.
     void permutedLinesKeepTheirIndex()
     {
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines({"a : x {", "}", "", "b : y {", " v: 1", "}"});
         QVERIFY(!lines.PermuteLines({0, 1, 2}));          // not every line
         QVERIFY(!lines.PermuteLines({0, 0, 1, 2, 3, 4})); // not a permutation
@@ -262,7 +262,7 @@ private slots:
 
         const QSet<QString> remembered = TEstimatedOffers::Read(context.EstimatesFolder);
         QCOMPARE(remembered, QSet<QString>({TEstimatedOffers::Key(r.Outcomes[0].OfferID, u"kiel", u"lubeck", 122)}));
-        GameSaveLines written;
+        TGameSaveLines written;
         QVERIFY(written.LoadFromFile(FProfile.GameFilePath()).ok());
         const auto empty = TDistanceTable::Build({}, {});
         QCOMPARE(CollectUnknownDistances(written, *empty).size(), size_t(2));

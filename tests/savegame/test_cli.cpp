@@ -126,7 +126,7 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         catalogue.Distances.ReloadDistances();
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         const TSaveInspection s = InspectSave(copy, catalogue, decrypter);
         QVERIFY2(s.Ok, qPrintable(s.Error));
         QCOMPARE(Sha(copy), before);
@@ -147,7 +147,7 @@ private slots:
         f.write("ScsC not really");
         f.close();
         TCatalogue catalogue;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         const TSaveInspection s = InspectSave(path, catalogue, decrypter);
         QVERIFY(!s.Ok);
         QCOMPARE(s.Error, QString("The save could not be decoded"));

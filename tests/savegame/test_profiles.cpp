@@ -120,7 +120,7 @@ private slots:
         QVERIFY(places.contains(proton));
         QVERIFY(places.indexOf(proton) < places.indexOf(cloud) || !places.contains(cloud));
 
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         TProfileList list;
         TProfileSearchResult none = ListProfiles(list, decrypter);
         QCOMPARE(none.Count, 0);
@@ -218,7 +218,7 @@ private slots:
         touch(game + "steam_profiles/4142/save/quicksave/game.sii", now.addDays(-1));
         touch(cloud + "profiles/4142/save/quicksave/game.sii", now.addDays(-3));
 
-        SiiDecrypter decrypter(dir.path());
+        TSiiDecrypter decrypter(dir.path());
         TProfileList list;
         QCOMPARE(ListProfiles(list, decrypter, {game, cloud}).Count, 2);
         QCOMPARE(list.At(0)->CompanyName(), QString("Synced"));
@@ -243,11 +243,11 @@ private slots:
         QVERIFY(!IsSiiFileEncrypted(dir.filePath("missing.sii")));
         QVERIFY(!IsSiiFileEncrypted(dir.path()));
 
-        SiiDecrypter nowhere(dir.path());
+        TSiiDecrypter nowhere(dir.path());
         QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("plain.sii")), SiiDecryptStatus::AlreadyPlain);
         QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("enc.sii")), SiiDecryptStatus::StartFailed);
         // A decrypter that runs but leaves the file as it was is reported, not taken as success.
-        SiiDecrypter ours(KVN_BIN_DIR);
+        TSiiDecrypter ours(KVN_BIN_DIR);
         if (!QFile::exists(ours.DecrypterPath()))
             QSKIP("decrypter not built");
         const SiiDecryptStatus status = ours.DecryptSiiFile(dir.filePath("enc.sii"));
@@ -269,7 +269,7 @@ private slots:
         QDir().mkpath(QFileInfo(copy).path());
         QVERIFY(QFile::copy(source, copy));
         QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         if (decrypter.DecryptSiiFile(copy) != SiiDecryptStatus::Converted)
             QSKIP("this build's decrypter does not convert yet");
         TProfileList list;

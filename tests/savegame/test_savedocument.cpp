@@ -60,7 +60,7 @@ class TestSaveDocument : public QObject {
 private slots:
     void unitsAndAttributes()
     {
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines(kSave);
         TSaveDocument save(lines);
         const TSaveUnit o1 = save.FindUnit(u"job_offer_data", u"_nameless.o1");
@@ -110,7 +110,7 @@ private slots:
     {
         QFETCH(int, index);
         QFETCH(QStringList, entries);
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines(kSave);
         TSaveDocument save(lines);
         const TSaveArray queue = save.ReadArray(save.FirstUnit(u"economy_event_queue"), u"data");
@@ -127,7 +127,7 @@ private slots:
     {
         QStringList text = kSave;
         text[19] = " data: 5";
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines(text);
         const TSaveView save(lines);
         const TSaveArray queue = save.ReadArray(save.FirstUnit(u"economy_event_queue"), u"data");
@@ -141,7 +141,7 @@ private slots:
     // travels with it.
     void unitMovesOfOneRun()
     {
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines(kSave);
         TSaveDocument save(lines);
         save.MoveUnitToClassEnd(u"economy_event", "_nameless.e2"); // already last: stays
@@ -177,7 +177,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(bytes);
         }
-        GameSaveLines lines;
+        TGameSaveLines lines;
         QVERIFY(lines.LoadFromFile(path).ok());
         QFile::remove(path);
         QString error;

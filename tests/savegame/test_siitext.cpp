@@ -122,7 +122,7 @@ private slots:
             f.write(bytes);
         }
         QVERIFY(IsPlainSiiText(path));
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), 3);
         QCOMPARE(EncodeSiiLines(save.Lines(), save.Form()), bytes);
@@ -231,7 +231,7 @@ private slots:
                   << "";
         }
         lines << "}";
-        GameSaveLines save;
+        TGameSaveLines save;
         save.SetLines(lines);
         QVERIFY(save.IndexIsConsistent());
 
@@ -280,7 +280,7 @@ private slots:
 
     void moveBlockKeepsOrder()
     {
-        GameSaveLines save;
+        TGameSaveLines save;
         save.SetLines({"0", "1", "2", "3", "4", "5"});
         save.MoveBlock(1, 2, 5);
         QCOMPARE(save.Lines(), (QStringList{"0", "3", "4", "1", "2", "5"}));
@@ -341,7 +341,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(int, fault);
         QFETCH(int, line);
-        const SaveStructureCheck check = CheckSaveStructure(LinesOf(text));
+        const TSaveStructureCheck check = CheckSaveStructure(LinesOf(text));
         QCOMPARE(int(check.Fault), fault);
         if (fault != int(TSaveStructureFault::FileNotClosed))
             QCOMPARE(check.Line, line);
@@ -358,7 +358,7 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), int(bytes.count('\n')));
         QCOMPARE(save.Form().LineEnd, TSiiLineEnd::CrLf);

@@ -299,7 +299,7 @@ private slots:
         if (!QFile::exists(file))
             QSKIP("the real saves are not here");
         const QByteArray text = Expected(Load(file));
-        kvn::GameSaveLines save;
+        kvn::TGameSaveLines save;
         save.LoadFromBytes(text);
         QCOMPARE(save.Count(), 339580);
         QVERIFY(save.Form().LineEnd == kvn::TSiiLineEnd::CrLf);
