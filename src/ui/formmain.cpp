@@ -289,7 +289,7 @@ void TFormMain::ConfigureWidgets()
     Button5->setIcon(IconPicture(QStringLiteral("tick"), 16));
 
     // The locks' behaviour comes with the lock code; they start open.
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9}) {
+    for (TClickImage *lock : LockImages()) {
         lock->SetPicture(IconPicture(QStringLiteral("padlock-open"), 16));
         lock->SetCheckable(true);
     }

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -187,7 +188,9 @@ private:
     void EnableReturningFocus(QWidget *Widget, const TFocusReturn &Return);
     TFocusReturn FLoadingFocus;
 
-    // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
+    // Profile loading (formmainprofile.cpp), backups (formmainbackups.cpp), the selection cascade
+    // (formmainselection.cpp), the preview and job buttons (formmainjobs.cpp) and the padlocks
+    // (formmainlocks.cpp).
     void SetUpSelection();
     void SetUpLocks();
     void RunProfilePreselection();
@@ -252,6 +255,8 @@ public:
 
     // The locks: lock k belongs to Image<k+1> and freezes ComboBox<TSelectionLocks::ComboBoxNumber(k)>.
     void ToggleLock(TClickImage *Image);
+    // The padlocks Image1..Image9 in lock order.
+    std::array<TClickImage *, TSelectionLocks::kLockCount> LockImages() const;
     bool LockClosed(int Lock) const { return FLocks.Closed(Lock); }
     // The selection boxes ComboBox<From>..ComboBox<To>; -1 stands for 2 and 10.
     bool AllComboBoxesDisabled(int From = -1, int To = -1) const;

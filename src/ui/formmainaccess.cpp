@@ -48,7 +48,7 @@ void TFormMain::ApplyAccessibleTexts()
     }
     // One description serves the nine padlocks; their names say which selection each one keeps.
     const QString lockDescription = FState.Texts.Text(TLangText::AccessibleLockDescription);
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9})
+    for (TClickImage *lock : LockImages())
         lock->setAccessibleDescription(lockDescription);
 }
 
