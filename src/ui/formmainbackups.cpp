@@ -10,26 +10,10 @@
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"
 #include "shared/strings.h"
-#include "ui/clickimage.h"
 #include "ui/dbinformation.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/programstate.h"
-
-#include <QApplication>
-#include <QComboBox>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QIcon>
-#include <QLabel>
-#include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSlider>
-#include <QUrl>
-#include <algorithm>
-#include <memory>
 
 namespace kvn {
 

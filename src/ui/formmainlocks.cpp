@@ -16,20 +16,11 @@
 #include "ui/itemroles.h"
 #include "ui/programstate.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QIcon>
-#include <QLabel>
-#include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSlider>
-#include <QUrl>
 #include <algorithm>
-#include <memory>
 
 namespace kvn {
 

@@ -17,20 +17,9 @@
 #include "ui/programstate.h"
 #include "ui/selectionlists.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QIcon>
-#include <QLabel>
-#include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QUrl>
-#include <algorithm>
-#include <memory>
 
 namespace kvn {
 
