@@ -95,3 +95,27 @@ function(kvn_add_catalogue_resources target data_dir)
   set_source_files_properties(${outputs} PROPERTIES GENERATED TRUE)
   qt_add_resources(${target} kvn_catalogue PREFIX "/catalogue" BASE ${out_dir} FILES ${outputs})
 endfunction()
+
+# kvn_add_layer(<library> FOLDER <area> USES <areas...> LINK <libraries...>): a static library of
+# every source in src/<area>, which may include only its own headers and those of the areas in
+# USES. The include check runs in the build, whenever one of the sources changes.
+function(kvn_add_layer name)
+  cmake_parse_arguments(ARG "" "FOLDER" "USES;LINK" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER}/*.h)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  kvn_set_warnings(${name})
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}.layer-checked)
+  # Lists travel to the script joined by '|', as ';' would split the command line.
+  string(REPLACE ";" "|" uses "${ARG_USES}")
+  string(REPLACE ";" "|" files "${sources}")
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${ARG_FOLDER} -DALLOWED=${uses} -DSTAMP=${stamp}
+            -DSOURCES=${files} -P ${PROJECT_SOURCE_DIR}/cmake/KvnCheckLayer.cmake
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/cmake/KvnCheckLayer.cmake
+    COMMENT "Checking the includes of ${ARG_FOLDER}/ against its layer" VERBATIM)
+  add_custom_target(${name}_layer DEPENDS ${stamp})
+  add_dependencies(${name} ${name}_layer)
+endfunction()

@@ -3,9 +3,9 @@
 #include "savegen.h"
 
 #include "catalogue/catalogue.h"
-#include "jobs/backup.h"
 #include "jobs/jobwriter.h"
 #include "lang/languages.h"
+#include "savegame/backup.h"
 #include "savegame/profilesession.h"
 #include "savegame/savedocument.h"
 #include "savegame/siidecryption.h"

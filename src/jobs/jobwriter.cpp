@@ -3,9 +3,9 @@
 #include "catalogue/estimatedoffers.h"
 
 #include "catalogue/distances.h"
-#include "jobs/backup.h"
 #include "jobs/jobhistory.h"
 #include "lang/languages.h"
+#include "savegame/backup.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
 #include "savegame/savedocument.h"

@@ -1,8 +1,8 @@
 #include "savegame/profilesession.h"
 
-#include "jobs/backup.h"
 #include "lang/defaultlanguage.h"
 #include "lang/textformat.h"
+#include "savegame/backup.h"
 #include "savegame/saveinspection.h"
 #include "savegame/siidecryption.h"
 #include "savegame/unknowndistances.h"

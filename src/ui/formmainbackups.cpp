@@ -1,10 +1,10 @@
 // TFormMain: the list of save backups and restoring one of them.
 #include "catalogue/catalogue.h"
 #include "jobs/assemblejob.h"
-#include "jobs/backup.h"
 #include "jobs/jobhistory.h"
 #include "jobs/jobwriter.h"
 #include "jobs/queuedjobs.h"
+#include "savegame/backup.h"
 #include "savegame/companies.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"

@@ -2,7 +2,7 @@
 #include "savegen.h"
 
 #include "catalogue/catalogue.h"
-#include "jobs/backup.h"
+#include "savegame/backup.h"
 #include "savegame/companies.h"
 #include "savegame/profilesession.h"
 #include "savegame/savegamecargos.h"

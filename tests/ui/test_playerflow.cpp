@@ -2,7 +2,7 @@
 // picked, a job composed, added and saved, backups restored; the locks and the save watch.
 #include "app/loadsequence.h"
 #include "jobs/assemblejob.h"
-#include "jobs/backup.h"
+#include "savegame/backup.h"
 #include "savegame/companies.h"
 #include "savegame/unknowndistances.h"
 #include "savegen.h"

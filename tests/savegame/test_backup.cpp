@@ -1,5 +1,5 @@
 #include "common/testfiles.h"
-#include "jobs/backup.h"
+#include "savegame/backup.h"
 #include "savegame/profiles.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "jobs/backup.h"
+#include "savegame/backup.h"
 
 #include "savegame/profiles.h"
 #include "shared/files.h"
