@@ -4,6 +4,10 @@
 #include "savegame/gamecatalogue.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -92,6 +96,27 @@ private slots:
         QVERIFY(profile.open(QIODevice::WriteOnly));
         profile.write("SiiNunit\n{\nuser_profile : _nameless.1 {\n active_mods: 1\n active_mods[0]: \"mymod|My "
                       "mod\"\n}\n}\n");
+    }
+
+    // Runs before the loader test below changes def.scs.
+    void cliReportsSourceAndCounts()
+    {
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), FDir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), FDir.filePath(QStringLiteral("share")));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(KVN_BIN_DIR "/kestrovan-cli"),
+                  {QStringLiteral("catalogue"), QStringLiteral("--game"), FGame, QStringLiteral("--json")});
+        QVERIFY(cli.waitForFinished(120000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QJsonObject report = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        QCOMPARE(report.value("source").toString(), QStringLiteral("game"));
+        QCOMPARE(report.value("game_version").toString(), QStringLiteral("1.58.1.5"));
+        QCOMPARE(report.value("cities").toInt(), 4);
+        QCOMPARE(report.value("countries").toInt(), 1);
+        QCOMPARE(report.value("skipped").toArray().first().toObject().value("name").toString(),
+                 QStringLiteral("core.scs"));
     }
 
     // Layering, the damaged archive and the cache, in the order a player meets them.
