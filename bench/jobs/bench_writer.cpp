@@ -7,6 +7,7 @@
 #include "jobs/jobwriter.h"
 #include "lang/languages.h"
 #include "savegame/profilesession.h"
+#include "savegame/savedocument.h"
 #include "savegame/siidecryption.h"
 
 #include <QCoreApplication>
@@ -39,12 +40,12 @@ int main(int argc, char **argv)
     catalogue.LoadTrailersAndCargos();
     catalogue.Distances.SetUserFolder(dir.path());
     catalogue.Distances.ReloadDistances();
-    const SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    const TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileSession session;
     auto profile = std::make_unique<TProfileInfo>();
     profile->SetQuickSavePath(dir.path() + "/save/quicksave/");
     session.ProfileList().Append(std::move(profile));
-    ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+    TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
     if (!session.LoadProfile(1, context).Loaded())
         return 1;
 
@@ -100,7 +101,7 @@ int main(int argc, char **argv)
     const TBackupResult b = BackupSaveFile(*session.CurrentProfile(), game);
     std::printf("  verified backup alone: %lld ms\n", timer.elapsed());
     timer.restart();
-    WriteSaveVerified(session.SaveLines(), game);
+    TSaveDocument(session.SaveLines()).WriteVerified(game);
     std::printf("  verified atomic write alone: %lld ms\n", timer.elapsed());
     return r.FileWritten && b.Ok ? 0 : 1;
 }

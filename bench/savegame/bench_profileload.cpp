@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     const qint64 rssBefore = ProcStatus("VmRSS:");
     QElapsedTimer clock;
     clock.start();
-    GameSaveLines save;
+    TGameSaveLines save;
     if (!save.LoadFromFile(path).ok())
         return 1;
     const qint64 readMs = clock.elapsed();
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
     if (!CheckSaveStructure(save.Lines()).Ok())
         return 1;
     const qint64 checkMs = clock.elapsed();
-    const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
+    const TGameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
     catalogue.Distances.ResetDistanceDeactivation();
     const auto table = catalogue.Distances.Snapshot();
     catalogue.Countries.LoadCountriesToDataClasses(save.Lines(), table.get(), nullptr);

@@ -46,7 +46,7 @@ struct Timings {
 
 Timings Learn(TDistances &Distances, const TOtherSaves &Others)
 {
-    TGetUnkownDistances learner(GameSaveLines(), Distances, Others);
+    TGetUnkownDistances learner(TGameSaveLines(), Distances, Others);
     QElapsedTimer clock;
     std::atomic<qint64> first{-1};
     QObject::connect(

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     if (Size > 1 << 20)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(Data), static_cast<qsizetype>(Size));
-    kvn::TextEncoding encoding = kvn::TextEncoding::Ansi;
+    kvn::TTextEncoding encoding = kvn::TTextEncoding::Ansi;
     bool hasBom = false;
     const QString text = kvn::DecodeDistanceUserBytes(bytes, &encoding, &hasBom);
     if (!hasBom && kvn::EncodeText(text, encoding, false) != bytes)

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
         kvn::VersionMatches(a.Value, version.Version.isEmpty() ? QStringLiteral("1.58.1.5") : version.Version);
 
     QStringList lines;
-    kvn::SiiTextForm form;
+    kvn::TSiiTextForm form;
     kvn::ReadSiiBytes(bytes, lines, form);
     for (const kvn::TActiveMod &mod : kvn::ParseActiveMods(lines))
         kvn::WorkshopItemId(mod.Package);

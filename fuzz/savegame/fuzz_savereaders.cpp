@@ -20,11 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
         c->Distances.ReloadDistances();
         return c;
     }();
-    kvn::GameSaveLines save;
+    kvn::TGameSaveLines save;
     save.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(Data), qsizetype(Size)));
 
     // Names are shown as read: never with a control character the escapes stood for.
-    const kvn::ProfileNames names = kvn::ReadProfileNames(save.Lines());
+    const kvn::TProfileNames names = kvn::ReadProfileNames(save.Lines());
     for (const QString &name : {names.ProfileName, names.CompanyName})
         for (const QChar c : name)
             if (c.unicode() < 0x20 || c.unicode() == 0x7F)

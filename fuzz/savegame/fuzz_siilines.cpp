@@ -9,11 +9,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(Data), qsizetype(Size));
-    kvn::GameSaveLines save;
+    kvn::TGameSaveLines save;
     save.LoadFromBytes(bytes);
     const QByteArray back = kvn::EncodeSiiLines(save.Lines(), save.Form());
     // Only Latin-1 input is guaranteed to come back byte for byte (UTF-8/16 may hold invalid units).
-    if (save.Form().Encoding == kvn::SiiEncoding::Latin1 && back != bytes)
+    if (save.Form().Encoding == kvn::TSiiEncoding::Latin1 && back != bytes)
         std::abort();
     for (const char16_t *prefix : {u"company : company.volatile.", u"job_offer_data : x {", u"}", u"a : "}) {
         const QStringView p(prefix);
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     }
     kvn::IsPlainSiiBytes(bytes);
 
-    const kvn::SaveStructureCheck check = kvn::CheckSaveStructure(save.Lines());
+    const kvn::TSaveStructureCheck check = kvn::CheckSaveStructure(save.Lines());
     if (check.Ok()) {
         if (!save.Line(0).startsWith(QLatin1String("SiiNunit")) || save.FindLineFrom(u"economy : ", 0) < 0)
             std::abort();

@@ -11,12 +11,12 @@ using namespace kvn;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(Data), static_cast<qsizetype>(Size));
-    const TextEncoding detected = DetectBytesEncoding(bytes, TextEncoding::Utf8);
-    if (!bytes.isEmpty() && detected == TextEncoding::Ansi && IsWellFormedUtf8(bytes))
+    const TTextEncoding detected = DetectBytesEncoding(bytes, TTextEncoding::Utf8);
+    if (!bytes.isEmpty() && detected == TTextEncoding::Ansi && IsWellFormedUtf8(bytes))
         std::abort();
 
-    for (const TextEncoding enc :
-         {TextEncoding::Ansi, TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
+    for (const TTextEncoding enc :
+         {TTextEncoding::Ansi, TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE, TTextEncoding::Utf7}) {
         // Text decoded from any bytes must survive its own codec: Latin-1 maps bytes one to one, UTF-8 decoding
         // yields only valid UTF-16, and UTF-16 and UTF-7 carry every code unit, lone surrogates included.
         const QString text = DecodeText(bytes, enc);

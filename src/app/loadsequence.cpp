@@ -32,7 +32,7 @@ bool TLoadSequence::ListProfiles()
 {
     // The search frees the profiles a loaded profile would point into.
     FState.Session.Unload();
-    const SiiDecrypter decrypter(FState.ProgramFolder);
+    const TSiiDecrypter decrypter(FState.ProgramFolder);
     FState.LastProfileSearch = kvn::ListProfiles(FState.Session.ProfileList(), decrypter);
     return FState.LastProfileSearch.GameFolderExists;
 }

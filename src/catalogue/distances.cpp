@@ -41,7 +41,7 @@ bool IsStorableCityName(const QString &Name)
 struct TUserFile {
     bool Readable = true; // false: exists but could not be read (or is too big to be ours)
     bool Exists = false;
-    TextEncoding Encoding = TextEncoding::Ansi;
+    TTextEncoding Encoding = TTextEncoding::Ansi;
     bool HasBom = false;
     QString Text;
 };
@@ -281,13 +281,13 @@ void TDistanceTable::ResetDistanceDeactivation() const
 
 // ------------------------------------------------------------------------------------------------
 
-QString DecodeDistanceUserBytes(const QByteArray &Bytes, TextEncoding *Encoding, bool *HasBom)
+QString DecodeDistanceUserBytes(const QByteArray &Bytes, TTextEncoding *Encoding, bool *HasBom)
 {
-    TextEncoding encoding = TextEncoding::Ansi;
+    TTextEncoding encoding = TTextEncoding::Ansi;
     bool hasBom = false;
-    for (const TextEncoding enc :
-         {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE, TextEncoding::Utf7}) {
-        const QByteArray bom = ByteOrderMark(enc);
+    for (const TTextEncoding enc :
+         {TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE, TTextEncoding::Utf7}) {
+        const QByteArray bom = TByteOrderMark(enc);
         if (!bom.isEmpty() && Bytes.startsWith(bom)) {
             encoding = enc;
             hasBom = true;

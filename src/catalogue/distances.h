@@ -204,7 +204,7 @@ private:
 
 // The text of the user file's bytes: a byte-order mark decides the encoding, without one the
 // bytes are 8-bit text. Tells which encoding and whether a mark was there, to write it back alike.
-QString DecodeDistanceUserBytes(const QByteArray &Bytes, TextEncoding *Encoding = nullptr, bool *HasBom = nullptr);
+QString DecodeDistanceUserBytes(const QByteArray &Bytes, TTextEncoding *Encoding = nullptr, bool *HasBom = nullptr);
 
 // The lines of a distance user file's text (trimmed as a whole, split at any line break).
 QStringList SplitDistanceUserText(const QString &Text);

@@ -51,7 +51,7 @@ bool CompanyInCity(const TCompanyList &Companies, const QString &Company, const 
     return c && c->HasCity(City);
 }
 
-struct LineResult {
+struct TLineResult {
     int Line = 0;
     bool Written = false;
     QString Reason;
@@ -123,12 +123,12 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
 // Backup: the copy made before this write; Original: the save as the game wrote it, kept before
 // the load turned it into text (empty when it was text already).
 int Finish(bool Json, int Jobs, int Written, const QString &Backup, const QString &Original,
-           const std::vector<LineResult> &Results, const QString &Message, QTextStream &Out,
+           const std::vector<TLineResult> &Results, const QString &Message, QTextStream &Out,
            const QStringList &Warnings = {})
 {
     if (Json) {
         QJsonArray results;
-        for (const LineResult &r : Results)
+        for (const TLineResult &r : Results)
             results.append(QJsonObject{{"line", r.Line}, {"written", r.Written}, {"reason", r.Reason}});
         Out << QJsonDocument(QJsonObject{{"jobs", Jobs},
                                          {"written", Written},
@@ -138,7 +138,7 @@ int Finish(bool Json, int Jobs, int Written, const QString &Backup, const QStrin
                                          {"warnings", QJsonArray::fromStringList(Warnings)}})
                    .toJson(QJsonDocument::Indented);
     } else {
-        for (const LineResult &r : Results)
+        for (const TLineResult &r : Results)
             Out << "line " << r.Line << ": " << (r.Written ? QStringLiteral("written") : "not written: " + r.Reason)
                 << "\n";
         if (!Original.isEmpty())
@@ -191,14 +191,14 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     catalogue.LoadTrailersAndCargos();
     catalogue.Distances.SetUserFolder(filesFolder);
     catalogue.Distances.ReloadDistances();
-    const SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    const TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileSession session;
     auto profile = std::make_unique<TProfileInfo>();
     profile->SetQuickSavePath(quickSave);
     profile->SetProfileName(QDir(quickSave).dirName());
     session.ProfileList().Append(std::move(profile));
-    ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
-    const ProfileLoadResult load = session.LoadProfile(1, context);
+    TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
+    const TProfileLoadResult load = session.LoadProfile(1, context);
     if (!load.Loaded() || load.SaveTooOldForJobs) {
         Err << "kestrovan-cli: " << load.StatusText << "\n";
         return ExitUnusableInput;
@@ -214,11 +214,11 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
     const std::shared_ptr<const TDistanceTable> distances = catalogue.Distances.Snapshot();
     const TLanguageTexts texts;
 
-    std::vector<LineResult> results;
+    std::vector<TLineResult> results;
     TJobList jobs;
     QHash<QString, size_t> jobResult; // job ID -> index into results
     for (const TJobsCsvRow &row : csv.Rows) {
-        LineResult r{row.Line, false, row.Reason};
+        TLineResult r{row.Line, false, row.Reason};
         if (row.Ok) {
             auto job = AssembleRow(row, catalogue, session, distances.get(), texts, allowCountryBound, r.Reason);
             if (job) {
@@ -256,7 +256,7 @@ int AddJobsCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextSt
         const auto at = jobResult.constFind(outcome.ID);
         if (at == jobResult.constEnd())
             continue;
-        LineResult &r = results[*at];
+        TLineResult &r = results[*at];
         r.Written = outcome.Written;
         r.Reason = outcome.Written ? QString() : outcome.Reason;
     }

@@ -31,9 +31,9 @@ int Usage(QTextStream &Err)
 
 int ListProfilesCommand(bool Json, QTextStream &Out)
 {
-    SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
     TProfileList list;
-    const ProfileSearchResult search = ListProfiles(list, decrypter);
+    const TProfileSearchResult search = ListProfiles(list, decrypter);
     QJsonArray profiles;
     for (int i = 0; i < list.Count(); ++i) {
         const TProfileInfo *p = list.At(i);
@@ -69,8 +69,8 @@ int InspectCommand(const QString &File, bool Json, QTextStream &Out, QTextStream
     // The distances learnt by add-jobs and the window, wherever the program keeps them.
     catalogue.Distances.SetUserFolder(ProgramFilesFolder());
     catalogue.Distances.ReloadDistances();
-    SiiDecrypter decrypter(QCoreApplication::applicationDirPath());
-    const SaveInspection s = InspectSave(File, catalogue, decrypter);
+    TSiiDecrypter decrypter(QCoreApplication::applicationDirPath());
+    const TSaveInspection s = InspectSave(File, catalogue, decrypter);
     if (!s.Ok) {
         Err << "kestrovan-cli: " << s.Error << "\n";
         return 1;

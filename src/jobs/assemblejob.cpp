@@ -62,22 +62,23 @@ TJobPreview BuildPreview(const TJobListDataSummary &Job, const TCargoInfo &Cargo
         distanceText = Texts.Format(TLangText::LabelJobPreviewEstimatedDistance, {d.KM}) + QStringLiteral(" km");
     else
         distanceText = Texts.Format(TLangText::LabelJobPreviewShortestDistance, {d.KM}) + QStringLiteral(" km");
-    Preview.Label1 = Texts.Format(TLangText::LabelJobPreviewFromAToB,
-                                  {city(Job.DepartureCity()), country(Job.DepartureCountry()),
-                                   city(Job.DestinationCity()), country(Job.DestinationCountry()), distanceText});
+    Preview.RouteText = Texts.Format(TLangText::LabelJobPreviewFromAToB,
+                                     {city(Job.DepartureCity()), country(Job.DepartureCountry()),
+                                      city(Job.DestinationCity()), country(Job.DestinationCountry()), distanceText});
     if (d.NeedsFerry)
-        Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
+        Preview.RouteText += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewFerryNeeded);
     if (d.IsEstimate() && d.MayCrossWater && !Job.DistanceIsUnknown())
-        Preview.Label1 += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewEstimateWithoutFerry);
-    Preview.Label2 = Texts.Format(TLangText::LabelJobPreviewCargoTypeAndWeight, {Cargo.CargoName(), cargoT});
-    Preview.Label3 = Texts.Format(TLangText::LabelJobPreviewTrailerFilled, {fill, cargoVolume, trailerVolume});
-    Preview.Label4 = Texts.Format(TLangText::LabelJobPreviewTrailerWeight, {chassisT, totalT});
+        Preview.RouteText += QStringLiteral(". ") + Texts.Text(TLangText::LabelJobPreviewEstimateWithoutFerry);
+    Preview.CargoText = Texts.Format(TLangText::LabelJobPreviewCargoTypeAndWeight, {Cargo.CargoName(), cargoT});
+    Preview.TrailerFillText = Texts.Format(TLangText::LabelJobPreviewTrailerFilled, {fill, cargoVolume, trailerVolume});
+    Preview.TrailerWeightText = Texts.Format(TLangText::LabelJobPreviewTrailerWeight, {chassisT, totalT});
     if (d.KM <= 0) {
-        Preview.Label5 = Texts.Text(TLangText::LabelJobPreviewDistanceUnknownHelpImprove);
-        Preview.Label5Visible = true;
+        Preview.DistanceNoteText = Texts.Text(TLangText::LabelJobPreviewDistanceUnknownHelpImprove);
+        Preview.DistanceNoteVisible = true;
     } else if (Cargo.CargoMaximumDistance() >= 0 && Cargo.CargoMaximumDistance() < d.KM) {
-        Preview.Label5 = Texts.Format(TLangText::LabelJobPreviewCargoMaxDistance, {Cargo.CargoMaximumDistance()});
-        Preview.Label5Visible = true;
+        Preview.DistanceNoteText =
+            Texts.Format(TLangText::LabelJobPreviewCargoMaxDistance, {Cargo.CargoMaximumDistance()});
+        Preview.DistanceNoteVisible = true;
     }
     return Preview;
 }

@@ -34,13 +34,14 @@ struct TJobSelection {
     bool SenderIsSlider = false;
 };
 
+// The preview beside the selection; the window shows the texts in JvHTLabel1 … JvHTLabel5.
 struct TJobPreview {
-    QString Label1; // route and distance
-    QString Label2; // cargo and weight
-    QString Label3; // trailer fill
-    QString Label4; // trailer weight
-    QString Label5; // unknown distance or the cargo's maximum distance
-    bool Label5Visible = false;
+    QString RouteText;         // route and distance
+    QString CargoText;         // cargo and weight
+    QString TrailerFillText;   // how full the trailer is
+    QString TrailerWeightText; // trailer weight, with and without the cargo
+    QString DistanceNoteText;  // unknown distance or the cargo's maximum distance
+    bool DistanceNoteVisible = false;
     int SliderMin = 0;
     int SliderMax = 0;
     int SliderPosition = 0;

@@ -92,9 +92,9 @@ void DeleteJobByID(TJobList *List, const QString &ID, IJobListWindow *Window)
         }
 }
 
-void Button2Click(TJobList &List, IJobListWindow &Window, TJobDeleteButton Sender)
+void DeleteJobs(TJobList &List, IJobListWindow &Window, TJobDeletion Which)
 {
-    if (Sender == TJobDeleteButton::DeleteSelected) {
+    if (Which == TJobDeletion::Selected) {
         const QString id = Window.SelectedJobID();
         if (!id.isEmpty())
             DeleteJobByID(&List, id, &Window);

@@ -111,32 +111,6 @@ inline bool IsUnknownDistance(std::int32_t KM)
     return KM < 1 || KM == kUnknownDistanceKm;
 }
 
-// One job_offer_data unit of the save; the field names are the unit's attribute names.
-struct TJobOfferData {
-    QString DataID;
-    QString departure;
-    QString target;
-    std::int32_t expiration_time = 0;
-    std::int32_t urgency = 0;
-    QString cargo;
-    QString company_truck;
-    QString trailer_variant;
-    QString trailer_definition;
-    QString fill_ratio;
-    QString trailer_place;
-    std::int32_t units_count = 0;
-    TDistanceDataResult DistanceData{kUnknownDistanceKm, 0, false};
-};
-using PJobOfferData = TJobOfferData *;
-
-// One economy_event unit of the save.
-struct TEconomyEvent {
-    QString DataID;
-    std::int32_t time = -1;
-    QString unit_link;
-    QString param;
-};
-
 // 32 random letters a-z, A-Z.
 QString GenerateJobID();
 
@@ -191,9 +165,10 @@ void UpdateDeleteButtons(const TJobList *List, IJobListWindow &Window);
 // job has it.
 void DeleteJobByID(TJobList *List, const QString &ID, IJobListWindow *Window);
 
-enum class TJobDeleteButton { DeleteSelected /* Button6 */, DeleteAll /* Button2 */ };
+// Which jobs DeleteJobs removes; the window's "Delete selected" (Button6) and "Delete all" (Button2).
+enum class TJobDeletion { Selected, All };
 
-// The click of either delete button.
-void Button2Click(TJobList &List, IJobListWindow &Window, TJobDeleteButton Sender);
+// Removes the selected job or every job, and brings the view, the panel and the buttons up to date.
+void DeleteJobs(TJobList &List, IJobListWindow &Window, TJobDeletion Which);
 
 } // namespace kvn

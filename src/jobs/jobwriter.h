@@ -2,7 +2,8 @@
 // departure company, rewritten with the job's destination, cargo, trailer, urgency, distance and
 // expiry; the company's economy event is retimed to the expiry and queued last. The save is backed
 // up first, written once (aside, read back, renamed over game.sii), and the written jobs enter the
-// history.
+// history. The job writer says what changes in an offer, its event and the queue; the save
+// document (savegame/savedocument.h) finds the units, sets the values, moves them and writes.
 #pragma once
 
 #include "jobs/joblist.h"
@@ -14,7 +15,7 @@
 
 namespace kvn {
 
-class GameSaveLines;
+class TGameSaveLines;
 class TDistanceTable;
 class TLanguageTexts;
 class TProfileInfo;
@@ -25,7 +26,7 @@ inline constexpr std::int32_t kJobExpirationStep = 360;
 inline constexpr int kMinOfferUnitLines = 13;
 
 struct TJobWriteContext {
-    GameSaveLines *Lines = nullptr;
+    TGameSaveLines *Lines = nullptr;
     TProfileInfo *Profile = nullptr; // its QuickSavePath; GameFileLastWriteTime is updated
     std::int32_t GameTime = 0;
     const TDistanceTable *Distances = nullptr; // null: every distance is unknown
@@ -74,12 +75,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
 // Why each of Jobs could not be written into Lines, as a run of SaveAllJobs would find (a later
 // job of the same branch takes the branch's next offer); empty for a job that would be written.
 // Changes nothing.
-std::vector<QString> JobWriteObstacles(const GameSaveLines &Lines,
+std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
                                        const std::vector<const TJobListDataSummary *> &Jobs);
-
-// Writes Lines to a temporary file beside Path, reads it back and compares every line, checks that
-// it is a whole save, and only then renames it over Path with Path's permissions. A write-protected
-// Path is refused. On failure Path is untouched, no temporary file is left and Error says why.
-bool WriteSaveVerified(const GameSaveLines &Lines, const QString &Path, QString *Error = nullptr);
 
 } // namespace kvn

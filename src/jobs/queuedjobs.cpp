@@ -134,7 +134,7 @@ TQueuedJobsResult SaveQueuedJobs(TJobList &List, const TQueuedJobsContext &Conte
             // The game quick-saved after the load: the jobs go into that newer save, never the
             // lines read before it over it.
             result.Reloaded = true;
-            const ProfileLoadResult load = session.LoadProfile(session.CurrentProfileComboIndex(), *Context.Load);
+            const TProfileLoadResult load = session.LoadProfile(session.CurrentProfileComboIndex(), *Context.Load);
             if (!load.OriginalBackup.isEmpty())
                 result.OriginalBackup = load.OriginalBackup;
             if (!load.Loaded()) {

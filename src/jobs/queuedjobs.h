@@ -16,7 +16,7 @@ namespace kvn {
 class IJobHistoryWindow;
 class TLanguageTexts;
 class TProfileSession;
-struct ProfileLoadContext;
+struct TProfileLoadContext;
 struct TCatalogue;
 
 // Marks each queued job with the reason the loaded save cannot take it (the job belongs to another
@@ -28,7 +28,7 @@ int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatal
 
 struct TQueuedJobsContext {
     TProfileSession *Session = nullptr;
-    ProfileLoadContext *Load = nullptr; // to read the quick-save again when it changed
+    TProfileLoadContext *Load = nullptr; // to read the quick-save again when it changed
     const TLanguageTexts *Texts = nullptr;
     QString HistoryFolder;   // where job-history.ini lives; empty: no history
     QString EstimatesFolder; // where the writer remembers offers written with an estimated distance

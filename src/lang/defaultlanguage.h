@@ -1,5 +1,4 @@
-// The built-in English texts: every language key with its section, its English text and, for
-// texts that go straight into the main window, the widget that shows it.
+// The built-in English texts: every language key with its section and its English text.
 #pragma once
 
 #include <QString>
@@ -8,10 +7,6 @@
 namespace kvn {
 
 enum class TLangSection { Msgbox, Main };
-
-// How a window text is applied: as the widget's caption/text, as its tooltip hint, or as what
-// assistive technology (screen readers) tells of it.
-enum class TWidgetTextKind { None, Caption, Hint, AccessibleName, AccessibleDescription };
 
 // One entry per language key, in the order of the language file ("msgbox" first, then "main").
 // The names are the keys written in CamelCase: "msg-trailer-warning" is MsgTrailerWarning.
@@ -202,8 +197,6 @@ struct TLangTextInfo {
     TLangSection Section;
     const char *Key;         // exactly as written in the language file, lower case with hyphens
     const char16_t *Default; // the built-in English text, with real CR LF line breaks
-    const char *Widget;      // object name of the main-window widget showing it, or nullptr
-    TWidgetTextKind WidgetKind;
 };
 
 // All keys in file order; entry i has Id == TLangText(i).

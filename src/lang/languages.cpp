@@ -127,35 +127,4 @@ QString TLanguageTexts::Format(TLangText Id, const QVariantList &Args) const
     return FormatText(Text(Id), Args);
 }
 
-QList<TWidgetText> TLanguageTexts::WidgetTexts() const
-{
-    QList<TWidgetText> Result;
-    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
-        if (Info.Widget && (Info.WidgetKind == TWidgetTextKind::Caption || Info.WidgetKind == TWidgetTextKind::Hint))
-            Result.append({QString::fromLatin1(Info.Widget), Info.WidgetKind, Text(Info.Id)});
-    }
-    Result.append({QStringLiteral("Button8"), TWidgetTextKind::Caption, Text(TLangText::ButtonCreateRandomJob)});
-    return Result;
-}
-
-QList<TWidgetText> TLanguageTexts::AccessibleTexts() const
-{
-    QList<TWidgetText> Result;
-    for (const TLangTextInfo &Info : BuiltInLanguageTexts()) {
-        if (Info.Widget && (Info.WidgetKind == TWidgetTextKind::AccessibleName ||
-                            Info.WidgetKind == TWidgetTextKind::AccessibleDescription))
-            Result.append({QString::fromLatin1(Info.Widget), Info.WidgetKind, Text(Info.Id)});
-    }
-    return Result;
-}
-
-QString TLanguageTexts::WidgetText(const QString &Widget) const
-{
-    for (const TWidgetText &Entry : WidgetTexts()) {
-        if (Entry.Widget == Widget)
-            return Entry.Text;
-    }
-    return {};
-}
-
 } // namespace kvn

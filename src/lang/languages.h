@@ -25,12 +25,6 @@ QString LanguageFileName(const QString &ProgramFolder, const QString &LanguageCo
 
 enum class TLanguageSource { BuiltIn, File };
 
-struct TWidgetText {
-    QString Widget; // object name in the main window, e.g. "GroupBox1", "Image10"
-    TWidgetTextKind Kind;
-    QString Text;
-};
-
 // Starts with the built-in English texts. A language file replaces them key by key; a key the
 // file lacks or leaves blank keeps its English text, so no button or dialogue is ever empty.
 class TLanguageTexts {
@@ -39,7 +33,7 @@ public:
 
     // Section "msgbox"; needs no window, so it can run before the decrypter check.
     TLanguageSource LoadMessageTexts(const QString &ProgramFolder, const QString &LanguageCode);
-    // Section "main"; the window then applies WidgetTexts().
+    // Section "main"; the window then shows them in its widgets.
     TLanguageSource LoadInterfaceTexts(const QString &ProgramFolder, const QString &LanguageCode);
     // Loads one section from an already read file, or the built-in texts when File is nullptr.
     void LoadSection(TLangSection Section, const TLanguageFile *File);
@@ -49,15 +43,6 @@ public:
     QString Text(const QString &Section, const QString &Key) const;
     // Text(Id) formatted safely with FormatText.
     QString Format(TLangText Id, const QVariantList &Args) const;
-
-    // Every text that goes straight into a widget of the main window, including "Button8"
-    // (idle caption "button-create-random-job").
-    QList<TWidgetText> WidgetTexts() const;
-    // The names and descriptions that assistive technology (screen readers) gives the window's
-    // controls, so that two lists titled "Company" can be told apart.
-    QList<TWidgetText> AccessibleTexts() const;
-    // The caption or hint; empty when none belongs to that widget.
-    QString WidgetText(const QString &Widget) const;
 
     // Section "countries": the country names of the language file, keyed by the game's lower-case
     // country token ("germany=Deutschland"). Empty with the built-in texts: the catalogue's names

@@ -34,7 +34,7 @@ namespace {
 
 // Counts the offers of every branch unit ("company : company.volatile.<company>.<city> {") the
 // way the writer takes them over: entries that name an offer, not "null". One pass over the units.
-void CountBranchOffers(const GameSaveLines &Save, const QHash<QString, TCompanyInfo *> &ByName)
+void CountBranchOffers(const TGameSaveLines &Save, const QHash<QString, TCompanyInfo *> &ByName)
 {
     const QString header = QStringLiteral("company : company.volatile.");
     const int lines = Save.Count();
@@ -67,7 +67,7 @@ void CountBranchOffers(const GameSaveLines &Save, const QHash<QString, TCompanyI
 
 } // namespace
 
-void LoadCompaniesFromGameFile(const GameSaveLines &Save, TCompanyList &List)
+void LoadCompaniesFromGameFile(const TGameSaveLines &Save, TCompanyList &List)
 {
     List.Clear();
     if (Save.IsEmpty())

@@ -10,7 +10,7 @@
 
 namespace kvn {
 
-class GameSaveLines;
+class TGameSaveLines;
 
 class TCompanyInfo {
 public:
@@ -52,6 +52,6 @@ private:
 // Replaces the content of List with the companies of the save's "companies[i]: " items, each
 // branch with the number of job offers its company unit holds. A save always starts from an
 // empty list: companies of an earlier profile must not be offered for this one.
-void LoadCompaniesFromGameFile(const GameSaveLines &Save, TCompanyList &List);
+void LoadCompaniesFromGameFile(const TGameSaveLines &Save, TCompanyList &List);
 
 } // namespace kvn

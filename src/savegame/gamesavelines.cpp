@@ -45,26 +45,26 @@ bool IsHeaderPrefix(QStringView Prefix)
 
 } // namespace
 
-SiiReadResult GameSaveLines::LoadFromFile(const QString &FileName)
+TSiiReadResult TGameSaveLines::LoadFromFile(const QString &FileName)
 {
     Clear();
     QStringList lines;
-    SiiTextForm form;
-    const SiiReadResult result = ReadSiiFile(FileName, lines, form);
+    TSiiTextForm form;
+    const TSiiReadResult result = ReadSiiFile(FileName, lines, form);
     if (result.ok())
         SetLines(std::move(lines), std::move(form));
     return result;
 }
 
-void GameSaveLines::LoadFromBytes(const QByteArray &Bytes)
+void TGameSaveLines::LoadFromBytes(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     SetLines(std::move(lines), std::move(form));
 }
 
-void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
+void TGameSaveLines::SetLines(QStringList Lines, TSiiTextForm Form)
 {
     FLines = std::move(Lines);
     FForm = std::move(Form);
@@ -73,20 +73,15 @@ void GameSaveLines::SetLines(QStringList Lines, SiiTextForm Form)
     BuildIndex();
 }
 
-bool GameSaveLines::SaveToFile(const QString &FileName) const
-{
-    return WriteSiiFile(FileName, FLines, FForm);
-}
-
-void GameSaveLines::Clear()
+void TGameSaveLines::Clear()
 {
     FLines.clear();
-    FForm = SiiTextForm();
+    FForm = TSiiTextForm();
     Index().swap(FByClass);
     Index().swap(FByHeader);
 }
 
-void GameSaveLines::BuildIndex()
+void TGameSaveLines::BuildIndex()
 {
     Index().swap(FByClass);
     Index().swap(FByHeader);
@@ -117,7 +112,7 @@ void GameSaveLines::BuildIndex()
     std::sort(FByHeader.begin(), FByHeader.end());
 }
 
-void GameSaveLines::AddToIndex(int Line)
+void TGameSaveLines::AddToIndex(int Line)
 {
     const QStringView trimmed = TrimmedView(FLines.at(Line));
     QStringView key;
@@ -131,7 +126,7 @@ void GameSaveLines::AddToIndex(int Line)
     }
 }
 
-void GameSaveLines::RemoveFromIndex(int Line)
+void TGameSaveLines::RemoveFromIndex(int Line)
 {
     const QStringView trimmed = TrimmedView(FLines.at(Line));
     QStringView key;
@@ -150,7 +145,7 @@ void GameSaveLines::RemoveFromIndex(int Line)
 }
 
 // A uniform shift of every line at or after From keeps each hash group in ascending line order.
-void GameSaveLines::ShiftIndex(int From, int Delta)
+void TGameSaveLines::ShiftIndex(int From, int Delta)
 {
     for (Index *index : {&FByClass, &FByHeader})
         for (Entry &e : *index)
@@ -158,8 +153,8 @@ void GameSaveLines::ShiftIndex(int From, int Delta)
                 e.Line += Delta;
 }
 
-int GameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
-                               int Start, StopFlag Stop)
+int TGameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
+                                int Start, TStopFlag Stop)
 {
     auto it = std::lower_bound(In.begin(), In.end(), Entry{Hash, Start});
     for (; it != In.end() && it->Hash == Hash; ++it) {
@@ -171,7 +166,7 @@ int GameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStrin
     return -1;
 }
 
-int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) const
+int TGameSaveLines::FindLineFrom(QStringView Prefix, int Start, TStopFlag Stop) const
 {
     if (Start < 0)
         Start = 0;
@@ -185,7 +180,7 @@ int GameSaveLines::FindLineFrom(QStringView Prefix, int Start, StopFlag Stop) co
     return FindInIndex(FByClass, KeyHash(key), FLines, Prefix, Start, Stop);
 }
 
-int GameSaveLines::FindLastLine(QStringView Prefix) const
+int TGameSaveLines::FindLastLine(QStringView Prefix) const
 {
     QStringView key;
     if (!ClassKey(Prefix, key)) {
@@ -208,7 +203,7 @@ int GameSaveLines::FindLastLine(QStringView Prefix) const
     return -1;
 }
 
-QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
+QString TGameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) const
 {
     const int at = FindLineFrom(Key, Start);
     if (at < 0 || at >= Limit)
@@ -216,18 +211,7 @@ QString GameSaveLines::ReadUnitValue(QStringView Key, int Start, int Limit) cons
     return SiiLineValue(FLines.at(at));
 }
 
-int GameSaveLines::WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit)
-{
-    const int at = FindLineFrom(Key, Start);
-    if (at < 0 || at >= Limit)
-        return -1;
-    const QString &line = FLines.at(at);
-    const qsizetype colon = line.indexOf(u':');
-    SetLine(at, (colon < 0 ? line : line.left(colon)) + QLatin1String(": ") + Value);
-    return at;
-}
-
-void GameSaveLines::SetLine(int Index, const QString &Text)
+void TGameSaveLines::SetLine(int Index, const QString &Text)
 {
     if (Index < 0 || Index >= Count())
         return;
@@ -236,7 +220,7 @@ void GameSaveLines::SetLine(int Index, const QString &Text)
     AddToIndex(Index);
 }
 
-void GameSaveLines::InsertLines(int At, const QStringList &NewLines)
+void TGameSaveLines::InsertLines(int At, const QStringList &NewLines)
 {
     At = std::clamp(At, 0, Count());
     const int n = int(NewLines.size());
@@ -252,7 +236,7 @@ void GameSaveLines::InsertLines(int At, const QStringList &NewLines)
         AddToIndex(At + k);
 }
 
-void GameSaveLines::RemoveLines(int At, int Count)
+void TGameSaveLines::RemoveLines(int At, int Count)
 {
     if (At < 0 || Count <= 0 || At >= this->Count())
         return;
@@ -265,14 +249,14 @@ void GameSaveLines::RemoveLines(int At, int Count)
         FForm.MixedLineEnds.erase(FForm.MixedLineEnds.begin() + At, FForm.MixedLineEnds.begin() + At + Count);
 }
 
-void GameSaveLines::MoveBlock(int From, int Count, int To)
+void TGameSaveLines::MoveBlock(int From, int Count, int To)
 {
     if (From < 0 || Count <= 0 || From + Count > this->Count() || To < 0 || To > this->Count())
         return;
     if (To >= From && To <= From + Count)
         return; // the block would land where it stands
     const QStringList block = FLines.mid(From, Count);
-    std::vector<SiiLineEnd> ends;
+    std::vector<TSiiLineEnd> ends;
     if (!FForm.MixedLineEnds.empty())
         ends.assign(FForm.MixedLineEnds.begin() + From, FForm.MixedLineEnds.begin() + From + Count);
     RemoveLines(From, Count);
@@ -282,7 +266,7 @@ void GameSaveLines::MoveBlock(int From, int Count, int To)
         std::copy(ends.begin(), ends.end(), FForm.MixedLineEnds.begin() + target);
 }
 
-bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
+bool TGameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
 {
     const int count = Count();
     if (int(NewOrder.size()) != count)
@@ -300,7 +284,7 @@ bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
         lines.append(std::move(FLines[NewOrder[size_t(k)]]));
     FLines = std::move(lines);
     if (!FForm.MixedLineEnds.empty()) {
-        std::vector<SiiLineEnd> ends(static_cast<std::size_t>(count));
+        std::vector<TSiiLineEnd> ends(static_cast<std::size_t>(count));
         for (int k = 0; k < count; ++k)
             ends[size_t(k)] = FForm.MixedLineEnds[size_t(NewOrder[size_t(k)])];
         FForm.MixedLineEnds = std::move(ends);
@@ -313,9 +297,9 @@ bool GameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
     return true;
 }
 
-bool GameSaveLines::IndexIsConsistent() const
+bool TGameSaveLines::IndexIsConsistent() const
 {
-    GameSaveLines fresh;
+    TGameSaveLines fresh;
     fresh.FLines = FLines;
     fresh.BuildIndex();
     return fresh.FByClass == FByClass && fresh.FByHeader == FByHeader;

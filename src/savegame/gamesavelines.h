@@ -4,7 +4,7 @@
 // header again and again. The index answers those look-ups without scanning from the top, and it
 // gives exactly the answer the plain scan (FindLineFrom) would give: it only narrows the candidate
 // lines, every candidate is still checked against the prefix. Every edit goes through this class, so
-// the index stays right under the writer's line changes and block moves.
+// the index stays right under the save document's line changes and unit moves.
 #pragma once
 
 #include "savegame/siitext.h"
@@ -18,30 +18,28 @@
 
 namespace kvn {
 
-class GameSaveLines {
+class TGameSaveLines {
 public:
-    GameSaveLines() = default;
+    TGameSaveLines() = default;
 
-    SiiReadResult LoadFromFile(const QString &FileName);
+    TSiiReadResult LoadFromFile(const QString &FileName);
     void LoadFromBytes(const QByteArray &Bytes);
-    void SetLines(QStringList Lines, SiiTextForm Form = {});
-    bool SaveToFile(const QString &FileName) const;
+    void SetLines(QStringList Lines, TSiiTextForm Form = {});
     void Clear();
 
     const QStringList &Lines() const { return FLines; }
-    const SiiTextForm &Form() const { return FForm; }
+    const TSiiTextForm &Form() const { return FForm; }
     int Count() const { return int(FLines.size()); }
     bool IsEmpty() const { return FLines.isEmpty(); }
     const QString &Line(int Index) const { return FLines.at(Index); }
 
     // Same results as the free functions of siitext.h on Lines(), found through the index whenever
     // the prefix names a unit class (contains " : ").
-    int FindLineFrom(QStringView Prefix, int Start, StopFlag Stop = nullptr) const;
+    int FindLineFrom(QStringView Prefix, int Start, TStopFlag Stop = nullptr) const;
     int FindUnitEnd(int Start) const { return kvn::FindUnitEnd(FLines, Start); }
     // The last line whose trimmed text begins with Prefix; -1 when none. Indexed like FindLineFrom.
     int FindLastLine(QStringView Prefix) const;
     QString ReadUnitValue(QStringView Key, int Start, int Limit) const;
-    int WriteUnitValue(QStringView Key, int Start, const QString &Value, int Limit);
 
     // Edits that keep the index right.
     void SetLine(int Index, const QString &Text);
@@ -73,10 +71,10 @@ private:
     void RemoveFromIndex(int Line);
     void ShiftIndex(int From, int Delta);
     static int FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
-                           StopFlag Stop);
+                           TStopFlag Stop);
 
     QStringList FLines;
-    SiiTextForm FForm;
+    TSiiTextForm FForm;
     Index FByClass;  // every line holding " : ", keyed by the text before it
     Index FByHeader; // those of them holding "{", keyed by the text up to the first "{"
 };

@@ -27,9 +27,9 @@ bool SingleColonValue(const QString &Line, QString &Value)
 
 } // namespace
 
-ProfileNames ReadProfileNames(const QStringList &Lines)
+TProfileNames ReadProfileNames(const QStringList &Lines)
 {
-    ProfileNames names;
+    TProfileNames names;
     for (const QString &line : Lines) {
         if (TrimmedStartsWith(line, u"company_name: ")) {
             QString value;
@@ -52,14 +52,14 @@ namespace {
 
 // Lists the profile folders of one container folder ("profiles/" or "steam_profiles/" of Place).
 // Scratch is where encrypted profile files are decoded.
-void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
+void AppendProfilesOf(TProfileList &List, const TSiiDecrypter &Decrypter, const QString &Scratch, const QString &Place,
                       const QString &ProfilesFolder)
 {
     for (const QString &folder : ListSubFolders(ProfilesFolder)) {
         const QString profilePath = ProfilesFolder + folder;
         const QString profileSii = profilePath + QStringLiteral("profile.sii");
         QStringList lines;
-        SiiTextForm form;
+        TSiiTextForm form;
         if (!ReadSiiFile(profileSii, lines, form).ok() || lines.isEmpty())
             continue;
         // Listing only reads: an encrypted profile.sii is decoded in a copy and stays as the
@@ -68,7 +68,7 @@ void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const Q
         if (IsReadable(Decrypter.DecryptCopy(profileSii, Scratch, readable)) && readable != profileSii &&
             !ReadSiiFile(readable, lines, form).ok())
             continue;
-        const ProfileNames names = ReadProfileNames(lines);
+        const TProfileNames names = ReadProfileNames(lines);
         if (!names.HasProfileName)
             continue;
         const QString quickSave = profilePath + QStringLiteral("save/quicksave/");
@@ -86,9 +86,9 @@ void AppendProfilesOf(TProfileList &List, const SiiDecrypter &Decrypter, const Q
 
 } // namespace
 
-ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places)
+TProfileSearchResult ListProfiles(TProfileList &List, const TSiiDecrypter &Decrypter, const QStringList &Places)
 {
-    ProfileSearchResult result;
+    TProfileSearchResult result;
     List.Clear();
     const QStringList places = Places.isEmpty() ? GameFolderCandidates() : Places;
     const QTemporaryDir scratch;
@@ -149,7 +149,7 @@ const char *ProfileCountLabelKey(int Count)
     return Count == 1 ? "label-profile-found" : "label-profiles-found";
 }
 
-const char *ProfileSearchStatusKey(const ProfileSearchResult &Result)
+const char *ProfileSearchStatusKey(const TProfileSearchResult &Result)
 {
     if (Result.Count > 0)
         return "status-profiles-and-meta-loaded";

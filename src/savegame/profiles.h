@@ -9,7 +9,7 @@
 
 namespace kvn {
 
-class SiiDecrypter;
+class TSiiDecrypter;
 
 class TProfileInfo {
 public:
@@ -67,14 +67,14 @@ private:
 // The names read from a profile.sii: the company name comes before the profile name; reading stops
 // at the first "profile_name: " line. Either may be written bare or in quotes; both are kept as the
 // player reads them (escapes decoded, control characters dropped).
-struct ProfileNames {
+struct TProfileNames {
     bool HasProfileName = false;
     QString ProfileName;
     QString CompanyName;
 };
-ProfileNames ReadProfileNames(const QStringList &Lines);
+TProfileNames ReadProfileNames(const QStringList &Lines);
 
-struct ProfileSearchResult {
+struct TProfileSearchResult {
     int Count = 0;
     bool GameFolderExists = false; // any of the game's places exists
     QString GameDocumentsFolder;   // the first existing place, or the first candidate when none exists
@@ -83,7 +83,7 @@ struct ProfileSearchResult {
 // Lists the profiles of every place (GameFolderCandidates, or Places when given, in that order;
 // in each its "profiles/" and then its "steam_profiles/") into List, each profile once (see
 // KeepNewestCopies). Creates a missing quick-save folder of a listed profile, as the game expects it.
-ProfileSearchResult ListProfiles(TProfileList &List, const SiiDecrypter &Decrypter, const QStringList &Places = {});
+TProfileSearchResult ListProfiles(TProfileList &List, const TSiiDecrypter &Decrypter, const QStringList &Places = {});
 
 // Where a profile lives, for the player: the folder holding its profile folder, the home folder
 // written as "~" outside Windows.
@@ -98,7 +98,7 @@ inline int ProfileCount(const TProfileList &List)
 // Language key of the profile label after a search: none, one, several ("%d" argument) profiles.
 const char *ProfileCountLabelKey(int Count);
 // Language key of the start-up status after a search.
-const char *ProfileSearchStatusKey(const ProfileSearchResult &Result);
+const char *ProfileSearchStatusKey(const TProfileSearchResult &Result);
 // Language key of the status when the game's folder was not found, in this platform's words.
 const char *NoGameFolderStatusKey();
 

@@ -67,9 +67,9 @@ void DropUnneededOriginal(const TProfileInfo &Profile, const QString &Game, QStr
 
 } // namespace
 
-GameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines)
+TGameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines)
 {
-    GameTimeAndCity found;
+    TGameTimeAndCity found;
     bool haveTime = false;
     bool haveCity = false;
     for (const QString &line : Lines) {
@@ -123,11 +123,11 @@ int TProfileSession::CurrentProfileComboIndex() const
     return 0;
 }
 
-ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContext &Context)
+TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadContext &Context)
 {
-    ProfileLoadResult result;
+    TProfileLoadResult result;
     if (FLoadRunning) {
-        result.Status = ProfileLoadStatus::Ignored;
+        result.Status = TProfileLoadStatus::Ignored;
         return result;
     }
     FLoadRunning = true;
@@ -140,11 +140,11 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
         TProfileInfo *profile = FProfileList.At(ComboIndex - 1);
         const QString game = profile->GameFilePath();
         if (!IsExistingFile(game)) {
-            result.Status = ProfileLoadStatus::NoQuickSave;
+            result.Status = TProfileLoadStatus::NoQuickSave;
             result.StatusText = QStringLiteral("Error: no quick save files have been found for the profile ") +
                                 Quoted(profile->ProfileName());
         } else if (const TBackupResult kept = KeepOriginalForm(*profile, game); !kept.Ok) {
-            result.Status = ProfileLoadStatus::OriginalNotKept;
+            result.Status = TProfileLoadStatus::OriginalNotKept;
             result.Error = kept.Error;
             result.StatusText =
                 BuiltInText(TLangText::StatusProfileOriginalNotKept, {profile->ProfileName(), kept.Error});
@@ -153,18 +153,18 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
             result.OriginalBackup = kept.BackupPath;
             DropUnneededOriginal(*profile, game, result.OriginalBackup);
             if (decrypted == SiiDecryptStatus::StartFailed) {
-                result.Status = ProfileLoadStatus::DecrypterNotStarted;
+                result.Status = TProfileLoadStatus::DecrypterNotStarted;
                 result.StatusText =
                     QStringLiteral("No profile loaded. Windows Security Warning dialogue cancelled by user");
             } else if (decrypted == SiiDecryptStatus::NotDecoded) {
-                result.Status = ProfileLoadStatus::NotDecoded;
+                result.Status = TProfileLoadStatus::NotDecoded;
                 result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                     Quoted(profile->ProfileName()) + QStringLiteral(" could not be decoded");
             } else {
                 profile->SetGameFileLastWriteTime(FileLastWriteSeconds(game));
                 FGameSaveLines.Clear(); // the previous save goes before the next one comes in
                 FLoadedQuickSave = TSaveFingerprint();
-                GameSaveLines lines;
+                TGameSaveLines lines;
                 bool read = false;
                 // The game may quick-save while the file is read: the fingerprint must describe the
                 // bytes the lines came from, so a file that changed meanwhile is read again.
@@ -180,18 +180,18 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
                 if (read)
                     profile->SetGameFileLastWriteTime(FileLastWriteSeconds(game));
                 if (!read) {
-                    result.Status = ProfileLoadStatus::ReadFailed;
+                    result.Status = TProfileLoadStatus::ReadFailed;
                     result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                         Quoted(profile->ProfileName()) + QStringLiteral(" could not be read");
-                } else if (const SaveStructureCheck check = CheckSaveStructure(lines.Lines()); !check.Ok()) {
-                    result.Status = ProfileLoadStatus::Damaged;
+                } else if (const TSaveStructureCheck check = CheckSaveStructure(lines.Lines()); !check.Ok()) {
+                    result.Status = TProfileLoadStatus::Damaged;
                     result.Structure = check;
                     result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                         Quoted(profile->ProfileName()) + QStringLiteral(" is incomplete or damaged: ") +
                                         DescribeSaveFault(check, nullptr);
                 } else {
                     FGameSaveLines = std::move(lines);
-                    const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(FGameSaveLines.Lines());
+                    const TGameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(FGameSaveLines.Lines());
                     FGameTime = timeAndCity.GameTime;
                     FLastVisitedCity = timeAndCity.LastVisitedCity;
                     TCatalogue &catalogue = Context.Catalogue;
@@ -205,7 +205,7 @@ ProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, ProfileLoadContex
                     FCurrentProfile = profile;
                     if (Context.StartLearner)
                         StartUnknownDistancesThread(Context);
-                    result.Status = ProfileLoadStatus::Loaded;
+                    result.Status = TProfileLoadStatus::Loaded;
                     result.SaveTooOldForJobs = OffersNameNoTrailers(FGameSaveLines);
                     result.StatusText =
                         result.SaveTooOldForJobs
@@ -278,7 +278,7 @@ void TProfileSession::StopUnknownDistancesThread()
     FLearner.reset();
 }
 
-void TProfileSession::StartUnknownDistancesThread(ProfileLoadContext &Context)
+void TProfileSession::StartUnknownDistancesThread(TProfileLoadContext &Context)
 {
     StopUnknownDistancesThread();
     TCatalogue *catalogue = &Context.Catalogue;

@@ -19,10 +19,10 @@
 
 namespace kvn {
 
-class SiiDecrypter;
+class TSiiDecrypter;
 class TGetUnkownDistances;
 
-enum class ProfileLoadStatus : std::uint8_t {
+enum class TProfileLoadStatus : std::uint8_t {
     Loaded,
     Ignored,           // a load is already running
     NoProfileSelected, // entry 0 or an index outside the list
@@ -35,35 +35,35 @@ enum class ProfileLoadStatus : std::uint8_t {
     OriginalNotKept,
 };
 
-struct ProfileLoadResult {
-    ProfileLoadStatus Status = ProfileLoadStatus::NoProfileSelected;
+struct TProfileLoadResult {
+    TProfileLoadStatus Status = TProfileLoadStatus::NoProfileSelected;
     // The fader text after the load: the success text, an error text, or empty.
     QString StatusText;
-    SaveStructureCheck Structure; // what is wrong with a Damaged save
+    TSaveStructureCheck Structure; // what is wrong with a Damaged save
     // The backup that holds the save as the game wrote it, when this load converted it to text.
     QString OriginalBackup;
     // Why a backup of the original form could not be made (OriginalNotKept).
     QString Error;
     // Loaded, but the save predates trailer definitions: nothing can be composed from it.
     bool SaveTooOldForJobs = false;
-    bool Loaded() const { return Status == ProfileLoadStatus::Loaded; }
+    bool Loaded() const { return Status == TProfileLoadStatus::Loaded; }
 };
 
 // What a load needs besides the session.
-struct ProfileLoadContext {
+struct TProfileLoadContext {
     TCatalogue &Catalogue;
-    const SiiDecrypter &Decrypter;
+    const TSiiDecrypter &Decrypter;
     ICountryListSink *CountryLists = nullptr; // the window's two country lists
     ICargoListSink *CargoList = nullptr;      // the window's cargo list
     bool StartLearner = true;                 // start the distance learner after a load
 };
 
 // Game time and last visited city of a save; GameTime is 0 and the city empty when missing.
-struct GameTimeAndCity {
+struct TGameTimeAndCity {
     int GameTime = 0;
     QString LastVisitedCity;
 };
-GameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines);
+TGameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines);
 
 // Last write time of a file in whole seconds since 1970 on the local clock; a missing file counts as
 // a time long past.
@@ -83,15 +83,15 @@ public:
     bool IsProfileLoaded() const { return FCurrentProfile != nullptr; }
     bool IsProfileLoadRunning() const { return FLoadRunning; }
 
-    const GameSaveLines &SaveLines() const { return FGameSaveLines; }
-    GameSaveLines &SaveLines() { return FGameSaveLines; }
+    const TGameSaveLines &SaveLines() const { return FGameSaveLines; }
+    TGameSaveLines &SaveLines() { return FGameSaveLines; }
     int GameTime() const { return FGameTime; }
     const QString &LastVisitedCity() const { return FLastVisitedCity; }
     const TCompanyList &CompanyList() const { return FCompanyList; }
 
     // Loads the profile of the profile list's entry ComboIndex (entry 0 is the "select a profile"
     // line, so profile k is entry k + 1). Runs on the main thread.
-    ProfileLoadResult LoadProfile(int ComboIndex, ProfileLoadContext &Context);
+    TProfileLoadResult LoadProfile(int ComboIndex, TProfileLoadContext &Context);
     // Forgets the loaded profile and its save and stops the learner. Call it before a new profile
     // search, which frees the profiles the session points into.
     void Unload();
@@ -125,12 +125,12 @@ public:
     std::function<void()> OnDistancesLearned;
 
 private:
-    void StartUnknownDistancesThread(ProfileLoadContext &Context);
+    void StartUnknownDistancesThread(TProfileLoadContext &Context);
 
     TProfileList FProfileList;
     TProfileInfo *FCurrentProfile = nullptr;
     bool FLoadRunning = false;
-    GameSaveLines FGameSaveLines;
+    TGameSaveLines FGameSaveLines;
     TSaveFingerprint FLoadedQuickSave;
     int FGameTime = 0;
     QString FLastVisitedCity;

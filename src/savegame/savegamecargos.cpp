@@ -12,7 +12,7 @@ namespace kvn {
 namespace {
 
 // The value of the first line inside [From, To) that begins with Key.
-QString ValueInUnit(const GameSaveLines &Save, QStringView Key, int From, int To, int *At = nullptr)
+QString ValueInUnit(const TGameSaveLines &Save, QStringView Key, int From, int To, int *At = nullptr)
 {
     for (int i = From; i < To; ++i)
         if (TrimmedStartsWith(Save.Line(i), Key)) {
@@ -41,21 +41,21 @@ std::int32_t ClampToInt(double Value)
 
 } // namespace
 
-std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save)
+std::vector<TSaveCargoOffer> ReadCargoOffers(const TGameSaveLines &Save)
 {
-    std::vector<SaveCargoOffer> offers;
-    ForEachCargoOffer(Save, [&offers](const SaveCargoOffer &Offer) { offers.push_back(Offer); });
+    std::vector<TSaveCargoOffer> offers;
+    ForEachCargoOffer(Save, [&offers](const TSaveCargoOffer &Offer) { offers.push_back(Offer); });
     return offers;
 }
 
-void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit)
+void ForEachCargoOffer(const TGameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit)
 {
     for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;
          header = Save.FindLineFrom(u"job_offer_data : ", header + 1)) {
         int end = Save.FindUnitEnd(header + 1);
         if (end < 0)
             end = Save.Count();
-        SaveCargoOffer offer;
+        TSaveCargoOffer offer;
         const QString cargo = ValueInUnit(Save, u"cargo: cargo", header + 1, end, &offer.Line);
         if (offer.Line < 0)
             continue;
@@ -68,7 +68,7 @@ void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const
     }
 }
 
-bool OffersNameNoTrailers(const GameSaveLines &Save)
+bool OffersNameNoTrailers(const TGameSaveLines &Save)
 {
     bool anyOffer = false;
     for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;
@@ -102,7 +102,7 @@ std::int32_t MinimumUnits(std::int32_t Units, double UnitWeightKg)
     return minUnits <= 0 ? Units : minUnits;
 }
 
-void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &Cargos,
+void LoadCargosFromGameFileToClasses(const TGameSaveLines &Save, TCargoInfoList &Cargos,
                                      const TTrailerDefinitionDataList &Trailers, ICargoListSink *Sink)
 {
     for (auto &cargo : Cargos) {
@@ -114,7 +114,7 @@ void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &
     if (Sink)
         Sink->ClearCargoList();
 
-    ForEachCargoOffer(Save, [&](const SaveCargoOffer &offer) {
+    ForEachCargoOffer(Save, [&](const TSaveCargoOffer &offer) {
         TCargoInfo *cargo = FindCargo(Cargos, offer.Cargo);
         if (!cargo)
             return;

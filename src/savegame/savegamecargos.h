@@ -10,7 +10,7 @@
 
 namespace kvn {
 
-class GameSaveLines;
+class TGameSaveLines;
 
 // The window's cargo list; the core refills it through this so that it never touches a widget.
 class ICargoListSink {
@@ -22,7 +22,7 @@ public:
 };
 
 // One job offer's cargo, truck, trailer variant and trailer definition.
-struct SaveCargoOffer {
+struct TSaveCargoOffer {
     int Line = -1; // the cargo line
     QString Cargo; // cargo name without "cargo."
     QString Truck;
@@ -32,13 +32,13 @@ struct SaveCargoOffer {
 
 // The offers of the save in line order. Attributes are read by name inside each job offer unit,
 // so saves that order them differently (older game versions) are read as well as today's.
-std::vector<SaveCargoOffer> ReadCargoOffers(const GameSaveLines &Save);
+std::vector<TSaveCargoOffer> ReadCargoOffers(const TGameSaveLines &Save);
 // The same, one offer at a time (no list of all offers in memory).
-void ForEachCargoOffer(const GameSaveLines &Save, const std::function<void(const SaveCargoOffer &)> &Visit);
+void ForEachCargoOffer(const TGameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit);
 
 // The save has job offers, but none of them names a trailer definition: the game wrote it before
 // it had them (2018 and earlier), and no job can be composed from it.
-bool OffersNameNoTrailers(const GameSaveLines &Save);
+bool OffersNameNoTrailers(const TGameSaveLines &Save);
 
 // The smallest unit count worth offering: the largest n <= Units whose mass floor(n*W/1000) is
 // exactly one tonne, or Units when there is none.
@@ -47,7 +47,7 @@ std::int32_t MinimumUnits(std::int32_t Units, double UnitWeightKg);
 // Rebuilds the trailer choices and compatibility marks of every cargo from the save, sorts the
 // cargos by name and refills the window's cargo list (when Sink is given). Every load starts from
 // empty trailer lists: a trailer that this save does not have must never be offered for it.
-void LoadCargosFromGameFileToClasses(const GameSaveLines &Save, TCargoInfoList &Cargos,
+void LoadCargosFromGameFileToClasses(const TGameSaveLines &Save, TCargoInfoList &Cargos,
                                      const TTrailerDefinitionDataList &Trailers, ICargoListSink *Sink);
 
 // Cargos that the save offers at least one trailer for, and the number of trailer items over all.

@@ -35,7 +35,7 @@ QString SiiFileForm(const QString &FileName)
 
 namespace {
 
-void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Table, SaveInspection &Result)
+void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Table, TSaveInspection &Result)
 {
     QStringList cities;
     for (const auto &country : Countries.CountryInfoList())
@@ -64,9 +64,9 @@ void CountDistanceSources(const TCountries &Countries, const TDistanceTable &Tab
 
 } // namespace
 
-SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter)
+TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const TSiiDecrypter &Decrypter)
 {
-    SaveInspection result;
+    TSaveInspection result;
     result.Form = SiiFileForm(FileName);
     if (result.Form == QLatin1String("none")) {
         result.Error = QStringLiteral("There is no file %1").arg(FileName);
@@ -90,14 +90,14 @@ SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const
             return result;
         }
     }
-    GameSaveLines save;
-    const SiiReadResult read = save.LoadFromFile(readable);
+    TGameSaveLines save;
+    const TSiiReadResult read = save.LoadFromFile(readable);
     if (!read.ok() || save.IsEmpty()) {
-        result.Error = read.Status == SiiReadStatus::TooLarge ? QStringLiteral("The save is too large to be read")
-                                                              : QStringLiteral("The save could not be read");
+        result.Error = read.Status == TSiiReadStatus::TooLarge ? QStringLiteral("The save is too large to be read")
+                                                               : QStringLiteral("The save could not be read");
         return result;
     }
-    const GameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
+    const TGameTimeAndCity timeAndCity = ReadGameTimeAndLastCity(save.Lines());
     result.GameTime = timeAndCity.GameTime;
     result.LastVisitedCity = timeAndCity.LastVisitedCity;
 

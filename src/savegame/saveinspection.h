@@ -8,13 +8,13 @@
 
 namespace kvn {
 
-class SiiDecrypter;
+class TSiiDecrypter;
 
 // The outer form of an SII file: "text", "encrypted" (ScsC), "binary" (BSII), "3nK", "unknown";
 // "none" when there is no such file.
 QString SiiFileForm(const QString &FileName);
 
-struct SaveInspection {
+struct TSaveInspection {
     bool Ok = false;
     QString Error; // what went wrong, in words for the user
     QString Form;
@@ -38,6 +38,6 @@ struct SaveInspection {
 
 // Reads FileName as the profile load does. A file that is not plain text is decoded into a
 // temporary copy; the original is never touched. Catalogue's cargos are changed as by a load.
-SaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const SiiDecrypter &Decrypter);
+TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, const TSiiDecrypter &Decrypter);
 
 } // namespace kvn

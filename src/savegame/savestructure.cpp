@@ -9,19 +9,19 @@ namespace {
 
 const QString FileMark = QStringLiteral("SiiNunit");
 
-SaveStructureCheck Fault(SaveStructureFault Kind, qsizetype Index)
+TSaveStructureCheck Fault(TSaveStructureFault Kind, qsizetype Index)
 {
     return {Kind, int(Index) + 1};
 }
 
 } // namespace
 
-SaveStructureCheck CheckSaveStructure(const QStringList &Lines)
+TSaveStructureCheck CheckSaveStructure(const QStringList &Lines)
 {
     // The plain-text test looks at the first characters of the text, so the mark must open the
     // first line; the file's brace may stand behind it on the same line or on a line of its own.
     if (Lines.isEmpty() || !Lines.front().startsWith(FileMark))
-        return {SaveStructureFault::NoHeader, 1};
+        return {TSaveStructureFault::NoHeader, 1};
 
     // Saves hold units one level deep: 0 outside the file's braces, 1 between units, 2 in a unit.
     int depth = 0;
@@ -40,9 +40,9 @@ SaveStructureCheck CheckSaveStructure(const QStringList &Lines)
         switch (depth) {
         case 0:
             if (fileOpened)
-                return Fault(SaveStructureFault::UnexpectedBrace, i); // text after the file's end
+                return Fault(TSaveStructureFault::UnexpectedBrace, i); // text after the file's end
             if (t != u"{")
-                return Fault(SaveStructureFault::NoHeader, i);
+                return Fault(TSaveStructureFault::NoHeader, i);
             fileOpened = true;
             depth = 1;
             break;
@@ -60,22 +60,22 @@ SaveStructureCheck CheckSaveStructure(const QStringList &Lines)
             if (closes)
                 depth = 1;
             else if (opens)
-                return Fault(SaveStructureFault::UnitNotClosed, openUnit); // the next unit begins inside it
+                return Fault(TSaveStructureFault::UnitNotClosed, openUnit); // the next unit begins inside it
             break;
         }
     }
     if (!fileOpened)
-        return {SaveStructureFault::NoHeader, 1};
+        return {TSaveStructureFault::NoHeader, 1};
     if (depth == 2)
-        return Fault(SaveStructureFault::UnitNotClosed, openUnit);
+        return Fault(TSaveStructureFault::UnitNotClosed, openUnit);
     if (depth == 1)
-        return Fault(SaveStructureFault::FileNotClosed, count - 1);
+        return Fault(TSaveStructureFault::FileNotClosed, count - 1);
     if (!economy)
-        return {SaveStructureFault::NoEconomyUnit, 0};
+        return {TSaveStructureFault::NoEconomyUnit, 0};
     return {};
 }
 
-QString DescribeSaveFault(const SaveStructureCheck &Check, const TLanguageTexts *Texts)
+QString DescribeSaveFault(const TSaveStructureCheck &Check, const TLanguageTexts *Texts)
 {
     if (!Texts) {
         const TLanguageTexts english;
@@ -83,17 +83,17 @@ QString DescribeSaveFault(const SaveStructureCheck &Check, const TLanguageTexts 
     }
     const TLanguageTexts &texts = *Texts;
     switch (Check.Fault) {
-    case SaveStructureFault::None:
+    case TSaveStructureFault::None:
         return {};
-    case SaveStructureFault::NoHeader:
+    case TSaveStructureFault::NoHeader:
         return texts.Text(TLangText::SaveFaultNoHeader);
-    case SaveStructureFault::UnitNotClosed:
+    case TSaveStructureFault::UnitNotClosed:
         return texts.Format(TLangText::SaveFaultUnitNotClosed, {Check.Line});
-    case SaveStructureFault::FileNotClosed:
+    case TSaveStructureFault::FileNotClosed:
         return texts.Text(TLangText::SaveFaultFileNotClosed);
-    case SaveStructureFault::UnexpectedBrace:
+    case TSaveStructureFault::UnexpectedBrace:
         return texts.Format(TLangText::SaveFaultUnexpectedText, {Check.Line});
-    case SaveStructureFault::NoEconomyUnit:
+    case TSaveStructureFault::NoEconomyUnit:
         return texts.Text(TLangText::SaveFaultNoEconomyUnit);
     }
     return {};

@@ -13,7 +13,7 @@ namespace kvn {
 
 class TLanguageTexts;
 
-enum class SaveStructureFault : std::uint8_t {
+enum class TSaveStructureFault : std::uint8_t {
     None,
     NoHeader,        // the text does not open with "SiiNunit" and "{"
     UnitNotClosed,   // a unit is still open where the next one begins or where the text ends
@@ -22,18 +22,18 @@ enum class SaveStructureFault : std::uint8_t {
     NoEconomyUnit,
 };
 
-struct SaveStructureCheck {
-    SaveStructureFault Fault = SaveStructureFault::None;
+struct TSaveStructureCheck {
+    TSaveStructureFault Fault = TSaveStructureFault::None;
     int Line = 0; // 1-based line the fault points at (the open unit's header for UnitNotClosed); 0 when none
-    bool Ok() const { return Fault == SaveStructureFault::None; }
+    bool Ok() const { return Fault == TSaveStructureFault::None; }
 };
 
 // One pass over the lines, no allocation: cheap enough for every load and every write of a save
 // of several hundred thousand lines.
-SaveStructureCheck CheckSaveStructure(const QStringList &Lines);
+TSaveStructureCheck CheckSaveStructure(const QStringList &Lines);
 
 // What is wrong, in words for the player (a short clause, for a sentence of the caller's own).
 // Without Texts the English words are used.
-QString DescribeSaveFault(const SaveStructureCheck &Check, const TLanguageTexts *Texts);
+QString DescribeSaveFault(const TSaveStructureCheck &Check, const TLanguageTexts *Texts);
 
 } // namespace kvn

@@ -15,12 +15,12 @@ bool IsSiiFileEncrypted(const QString &FileName)
     return IsExistingFile(FileName) && !IsPlainSiiText(FileName);
 }
 
-QString SiiDecrypter::DecrypterPath() const
+QString TSiiDecrypter::DecrypterPath() const
 {
     return QDir(FProgramFolder).filePath(SiiDecrypterFileName);
 }
 
-SiiDecryptStatus SiiDecrypter::DecryptSiiFile(const QString &FileName) const
+SiiDecryptStatus TSiiDecrypter::DecryptSiiFile(const QString &FileName) const
 {
     if (!IsSiiFileEncrypted(FileName))
         return SiiDecryptStatus::AlreadyPlain;
@@ -37,8 +37,8 @@ SiiDecryptStatus SiiDecrypter::DecryptSiiFile(const QString &FileName) const
     return IsSiiFileEncrypted(FileName) ? SiiDecryptStatus::NotDecoded : SiiDecryptStatus::Converted;
 }
 
-SiiDecryptStatus SiiDecrypter::DecryptCopy(const QString &FileName, const QString &ScratchFolder,
-                                           QString &Readable) const
+SiiDecryptStatus TSiiDecrypter::DecryptCopy(const QString &FileName, const QString &ScratchFolder,
+                                            QString &Readable) const
 {
     Readable = FileName;
     if (!IsSiiFileEncrypted(FileName))

@@ -24,9 +24,9 @@ inline bool IsReadable(SiiDecryptStatus Status)
     return Status == SiiDecryptStatus::AlreadyPlain || Status == SiiDecryptStatus::Converted;
 }
 
-class SiiDecrypter {
+class TSiiDecrypter {
 public:
-    explicit SiiDecrypter(QString ProgramFolder) : FProgramFolder(std::move(ProgramFolder)) {}
+    explicit TSiiDecrypter(QString ProgramFolder) : FProgramFolder(std::move(ProgramFolder)) {}
 
     QString DecrypterPath() const;
     // Runs the decrypter on FileName when it is not plain text. While it runs, the caller's event

@@ -1,7 +1,6 @@
 #include "savegame/siitext.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -14,27 +13,27 @@ namespace {
 
 constexpr char16_t kNul = 0;
 
-struct ByteOrderMark {
-    SiiEncoding Encoding;
+struct TByteOrderMark {
+    TSiiEncoding Encoding;
     int Length;
 };
 
-ByteOrderMark DetectByteOrderMark(const char *Data, qsizetype Size)
+TByteOrderMark DetectByteOrderMark(const char *Data, qsizetype Size)
 {
     const auto *b = reinterpret_cast<const unsigned char *>(Data);
     if (Size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
-        return {SiiEncoding::Utf8, 3};
+        return {TSiiEncoding::Utf8, 3};
     if (Size >= 2 && b[0] == 0xFF && b[1] == 0xFE)
-        return {SiiEncoding::Utf16LE, 2};
+        return {TSiiEncoding::Utf16LE, 2};
     if (Size >= 2 && b[0] == 0xFE && b[1] == 0xFF)
-        return {SiiEncoding::Utf16BE, 2};
-    return {SiiEncoding::Latin1, 0};
+        return {TSiiEncoding::Utf16BE, 2};
+    return {TSiiEncoding::Latin1, 0};
 }
 
 // Byte offset (within Data) of the NUL that ends the text, or Size when there is none.
-qsizetype FindTextEnd(const char *Data, qsizetype Size, SiiEncoding Encoding)
+qsizetype FindTextEnd(const char *Data, qsizetype Size, TSiiEncoding Encoding)
 {
-    if (Encoding == SiiEncoding::Utf16LE || Encoding == SiiEncoding::Utf16BE) {
+    if (Encoding == TSiiEncoding::Utf16LE || Encoding == TSiiEncoding::Utf16BE) {
         for (qsizetype i = 0; i + 1 < Size; i += 2)
             if (Data[i] == 0 && Data[i + 1] == 0)
                 return i;
@@ -44,18 +43,18 @@ qsizetype FindTextEnd(const char *Data, qsizetype Size, SiiEncoding Encoding)
     return nul ? static_cast<const char *>(nul) - Data : Size;
 }
 
-QString DecodeText(const char *Data, qsizetype Size, SiiEncoding Encoding)
+QString DecodeText(const char *Data, qsizetype Size, TSiiEncoding Encoding)
 {
     switch (Encoding) {
-    case SiiEncoding::Latin1:
+    case TSiiEncoding::Latin1:
         return QString::fromLatin1(Data, Size);
-    case SiiEncoding::Utf8:
+    case TSiiEncoding::Utf8:
         return QString::fromUtf8(Data, Size);
-    case SiiEncoding::Utf16LE: {
+    case TSiiEncoding::Utf16LE: {
         QStringDecoder decoder(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
         return decoder.decode(QByteArrayView(Data, Size));
     }
-    case SiiEncoding::Utf16BE: {
+    case TSiiEncoding::Utf16BE: {
         QStringDecoder decoder(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
         return decoder.decode(QByteArrayView(Data, Size));
     }
@@ -67,7 +66,7 @@ QString DecodeText(const char *Data, qsizetype Size, SiiEncoding Encoding)
 // that shares (and keeps alive) the buffer, so a save of millions of lines costs its text once plus
 // one small handle per line instead of one allocation per line. Line ends are replaced in place by
 // a NUL, so every line is also NUL-terminated like any QString.
-void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
+void SplitIntoLines(QString &&Text, QStringList &Lines, TSiiTextForm &Form)
 {
     Lines.clear();
     Form.MixedLineEnds.clear();
@@ -80,10 +79,10 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
     const qsizetype size = Text.size();
 
     // Pass 1: compact "line + NUL" in place; the line ends are only kept per line when they differ.
-    std::vector<SiiLineEnd> ends;
-    SiiLineEnd first = SiiLineEnd::None;
+    std::vector<TSiiLineEnd> ends;
+    TSiiLineEnd first = TSiiLineEnd::None;
     qsizetype endCount = 0;
-    auto noteEnd = [&](SiiLineEnd End) {
+    auto noteEnd = [&](TSiiLineEnd End) {
         if (endCount == 0)
             first = End;
         else if (End != first && ends.empty())
@@ -98,13 +97,13 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
         if (c == u'\r') {
             if (read + 1 < size && buffer[read + 1] == u'\n') {
                 ++read;
-                noteEnd(SiiLineEnd::CrLf);
+                noteEnd(TSiiLineEnd::CrLf);
             } else {
-                noteEnd(SiiLineEnd::Cr);
+                noteEnd(TSiiLineEnd::Cr);
             }
             buffer[write++] = kNul;
         } else if (c == u'\n') {
-            noteEnd(SiiLineEnd::Lf);
+            noteEnd(TSiiLineEnd::Lf);
             buffer[write++] = kNul;
         } else {
             buffer[write++] = c;
@@ -114,10 +113,10 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
     if (lastLineOpen) {
         buffer[write++] = kNul;
         if (!ends.empty())
-            ends.push_back(SiiLineEnd::None);
+            ends.push_back(TSiiLineEnd::None);
     }
     Form.FinalLineEnd = !lastLineOpen;
-    Form.LineEnd = endCount > 0 ? first : SiiLineEnd::CrLf;
+    Form.LineEnd = endCount > 0 ? first : TSiiLineEnd::CrLf;
     Form.MixedLineEnds = std::move(ends);
 
     // The buffer shrinks to the compacted text before any line refers into it.
@@ -144,7 +143,7 @@ void SplitIntoLines(QString &&Text, QStringList &Lines, SiiTextForm &Form)
     }
 }
 
-void ReadDecoded(const char *Data, qsizetype Size, SiiEncoding Encoding, QStringList &Lines, SiiTextForm &Form)
+void ReadDecoded(const char *Data, qsizetype Size, TSiiEncoding Encoding, QStringList &Lines, TSiiTextForm &Form)
 {
     const qsizetype end = FindTextEnd(Data, Size, Encoding);
     Form.Tail = end < Size ? QByteArray(Data + end, Size - end) : QByteArray();
@@ -153,7 +152,7 @@ void ReadDecoded(const char *Data, qsizetype Size, SiiEncoding Encoding, QString
 
 // Latin-1 saves (the usual case) are decoded straight from the file in slices, so the raw bytes
 // never sit in memory beside the whole decoded text.
-bool ReadLatin1File(QFile &File, qint64 Size, QStringList &Lines, SiiTextForm &Form)
+bool ReadLatin1File(QFile &File, qint64 Size, QStringList &Lines, TSiiTextForm &Form)
 {
     QString text(Size, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
@@ -165,7 +164,7 @@ bool ReadLatin1File(QFile &File, qint64 Size, QStringList &Lines, SiiTextForm &F
         chunk = File.read(slice);
         if (chunk.isEmpty())
             break;
-        const qsizetype end = FindTextEnd(chunk.constData(), chunk.size(), SiiEncoding::Latin1);
+        const qsizetype end = FindTextEnd(chunk.constData(), chunk.size(), TSiiEncoding::Latin1);
         const auto *in = reinterpret_cast<const unsigned char *>(chunk.constData());
         const qsizetype room = std::min<qsizetype>(end, text.size() - produced);
         for (qsizetype i = 0; i < room; ++i)
@@ -183,33 +182,33 @@ bool ReadLatin1File(QFile &File, qint64 Size, QStringList &Lines, SiiTextForm &F
     return true;
 }
 
-QByteArray LineEndBytes(SiiLineEnd End)
+QByteArray LineEndBytes(TSiiLineEnd End)
 {
     switch (End) {
-    case SiiLineEnd::CrLf:
+    case TSiiLineEnd::CrLf:
         return QByteArrayLiteral("\r\n");
-    case SiiLineEnd::Lf:
+    case TSiiLineEnd::Lf:
         return QByteArrayLiteral("\n");
-    case SiiLineEnd::Cr:
+    case TSiiLineEnd::Cr:
         return QByteArrayLiteral("\r");
-    case SiiLineEnd::None:
+    case TSiiLineEnd::None:
         break;
     }
     return {};
 }
 
-void AppendEncoded(QByteArray &Out, QStringView Text, SiiEncoding Encoding)
+void AppendEncoded(QByteArray &Out, QStringView Text, TSiiEncoding Encoding)
 {
     switch (Encoding) {
-    case SiiEncoding::Latin1:
+    case TSiiEncoding::Latin1:
         Out += QStringView(Text).toLatin1();
         return;
-    case SiiEncoding::Utf8:
+    case TSiiEncoding::Utf8:
         Out += QStringView(Text).toUtf8();
         return;
-    case SiiEncoding::Utf16LE:
-    case SiiEncoding::Utf16BE: {
-        const bool little = Encoding == SiiEncoding::Utf16LE;
+    case TSiiEncoding::Utf16LE:
+    case TSiiEncoding::Utf16BE: {
+        const bool little = Encoding == TSiiEncoding::Utf16LE;
         const qsizetype at = Out.size();
         Out.resize(at + Text.size() * 2);
         char *p = Out.data() + at;
@@ -223,23 +222,23 @@ void AppendEncoded(QByteArray &Out, QStringView Text, SiiEncoding Encoding)
     }
 }
 
-QByteArray ByteOrderMarkBytes(SiiEncoding Encoding)
+QByteArray ByteOrderMarkBytes(TSiiEncoding Encoding)
 {
     switch (Encoding) {
-    case SiiEncoding::Utf8:
+    case TSiiEncoding::Utf8:
         return QByteArray("\xEF\xBB\xBF", 3);
-    case SiiEncoding::Utf16LE:
+    case TSiiEncoding::Utf16LE:
         return QByteArray("\xFF\xFE", 2);
-    case SiiEncoding::Utf16BE:
+    case TSiiEncoding::Utf16BE:
         return QByteArray("\xFE\xFF", 2);
-    case SiiEncoding::Latin1:
+    case TSiiEncoding::Latin1:
         break;
     }
     return {};
 }
 
 // Streams the encoded lines in slices so that writing a large save needs no second full copy.
-template <typename Sink> bool EncodeInSlices(const QStringList &Lines, const SiiTextForm &Form, Sink &&Emit)
+template <typename Sink> bool EncodeInSlices(const QStringList &Lines, const TSiiTextForm &Form, Sink &&Emit)
 {
     QByteArray out;
     if (Form.HasByteOrderMark)
@@ -247,17 +246,17 @@ template <typename Sink> bool EncodeInSlices(const QStringList &Lines, const Sii
     const bool mixed = Form.MixedLineEnds.size() == size_t(Lines.size());
     QByteArray ends[4];
     for (int e = 0; e < 4; ++e) {
-        const QByteArray bytes = LineEndBytes(SiiLineEnd(e));
+        const QByteArray bytes = LineEndBytes(TSiiLineEnd(e));
         QString asText = QString::fromLatin1(bytes);
         AppendEncoded(ends[e], asText, Form.Encoding);
     }
     const qsizetype count = Lines.size();
     for (qsizetype i = 0; i < count; ++i) {
         AppendEncoded(out, Lines.at(i), Form.Encoding);
-        SiiLineEnd end = mixed ? Form.MixedLineEnds[size_t(i)] : Form.LineEnd;
+        TSiiLineEnd end = mixed ? Form.MixedLineEnds[size_t(i)] : Form.LineEnd;
         if (i == count - 1 && !Form.FinalLineEnd)
-            end = SiiLineEnd::None;
-        else if (end == SiiLineEnd::None)
+            end = TSiiLineEnd::None;
+        else if (end == TSiiLineEnd::None)
             end = Form.LineEnd;
         out += ends[int(end)];
         if (out.size() >= (1 << 20)) {
@@ -272,40 +271,40 @@ template <typename Sink> bool EncodeInSlices(const QStringList &Lines, const Sii
 
 } // namespace
 
-void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, SiiTextForm &Form)
+void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, TSiiTextForm &Form)
 {
-    Form = SiiTextForm();
-    const ByteOrderMark bom = DetectByteOrderMark(Bytes.constData(), Bytes.size());
+    Form = TSiiTextForm();
+    const TByteOrderMark bom = DetectByteOrderMark(Bytes.constData(), Bytes.size());
     Form.Encoding = bom.Encoding;
     Form.HasByteOrderMark = bom.Length > 0;
     ReadDecoded(Bytes.constData() + bom.Length, Bytes.size() - bom.Length, bom.Encoding, Lines, Form);
 }
 
-SiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, SiiTextForm &Form)
+TSiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, TSiiTextForm &Form)
 {
     Lines.clear();
-    Form = SiiTextForm();
+    Form = TSiiTextForm();
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
-        return {SiiReadStatus::CannotOpen};
+        return {TSiiReadStatus::CannotOpen};
     const qint64 size = file.size();
     if (size > MaxSiiFileSize)
-        return {SiiReadStatus::TooLarge};
+        return {TSiiReadStatus::TooLarge};
     const QByteArray head = file.peek(3);
-    const ByteOrderMark bom = DetectByteOrderMark(head.constData(), head.size());
-    if (bom.Encoding == SiiEncoding::Latin1) {
+    const TByteOrderMark bom = DetectByteOrderMark(head.constData(), head.size());
+    if (bom.Encoding == TSiiEncoding::Latin1) {
         if (!ReadLatin1File(file, size, Lines, Form))
-            return {SiiReadStatus::CannotOpen};
-        return {SiiReadStatus::Ok};
+            return {TSiiReadStatus::CannotOpen};
+        return {TSiiReadStatus::Ok};
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {SiiReadStatus::CannotOpen};
+        return {TSiiReadStatus::CannotOpen};
     ReadSiiBytes(bytes, Lines, Form);
-    return {SiiReadStatus::Ok};
+    return {TSiiReadStatus::Ok};
 }
 
-QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form)
+QByteArray EncodeSiiLines(const QStringList &Lines, const TSiiTextForm &Form)
 {
     QByteArray all;
     EncodeInSlices(Lines, Form, [&all](const QByteArray &Slice) {
@@ -315,23 +314,9 @@ QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form)
     return all;
 }
 
-bool WriteSiiFile(const QString &FileName, const QStringList &Lines, const SiiTextForm &Form)
-{
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const bool written =
-        EncodeInSlices(Lines, Form, [&file](const QByteArray &Slice) { return file.write(Slice) == Slice.size(); });
-    if (!written) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 bool IsPlainSiiBytes(const QByteArray &Head)
 {
-    const ByteOrderMark bom = DetectByteOrderMark(Head.constData(), Head.size());
+    const TByteOrderMark bom = DetectByteOrderMark(Head.constData(), Head.size());
     const char *data = Head.constData() + bom.Length;
     const qsizetype size = Head.size() - bom.Length;
     const qsizetype end = FindTextEnd(data, size, bom.Encoding);
@@ -378,7 +363,7 @@ bool TrimmedStartsWith(QStringView Line, QStringView Prefix)
     return TrimmedView(Line).size() >= Prefix.size();
 }
 
-int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, StopFlag Stop)
+int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, TStopFlag Stop)
 {
     if (Start < 0)
         Start = 0;
@@ -475,18 +460,6 @@ QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int 
     if (at < 0 || at >= Limit)
         return {};
     return SiiLineValue(Lines.at(at));
-}
-
-int WriteUnitValue(QStringList &Lines, QStringView Key, int Start, const QString &Value, int Limit)
-{
-    const int at = FindLineFrom(Lines, Key, Start);
-    if (at < 0 || at >= Limit)
-        return -1;
-    const QString &line = Lines.at(at);
-    const qsizetype colon = line.indexOf(u':');
-    const QString head = colon < 0 ? line : line.left(colon);
-    Lines[at] = head + QLatin1String(": ") + Value;
-    return at;
 }
 
 int ToIntDefault(QStringView Text, int Default)

@@ -1,6 +1,7 @@
-// Plain SII text: reading a file into lines, writing it back in its own form, and the few line
-// operations shared by every reader and by the job writer. SII files are never parsed into a tree;
-// they are lists of lines searched by prefixes of trimmed lines.
+// Plain SII text: reading a file into lines, encoding lines back in the file's own form, and the few
+// line operations every reader shares. SII files are never parsed into a tree; they are lists of
+// lines searched by prefixes of trimmed lines. Edits and the one write of game.sii are the save
+// document's (savedocument.h).
 #pragma once
 
 #include <QByteArray>
@@ -13,42 +14,40 @@
 
 namespace kvn {
 
-enum class SiiEncoding : std::uint8_t { Latin1, Utf8, Utf16LE, Utf16BE };
-enum class SiiLineEnd : std::uint8_t { None, CrLf, Lf, Cr };
+enum class TSiiEncoding : std::uint8_t { Latin1, Utf8, Utf16LE, Utf16BE };
+enum class TSiiLineEnd : std::uint8_t { None, CrLf, Lf, Cr };
 
 // Everything needed to write a file back exactly as it was read: a file read and written without
 // edits comes back byte for byte (the player's save must not change behind their back).
-struct SiiTextForm {
-    SiiEncoding Encoding = SiiEncoding::Latin1;
+struct TSiiTextForm {
+    TSiiEncoding Encoding = TSiiEncoding::Latin1;
     bool HasByteOrderMark = false;
-    SiiLineEnd LineEnd = SiiLineEnd::CrLf; // the file's (first) line end; new lines get it too
-    bool FinalLineEnd = true;              // the last line carries a line end
+    TSiiLineEnd LineEnd = TSiiLineEnd::CrLf; // the file's (first) line end; new lines get it too
+    bool FinalLineEnd = true;                // the last line carries a line end
     // One entry per line, only when the file mixes line ends; empty otherwise.
-    std::vector<SiiLineEnd> MixedLineEnds;
+    std::vector<TSiiLineEnd> MixedLineEnds;
     // The bytes from the first NUL on: not text, but kept so that nothing of the file is lost.
     QByteArray Tail;
 };
 
-enum class SiiReadStatus : std::uint8_t { Ok, CannotOpen, TooLarge };
+enum class TSiiReadStatus : std::uint8_t { Ok, CannotOpen, TooLarge };
 
 // Saves far beyond anything the game writes are refused instead of exhausting memory.
 inline constexpr qint64 MaxSiiFileSize = qint64(1) << 30;
 
-struct SiiReadResult {
-    SiiReadStatus Status = SiiReadStatus::CannotOpen;
-    bool ok() const { return Status == SiiReadStatus::Ok; }
+struct TSiiReadResult {
+    TSiiReadStatus Status = TSiiReadStatus::CannotOpen;
+    bool ok() const { return Status == TSiiReadStatus::Ok; }
 };
 
 // Reads FileName into Lines. A byte-order mark selects UTF-8 or UTF-16; without one the bytes are
 // Latin-1. Lines end at CR LF, LF or a lone CR; a NUL ends the text.
-SiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, SiiTextForm &Form);
+TSiiReadResult ReadSiiFile(const QString &FileName, QStringList &Lines, TSiiTextForm &Form);
 // The same for bytes already in memory (tests, fuzzing, the decoder's output).
-void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, SiiTextForm &Form);
+void ReadSiiBytes(const QByteArray &Bytes, QStringList &Lines, TSiiTextForm &Form);
 
 // Encodes Lines in Form; unedited lines give back the bytes that were read.
-QByteArray EncodeSiiLines(const QStringList &Lines, const SiiTextForm &Form);
-// Writes atomically (a temporary file beside it, renamed over the old one).
-bool WriteSiiFile(const QString &FileName, const QStringList &Lines, const SiiTextForm &Form);
+QByteArray EncodeSiiLines(const QStringList &Lines, const TSiiTextForm &Form);
 
 // True when the text of the file begins with "SiiNunit" (case-sensitive, after any byte-order mark).
 bool IsPlainSiiText(const QString &FileName);
@@ -60,11 +59,11 @@ QStringView TrimmedView(QStringView Line);
 bool TrimmedStartsWith(QStringView Line, QStringView Prefix);
 
 // A termination request for the learner's scans; null means "never asked".
-using StopFlag = const std::atomic<bool> *;
+using TStopFlag = const std::atomic<bool> *;
 
 // Smallest index >= Start whose trimmed line begins with Prefix; -1 when none, when Start is out of
 // range, or as soon as Stop is set. The search does not stop at the end of a unit.
-int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, StopFlag Stop = nullptr);
+int FindLineFrom(const QStringList &Lines, QStringView Prefix, int Start, TStopFlag Stop = nullptr);
 // The first line at or after Start whose trimmed text begins with "}".
 int FindUnitEnd(const QStringList &Lines, int Start);
 
@@ -82,9 +81,6 @@ QString ShownSiiText(const QString &Value);
 
 // Value of the first line at or after Start that begins with Key, when that line lies below Limit.
 QString ReadUnitValue(const QStringList &Lines, QStringView Key, int Start, int Limit);
-// Replaces what follows the first colon of that line with ": " + Value; keeps its indentation.
-// Returns the index of the changed line, or -1 when nothing changed.
-int WriteUnitValue(QStringList &Lines, QStringView Key, int Start, const QString &Value, int Limit);
 
 // Integer reading with a caller's default, the way every reader of the save needs it.
 int ToIntDefault(QStringView Text, int Default);

@@ -14,7 +14,7 @@ namespace kvn {
 
 namespace {
 
-bool Stopped(StopFlag Stop)
+bool Stopped(TStopFlag Stop)
 {
     return Stop && Stop->load(std::memory_order_relaxed);
 }
@@ -86,7 +86,7 @@ std::vector<TLearnedDistance> ShortestPerPair(const std::vector<TLearnedDistance
 // One walk over the save, parameterised by how a line with a prefix is found, so that the indexed
 // and the scanning variant cannot drift apart.
 template <typename Find>
-std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceTable &Table, StopFlag Stop,
+std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceTable &Table, TStopFlag Stop,
                                       const QSet<QString> &Skip, Find &&FindFrom)
 {
     std::vector<TLearnedDistance> collected;
@@ -145,21 +145,21 @@ std::vector<TLearnedDistance> Collect(const QStringList &Lines, const TDistanceT
 
 } // namespace
 
-std::vector<TLearnedDistance> CollectUnknownDistances(const GameSaveLines &Save, const TDistanceTable &Table,
-                                                      StopFlag Stop, const QSet<QString> &Skip)
+std::vector<TLearnedDistance> CollectUnknownDistances(const TGameSaveLines &Save, const TDistanceTable &Table,
+                                                      TStopFlag Stop, const QSet<QString> &Skip)
 {
     return Collect(Save.Lines(), Table, Stop, Skip,
                    [&](const QString &Prefix, int Start) { return Save.FindLineFrom(Prefix, Start, Stop); });
 }
 
 std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &Lines, const TDistanceTable &Table,
-                                                            StopFlag Stop, const QSet<QString> &Skip)
+                                                            TStopFlag Stop, const QSet<QString> &Skip)
 {
     return Collect(Lines, Table, Stop, Skip,
                    [&](const QString &Prefix, int Start) { return FindLineFrom(Lines, Prefix, Start, Stop); });
 }
 
-TGetUnkownDistances::TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, TOtherSaves Others,
+TGetUnkownDistances::TGetUnkownDistances(const TGameSaveLines &Lines, TDistances &Distances, TOtherSaves Others,
                                          QObject *Parent)
     : QThread(Parent), FLines(Lines), FDistances(Distances), FOthers(std::move(Others))
 {
@@ -225,7 +225,7 @@ void TGetUnkownDistances::LearnFromOtherSaves(const QSet<QString> &Skip)
     const QString folder = FDistances.UserFolder();
     TReadSavesIndex index = TReadSavesIndex::Read(folder);
     index.ForgetMissing();
-    const SiiDecrypter decrypter(FOthers.DecrypterFolder);
+    const TSiiDecrypter decrypter(FOthers.DecrypterFolder);
     // Saves that are not plain text are decoded as copies in here, never in the player's folder.
     std::unique_ptr<QTemporaryDir> scratch;
     for (const TSaveStamp &save : saves) {
@@ -240,7 +240,7 @@ void TGetUnkownDistances::LearnFromOtherSaves(const QSet<QString> &Skip)
         QString readable;
         const SiiDecryptStatus decoded =
             decrypter.DecryptCopy(save.Path, scratch && scratch->isValid() ? scratch->path() : QString(), readable);
-        GameSaveLines lines;
+        TGameSaveLines lines;
         // A save the game is still writing (cut off) would teach wrong numbers: it is left for
         // the next run, when its time will have changed.
         const bool readOk = IsReadable(decoded) && lines.LoadFromFile(readable).ok() && !lines.IsEmpty() &&

@@ -20,13 +20,13 @@ namespace kvn {
 // Skip (keys of TEstimatedOffers: written by this program with an estimated distance) are passed
 // over. Company units and offer units are found through the save's index, so the walk is linear
 // in the size of the save. Returns what was collected so far when Stop is set.
-std::vector<TLearnedDistance> CollectUnknownDistances(const GameSaveLines &Save, const TDistanceTable &Table,
-                                                      StopFlag Stop = nullptr, const QSet<QString> &Skip = {});
+std::vector<TLearnedDistance> CollectUnknownDistances(const TGameSaveLines &Save, const TDistanceTable &Table,
+                                                      TStopFlag Stop = nullptr, const QSet<QString> &Skip = {});
 
 // The same walk done the plain way, each unit looked for by scanning the lines (the reference the
 // indexed walk must equal, and the benchmark's baseline).
 std::vector<TLearnedDistance> CollectUnknownDistancesByScan(const QStringList &Lines, const TDistanceTable &Table,
-                                                            StopFlag Stop = nullptr, const QSet<QString> &Skip = {});
+                                                            TStopFlag Stop = nullptr, const QSet<QString> &Skip = {});
 
 // The player's saves besides the loaded one, which the learner reads after it.
 struct TOtherSaves {
@@ -41,7 +41,7 @@ public:
     // Takes its own copy of the lines; the owner may change and save its lines meanwhile. After
     // them, the Others are read newest first, those read before and unchanged since left out.
     // Call start() to run.
-    TGetUnkownDistances(const GameSaveLines &Lines, TDistances &Distances, TOtherSaves Others = {},
+    TGetUnkownDistances(const TGameSaveLines &Lines, TDistances &Distances, TOtherSaves Others = {},
                         QObject *Parent = nullptr);
     ~TGetUnkownDistances() override;
 
@@ -69,7 +69,7 @@ private:
     bool HandOver(const std::vector<TLearnedDistance> &Collected);
     void LearnFromOtherSaves(const QSet<QString> &Skip);
 
-    GameSaveLines FLines;
+    TGameSaveLines FLines;
     TDistances &FDistances;
     TOtherSaves FOthers;
     std::atomic<bool> FStop{false};

@@ -20,18 +20,18 @@ bool StartsWith(const QByteArray &Bytes, std::initializer_list<unsigned char> Pr
 }
 
 // Decides from the first bytes alone; false when they carry no known mark.
-bool EncodingFromMark(const QByteArray &Head, TextEncoding &Enc)
+bool EncodingFromMark(const QByteArray &Head, TTextEncoding &Enc)
 {
     if (StartsWith(Head, {0x2B, 0x2F, 0x76}))
-        Enc = TextEncoding::Utf7;
+        Enc = TTextEncoding::Utf7;
     else if (StartsWith(Head, {0xEF, 0xBB, 0xBF}))
-        Enc = TextEncoding::Utf8;
+        Enc = TTextEncoding::Utf8;
     else if (StartsWith(Head, {0xFE, 0xFF}))
-        Enc = TextEncoding::Utf16BE;
+        Enc = TTextEncoding::Utf16BE;
     else if (StartsWith(Head, {0xFF, 0xFE}))
-        Enc = TextEncoding::Utf16LE;
+        Enc = TTextEncoding::Utf16LE;
     else if (StartsWith(Head, {0x00, 0x00, 0xFE, 0xFF}))
-        Enc = TextEncoding::Utf16LE; // kept as the files of earlier versions were detected
+        Enc = TTextEncoding::Utf16LE; // kept as the files of earlier versions were detected
     else
         return false;
     return true;
@@ -195,7 +195,7 @@ QByteArray EncodeUtf16(QStringView Text, bool BigEndian)
 
 } // namespace
 
-bool Utf8FormChecker::Feed(const char *Data, qsizetype Size)
+bool TUtf8FormChecker::Feed(const char *Data, qsizetype Size)
 {
     if (Size > 0)
         FSeenAny = true;
@@ -223,22 +223,22 @@ bool Utf8FormChecker::Feed(const char *Data, qsizetype Size)
 
 bool IsWellFormedUtf8(const QByteArray &Bytes)
 {
-    Utf8FormChecker checker;
+    TUtf8FormChecker checker;
     checker.Feed(Bytes.constData(), Bytes.size());
     return checker.IsWellFormed();
 }
 
-TextEncoding DetectBytesEncoding(const QByteArray &Bytes, TextEncoding Default)
+TTextEncoding DetectBytesEncoding(const QByteArray &Bytes, TTextEncoding Default)
 {
     if (Bytes.isEmpty())
         return Default;
-    TextEncoding enc;
+    TTextEncoding enc;
     if (EncodingFromMark(Bytes, enc))
         return enc;
-    return IsWellFormedUtf8(Bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    return IsWellFormedUtf8(Bytes) ? TTextEncoding::Utf8 : TTextEncoding::Ansi;
 }
 
-TextEncoding DetectFileEncoding(const QString &FileName, TextEncoding Default)
+TTextEncoding DetectFileEncoding(const QString &FileName, TTextEncoding Default)
 {
     const QFileInfo info(FileName);
     if (FileName.isEmpty() || !info.exists() || info.isDir())
@@ -249,10 +249,10 @@ TextEncoding DetectFileEncoding(const QString &FileName, TextEncoding Default)
     const QByteArray head = file.peek(4);
     if (head.isEmpty())
         return Default;
-    TextEncoding enc;
+    TTextEncoding enc;
     if (EncodingFromMark(head, enc))
         return enc;
-    Utf8FormChecker checker;
+    TUtf8FormChecker checker;
     QByteArray chunk;
     for (;;) {
         chunk = file.read(64 * 1024);
@@ -261,40 +261,40 @@ TextEncoding DetectFileEncoding(const QString &FileName, TextEncoding Default)
         if (!checker.Feed(chunk.constData(), chunk.size()))
             break;
     }
-    return checker.IsWellFormed() ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    return checker.IsWellFormed() ? TTextEncoding::Utf8 : TTextEncoding::Ansi;
 }
 
-QByteArray ByteOrderMark(TextEncoding Enc)
+QByteArray TByteOrderMark(TTextEncoding Enc)
 {
     switch (Enc) {
-    case TextEncoding::Utf8:
+    case TTextEncoding::Utf8:
         return QByteArray("\xEF\xBB\xBF", 3);
-    case TextEncoding::Utf16LE:
+    case TTextEncoding::Utf16LE:
         return QByteArray("\xFF\xFE", 2);
-    case TextEncoding::Utf16BE:
+    case TTextEncoding::Utf16BE:
         return QByteArray("\xFE\xFF", 2);
-    case TextEncoding::Utf7:
+    case TTextEncoding::Utf7:
         return QByteArray("+/v8-");
-    case TextEncoding::Ansi:
+    case TTextEncoding::Ansi:
         break;
     }
     return {};
 }
 
-QString DecodeText(const QByteArray &Bytes, TextEncoding Enc)
+QString DecodeText(const QByteArray &Bytes, TTextEncoding Enc)
 {
     switch (Enc) {
-    case TextEncoding::Ansi:
+    case TTextEncoding::Ansi:
         return QString::fromLatin1(Bytes);
-    case TextEncoding::Utf8: {
+    case TTextEncoding::Utf8: {
         const qsizetype skip = StartsWith(Bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
         return QString::fromUtf8(Bytes.constData() + skip, Bytes.size() - skip);
     }
-    case TextEncoding::Utf16LE:
+    case TTextEncoding::Utf16LE:
         return DecodeUtf16(Bytes, StartsWith(Bytes, {0xFF, 0xFE}) ? 2 : 0, false);
-    case TextEncoding::Utf16BE:
+    case TTextEncoding::Utf16BE:
         return DecodeUtf16(Bytes, StartsWith(Bytes, {0xFE, 0xFF}) ? 2 : 0, true);
-    case TextEncoding::Utf7: {
+    case TTextEncoding::Utf7: {
         // The mark is U+FEFF in base64 and shares bits with what follows, so it is removed after decoding.
         QString text = DecodeUtf7(Bytes);
         if (text.startsWith(QChar(0xFEFF)))
@@ -305,32 +305,32 @@ QString DecodeText(const QByteArray &Bytes, TextEncoding Enc)
     return {};
 }
 
-QByteArray EncodeText(const QString &Text, TextEncoding Enc, bool WithBom)
+QByteArray EncodeText(const QString &Text, TTextEncoding Enc, bool WithBom)
 {
-    QByteArray out = WithBom ? ByteOrderMark(Enc) : QByteArray();
+    QByteArray out = WithBom ? TByteOrderMark(Enc) : QByteArray();
     switch (Enc) {
-    case TextEncoding::Ansi:
+    case TTextEncoding::Ansi:
         out += Text.toLatin1();
         break;
-    case TextEncoding::Utf8:
+    case TTextEncoding::Utf8:
         out += Text.toUtf8();
         break;
-    case TextEncoding::Utf16LE:
+    case TTextEncoding::Utf16LE:
         out += EncodeUtf16(Text, false);
         break;
-    case TextEncoding::Utf16BE:
+    case TTextEncoding::Utf16BE:
         out += EncodeUtf16(Text, true);
         break;
-    case TextEncoding::Utf7:
+    case TTextEncoding::Utf7:
         out += EncodeUtf7(Text);
         break;
     }
     return out;
 }
 
-bool CanEncodeLosslessly(const QString &Text, TextEncoding Enc)
+bool CanEncodeLosslessly(const QString &Text, TTextEncoding Enc)
 {
-    if (Enc != TextEncoding::Ansi)
+    if (Enc != TTextEncoding::Ansi)
         return true;
     for (const QChar ch : Text) {
         if (ch.unicode() > 0xFF)
@@ -339,18 +339,18 @@ bool CanEncodeLosslessly(const QString &Text, TextEncoding Enc)
     return true;
 }
 
-QString EncodingName(TextEncoding Enc)
+QString EncodingName(TTextEncoding Enc)
 {
     switch (Enc) {
-    case TextEncoding::Ansi:
+    case TTextEncoding::Ansi:
         return QStringLiteral("ANSI");
-    case TextEncoding::Utf8:
+    case TTextEncoding::Utf8:
         return QStringLiteral("UTF-8");
-    case TextEncoding::Utf16LE:
+    case TTextEncoding::Utf16LE:
         return QStringLiteral("UTF-16LE");
-    case TextEncoding::Utf16BE:
+    case TTextEncoding::Utf16BE:
         return QStringLiteral("UTF-16BE");
-    case TextEncoding::Utf7:
+    case TTextEncoding::Utf7:
         return QStringLiteral("UTF-7");
     }
     return {};

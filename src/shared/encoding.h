@@ -9,15 +9,15 @@ namespace kvn {
 
 // Ansi is the 8-bit code page of files without a byte-order mark that are not UTF-8; we use
 // Latin-1 for it on every platform because it maps each byte to one character and back.
-enum class TextEncoding { Ansi, Utf8, Utf16LE, Utf16BE, Utf7 };
+enum class TTextEncoding { Ansi, Utf8, Utf16LE, Utf16BE, Utf7 };
 
 // The encoding of a file, from its first bytes or, failing that, from whether its whole content is
 // well-formed UTF-8 (then Utf8, otherwise Ansi). A missing, unreadable or empty file gives Default.
 // The file is read in chunks, so its size does not matter.
-TextEncoding DetectFileEncoding(const QString &FileName, TextEncoding Default);
+TTextEncoding DetectFileEncoding(const QString &FileName, TTextEncoding Default);
 
 // The same rules applied to bytes already in memory; empty bytes give Default.
-TextEncoding DetectBytesEncoding(const QByteArray &Bytes, TextEncoding Default);
+TTextEncoding DetectBytesEncoding(const QByteArray &Bytes, TTextEncoding Default);
 
 // Structural UTF-8 check: lead bytes C2-F4 with the right number of 80-BF continuation bytes.
 // A sequence cut off at the very end still counts as well-formed (files are sometimes truncated
@@ -26,7 +26,7 @@ TextEncoding DetectBytesEncoding(const QByteArray &Bytes, TextEncoding Default);
 bool IsWellFormedUtf8(const QByteArray &Bytes);
 
 // Incremental form of IsWellFormedUtf8 for data that arrives in chunks.
-class Utf8FormChecker {
+class TUtf8FormChecker {
 public:
     // Feeds the next chunk; returns false once the data so far cannot be well-formed.
     bool Feed(const char *Data, qsizetype Size);
@@ -41,20 +41,20 @@ private:
 // The byte-order mark written in front of text in Enc: EF BB BF, FF FE, FE FF; none for Ansi.
 // UTF-7 has no byte-order mark of its own, but its signature "+/v8-" (U+FEFF, closed with "-")
 // is returned so that a UTF-7 file written back is still recognised as UTF-7 when read again.
-QByteArray ByteOrderMark(TextEncoding Enc);
+QByteArray TByteOrderMark(TTextEncoding Enc);
 
 // Decodes Bytes as Enc; a leading byte-order mark of Enc is skipped. Malformed input never fails:
 // bytes that do not decode become U+FFFD (UTF-8, a dangling UTF-16 byte) or are taken as they are.
-QString DecodeText(const QByteArray &Bytes, TextEncoding Enc);
+QString DecodeText(const QByteArray &Bytes, TTextEncoding Enc);
 
 // Encodes Text in Enc, with Enc's byte-order mark in front when WithBom is true. Ansi cannot hold
 // characters above U+00FF: they become "?" (check with CanEncodeLosslessly first).
-QByteArray EncodeText(const QString &Text, TextEncoding Enc, bool WithBom);
+QByteArray EncodeText(const QString &Text, TTextEncoding Enc, bool WithBom);
 
 // Whether EncodeText(Text, Enc, ...) keeps every character.
-bool CanEncodeLosslessly(const QString &Text, TextEncoding Enc);
+bool CanEncodeLosslessly(const QString &Text, TTextEncoding Enc);
 
 // Short name for messages and tests: "ANSI", "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-7".
-QString EncodingName(TextEncoding Enc);
+QString EncodingName(TTextEncoding Enc);
 
 } // namespace kvn

@@ -60,7 +60,7 @@ void TMemIniFile::Open(const QString &FileName, const QString &DefaultFolder)
         return;
     }
 
-    FEncoding = DetectFileEncoding(path, TextEncoding::Utf8);
+    FEncoding = DetectFileEncoding(path, TTextEncoding::Utf8);
     const QFileInfo info(path);
     if (info.exists()) {
         // Anything we cannot read in full is left alone rather than overwritten with less.
@@ -202,7 +202,7 @@ bool TMemIniFile::UpdateFile()
         return false;
     }
     const QString text = FDocument.ToText();
-    const TextEncoding encoding = CanEncodeLosslessly(text, FEncoding) ? FEncoding : TextEncoding::Utf8;
+    const TTextEncoding encoding = CanEncodeLosslessly(text, FEncoding) ? FEncoding : TTextEncoding::Utf8;
     QString error;
     if (!WriteFileAtomically(FFileName, EncodeText(text, encoding, true), &error)) {
         FLastError = error;

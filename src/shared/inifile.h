@@ -64,7 +64,7 @@ public:
     bool Modified() const { return FModified; }
     bool ReadOnlyMode() const { return FReadOnlyMode; }
     QString FileName() const { return FFileName; }
-    TextEncoding Encoding() const { return FEncoding; }
+    TTextEncoding Encoding() const { return FEncoding; }
     // False when the store could not be opened (see the constructor); it then never saves.
     bool IsOpened() const { return FOpened; }
 
@@ -76,7 +76,7 @@ private:
     void Open(const QString &FileName, const QString &DefaultFolder);
 
     TIniDocument FDocument;
-    TextEncoding FEncoding = TextEncoding::Utf8;
+    TTextEncoding FEncoding = TTextEncoding::Utf8;
     QString FFileName;
     bool FModified = false;
     bool FReadOnlyMode = false;

@@ -22,7 +22,7 @@ QString AsciiLower(const QString &S);
 // Reads "1.5" and "1,5" alike: the first "," or "." is turned into the user's decimal separator.
 double StrToFloatLocaleFree(const QString &S, double Default);
 
-enum ReplaceFlags : unsigned {
+enum TReplaceFlags : unsigned {
     rfReplaceAll = 1,
     rfIgnoreCase = 2,
     rfReplaceAllAlt = 4,

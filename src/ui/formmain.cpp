@@ -10,6 +10,7 @@
 #include "ui/programstate.h"
 #include "ui/textfade.h"
 #include "ui/versioninfo.h"
+#include "ui/widgettexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -288,7 +289,7 @@ void TFormMain::ConfigureWidgets()
     Button5->setIcon(IconPicture(QStringLiteral("tick"), 16));
 
     // The locks' behaviour comes with the lock code; they start open.
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9}) {
+    for (TClickImage *lock : LockImages()) {
         lock->SetPicture(IconPicture(QStringLiteral("padlock-open"), 16));
         lock->SetCheckable(true);
     }
@@ -345,7 +346,7 @@ void TFormMain::SetUpOverlayPanels()
 void TFormMain::ApplyInterfaceTexts()
 {
     FState.Catalogue.Names.SetCountryNameOverrides(FState.Texts.CountryNames());
-    for (const TWidgetText &entry : FState.Texts.WidgetTexts()) {
+    for (const TWidgetText &entry : MainWindowTexts(FState.Texts)) {
         auto *widget = findChild<QWidget *>(entry.Widget);
         if (!widget)
             continue;

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -40,7 +41,7 @@ class TJobTreeModel;
 class TWindowSlide;
 class TLayoutScaler;
 class TLoadSteps;
-struct ProfileLoadResult;
+struct TProfileLoadResult;
 class TTextFader;
 struct TProgramState;
 
@@ -187,11 +188,13 @@ private:
     void EnableReturningFocus(QWidget *Widget, const TFocusReturn &Return);
     TFocusReturn FLoadingFocus;
 
-    // Profile loading, the selection cascade, the locks and the job actions (formmainselection.cpp).
+    // Profile loading (formmainprofile.cpp), backups (formmainbackups.cpp), the selection cascade
+    // (formmainselection.cpp), the preview and job buttons (formmainjobs.cpp) and the padlocks
+    // (formmainlocks.cpp).
     void SetUpSelection();
     void SetUpLocks();
     void RunProfilePreselection();
-    void ShowLoadResult(const ProfileLoadResult &Result);
+    void ShowLoadResult(const TProfileLoadResult &Result);
     // Queued jobs belong to the profile they were composed for: before another profile is loaded
     // the player is asked to let them go. False (and ComboBox1 back on their profile) when not.
     bool ConfirmProfileChange();
@@ -252,6 +255,8 @@ public:
 
     // The locks: lock k belongs to Image<k+1> and freezes ComboBox<TSelectionLocks::ComboBoxNumber(k)>.
     void ToggleLock(TClickImage *Image);
+    // The padlocks Image1..Image9 in lock order.
+    std::array<TClickImage *, TSelectionLocks::kLockCount> LockImages() const;
     bool LockClosed(int Lock) const { return FLocks.Closed(Lock); }
     // The selection boxes ComboBox<From>..ComboBox<To>; -1 stands for 2 and 10.
     bool AllComboBoxesDisabled(int From = -1, int To = -1) const;

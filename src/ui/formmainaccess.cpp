@@ -3,6 +3,7 @@
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
 #include "ui/programstate.h"
+#include "ui/widgettexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,7 +37,7 @@ void TFormMain::SetUpKeyboardAccess()
 
 void TFormMain::ApplyAccessibleTexts()
 {
-    for (const TWidgetText &entry : FState.Texts.AccessibleTexts()) {
+    for (const TWidgetText &entry : MainWindowAccessibleTexts(FState.Texts)) {
         auto *widget = findChild<QWidget *>(entry.Widget);
         if (!widget)
             continue;
@@ -47,7 +48,7 @@ void TFormMain::ApplyAccessibleTexts()
     }
     // One description serves the nine padlocks; their names say which selection each one keeps.
     const QString lockDescription = FState.Texts.Text(TLangText::AccessibleLockDescription);
-    for (TClickImage *lock : {Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8, Image9})
+    for (TClickImage *lock : LockImages())
         lock->setAccessibleDescription(lockDescription);
 }
 

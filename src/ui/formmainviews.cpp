@@ -103,8 +103,7 @@ void TFormMain::SetUpOwnerDrawnLists()
 
 void TFormMain::Button2Click(QObject *Sender)
 {
-    kvn::Button2Click(FState.JobList, *FJobListWindow,
-                      Sender == Button6 ? TJobDeleteButton::DeleteSelected : TJobDeleteButton::DeleteAll);
+    DeleteJobs(FState.JobList, *FJobListWindow, Sender == Button6 ? TJobDeletion::Selected : TJobDeletion::All);
 }
 
 void TFormMain::Button9Click()

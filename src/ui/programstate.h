@@ -25,7 +25,7 @@ struct TProgramState {
     // The profiles found, the loaded profile and its save lines.
     TProfileSession Session;
     // What the last profile search found out about the game's folders.
-    ProfileSearchResult LastProfileSearch;
+    TProfileSearchResult LastProfileSearch;
     // The jobs queued for the next "Save all jobs".
     TJobList JobList;
     // The jobs written earlier, as read from the job history file.

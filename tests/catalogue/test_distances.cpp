@@ -204,14 +204,14 @@ private slots:
     void savingKeepsAByteOrderMark_data()
     {
         QTest::addColumn<int>("encoding");
-        QTest::newRow("utf-8") << int(TextEncoding::Utf8);
-        QTest::newRow("utf-16le") << int(TextEncoding::Utf16LE);
-        QTest::newRow("utf-16be") << int(TextEncoding::Utf16BE);
+        QTest::newRow("utf-8") << int(TTextEncoding::Utf8);
+        QTest::newRow("utf-16le") << int(TTextEncoding::Utf16LE);
+        QTest::newRow("utf-16be") << int(TTextEncoding::Utf16BE);
     }
     void savingKeepsAByteOrderMark()
     {
         QFETCH(int, encoding);
-        const auto enc = TextEncoding(encoding);
+        const auto enc = TTextEncoding(encoding);
         QTemporaryDir dir;
         const QString path = dir.filePath(TDistances::UserFileName());
         WriteAll(path, EncodeText(QStringLiteral("m,n,5,0\r\n"), enc, true));

@@ -272,15 +272,15 @@ private slots:
         QVERIFY(FileHashes(game) == asTheGameLeftIt);
 
         // Loaded by the program's loader, which runs SII_Decrypt.exe on the save.
-        const SiiDecrypter decrypter(FBin);
+        const TSiiDecrypter decrypter(FBin);
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         catalogue.Distances.ReloadDistances();
         TProfileSession session;
         ListProfiles(session.ProfileList(), decrypter, {loadedGame + "/"});
         QCOMPARE(session.ProfileList().Count(), 1);
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult load = session.LoadProfile(1, context);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult load = session.LoadProfile(1, context);
         QVERIFY2(load.Loaded(), qPrintable(load.StatusText));
         QVERIFY(!IsSiiFileEncrypted(session.CurrentProfile()->GameFilePath()));
         QCOMPARE(session.CompanyList().BranchCount(), branches);
@@ -310,7 +310,7 @@ private slots:
         QCOMPARE(FileBytes(profileDir + "/profile.sii"), FileBytes(RealSaves + "/" + profileSii));
 
         // Read back by the program's reader: each departure branch offers its job now.
-        GameSaveLines after;
+        TGameSaveLines after;
         QVERIFY(after.LoadFromFile(save).ok());
         const QHash<QString, int> headers = UnitHeaders(after.Lines());
         for (const Job &job : jobs) {
@@ -329,8 +329,8 @@ private slots:
         QCOMPARE(inspected.Json.value("job_offers").toInt(), offers);
         TProfileSession again;
         ListProfiles(again.ProfileList(), decrypter, {game + "/"});
-        ProfileLoadContext againContext{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult reload = again.LoadProfile(1, againContext);
+        TProfileLoadContext againContext{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult reload = again.LoadProfile(1, againContext);
         QVERIFY2(reload.Loaded(), qPrintable(reload.StatusText));
         QCOMPARE(again.CompanyList().BranchCount(), branches);
     }

@@ -36,7 +36,7 @@ QByteArray ReadBytes(const QString &Path)
 
 QStringList ReadLines(const QString &Path)
 {
-    kvn::GameSaveLines lines;
+    kvn::TGameSaveLines lines;
     if (!lines.LoadFromFile(Path).ok())
         return {};
     return lines.Lines();

@@ -161,13 +161,13 @@ private slots:
         QCOMPARE(a.Preview.SliderPosition, 33);
         QCOMPARE(a.Job->CargoUnitCountUserCustom(), 33);
         QVERIFY(a.Preview.SliderEnabled);
-        QCOMPARE(a.Preview.Label1, QString("From \"<b>Berlin</b>\" (Germany) to \"<b>Dresden</b>\" (Germany) with a "
-                                           "shortest distance of 193 km"));
-        QCOMPARE(a.Preview.Label2, QString("Cargo type is <font color=\"#0000d9\"><b>boxes</b></font> and weighs "
-                                           "<font color=\"#0000d9\"><b>21 t</b></font>"));
-        QCOMPARE(a.Preview.Label3, QString("Trailer is 91 % filled (82 m³ of 90 m³)"));
-        QCOMPARE(a.Preview.Label4, QString("Trailer weight is 7 t. Including cargo it weighs 28 t"));
-        QVERIFY(!a.Preview.Label5Visible);
+        QCOMPARE(a.Preview.RouteText, QString("From \"<b>Berlin</b>\" (Germany) to \"<b>Dresden</b>\" (Germany) with a "
+                                              "shortest distance of 193 km"));
+        QCOMPARE(a.Preview.CargoText, QString("Cargo type is <font color=\"#0000d9\"><b>boxes</b></font> and weighs "
+                                              "<font color=\"#0000d9\"><b>21 t</b></font>"));
+        QCOMPARE(a.Preview.TrailerFillText, QString("Trailer is 91 % filled (82 m³ of 90 m³)"));
+        QCOMPARE(a.Preview.TrailerWeightText, QString("Trailer weight is 7 t. Including cargo it weighs 28 t"));
+        QVERIFY(!a.Preview.DistanceNoteVisible);
         QVERIFY(!a.TrailerOutsideItsCountries);
     }
 
@@ -189,17 +189,17 @@ private slots:
         // 1234 km reads as unknown in the route line, but the cargo's limit compares with it.
         TAssembledJob a = W.Assemble(Selection("Berlin", "Kiel", "milk"));
         QVERIFY(a.Job->DistanceIsUnknown());
-        QVERIFY(a.Preview.Label1.endsWith(") . The distance is <b>unknown</b>"));
-        QVERIFY(a.Preview.Label5Visible);
-        QVERIFY(a.Preview.Label5.contains("<b>400 km</b>"));
+        QVERIFY(a.Preview.RouteText.endsWith(") . The distance is <b>unknown</b>"));
+        QVERIFY(a.Preview.DistanceNoteVisible);
+        QVERIFY(a.Preview.DistanceNoteText.contains("<b>400 km</b>"));
         // No table entry: 0 km, the help text.
         a = W.Assemble(Selection("Malmo", "Berlin", "milk"));
         QVERIFY(a.Job->DistanceIsUnknown());
-        QVERIFY(a.Preview.Label5.contains("Help to improve"));
+        QVERIFY(a.Preview.DistanceNoteText.contains("Help to improve"));
         // A ferry route within the limit of a cargo without limit.
         a = W.Assemble(Selection("Malmo", "Dresden"));
-        QVERIFY(a.Preview.Label1.endsWith("with a shortest distance of 600 km. Ferry needed"));
-        QVERIFY(!a.Preview.Label5Visible);
+        QVERIFY(a.Preview.RouteText.endsWith("with a shortest distance of 600 km. Ferry needed"));
+        QVERIFY(!a.Preview.DistanceNoteVisible);
         QCOMPARE(a.Job->DepartureCountry(), QString("Sweden"));
     }
 
@@ -214,13 +214,13 @@ private slots:
         TAssembledJob a = AssembleJob(Selection("Berlin", "Kiel", "milk"), W.Cargos, W.Countries, table.get(), W.Texts);
         QVERIFY(!a.Job->DistanceIsUnknown());
         QVERIFY(a.Job->DistanceDataResult().IsEstimate());
-        QVERIFY2(a.Preview.Label1.endsWith("with an <b>estimated</b> distance of about 122 km"),
-                 qPrintable(a.Preview.Label1));
-        QVERIFY(!a.Preview.Label5Visible); // within the cargo's 400 km
+        QVERIFY2(a.Preview.RouteText.endsWith("with an <b>estimated</b> distance of about 122 km"),
+                 qPrintable(a.Preview.RouteText));
+        QVERIFY(!a.Preview.DistanceNoteVisible); // within the cargo's 400 km
         a = AssembleJob(Selection("Malmo", "Berlin", "milk"), W.Cargos, W.Countries, table.get(), W.Texts);
-        QVERIFY2(a.Preview.Label1.endsWith("about 186 km. The route may cross water: a ferry is not counted in the "
-                                           "estimate"),
-                 qPrintable(a.Preview.Label1));
+        QVERIFY2(a.Preview.RouteText.endsWith("about 186 km. The route may cross water: a ferry is not counted in the "
+                                              "estimate"),
+                 qPrintable(a.Preview.RouteText));
     }
 
     void allCountriesWithAnUnknownCity()
@@ -247,7 +247,7 @@ private slots:
         QVERIFY(a.Ok);
         QVERIFY(!a.Preview.SliderEnabled);
         QCOMPARE(a.Preview.SliderPosition, 40);
-        QCOMPARE(a.Preview.Label3, QString("Trailer is 0 % filled (100 m³ of 0 m³)"));
+        QCOMPARE(a.Preview.TrailerFillText, QString("Trailer is 0 % filled (100 m³ of 0 m³)"));
         QVERIFY(a.TrailerOutsideItsCountries);
         QCOMPARE(CountryBoundTrailerKind(*W.Trailers[1], W.Texts), QString("double and  country bound"));
         QCOMPARE(CountryBoundTrailerKind(*W.Trailers[0], W.Texts), QString("  country bound"));

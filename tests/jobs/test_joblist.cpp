@@ -78,11 +78,11 @@ private slots:
         TJobList list;
         FakeJobWindow w;
         AppendJob(list, Job("a"), &w);
-        Button2Click(list, w, TJobDeleteButton::DeleteSelected); // nothing selected: nothing deleted
+        DeleteJobs(list, w, TJobDeletion::Selected); // nothing selected: nothing deleted
         QCOMPARE(list.Count(), 1);
         QCOMPARE(w.Nodes, 1);
         w.Selected = "a";
-        Button2Click(list, w, TJobDeleteButton::DeleteSelected);
+        DeleteJobs(list, w, TJobDeletion::Selected);
         QCOMPARE(list.Count(), 0);
         QCOMPARE(w.Nodes, 0);
         QVERIFY(w.PanelVisible);
@@ -93,12 +93,12 @@ private slots:
     {
         TJobList list;
         FakeJobWindow w;
-        Button2Click(list, w, TJobDeleteButton::DeleteAll); // empty list: only panel and buttons
+        DeleteJobs(list, w, TJobDeletion::All); // empty list: only panel and buttons
         QCOMPARE(w.Clears, 0);
         QVERIFY(w.PanelVisible && !w.DeleteAllEnabled);
         AppendJob(list, Job("a"), &w);
         AppendJob(list, Job("b"), &w);
-        Button2Click(list, w, TJobDeleteButton::DeleteAll);
+        DeleteJobs(list, w, TJobDeletion::All);
         QCOMPARE(list.Count(), 0);
         QCOMPARE(w.Nodes, 0);
         QVERIFY(w.PanelVisible && !w.DeleteSelectedEnabled);

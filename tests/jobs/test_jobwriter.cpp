@@ -9,6 +9,7 @@
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "savegame/savedocument.h"
 #include "savegame/savestructure.h"
 #include "savegame/unknowndistances.h"
 
@@ -33,7 +34,7 @@ class TestJobWriter : public QObject {
 
     QTemporaryDir FDir;
     TProfileInfo FProfile;
-    GameSaveLines FLines;
+    TGameSaveLines FLines;
     TTrailerDefinitionData FTrailer;
     TCargoInfo FCargo;
     PTrailerDefinitionItem FItem = nullptr;
@@ -118,7 +119,7 @@ class TestJobWriter : public QObject {
 
     QStringList DiskLines() const
     {
-        GameSaveLines back;
+        TGameSaveLines back;
         back.LoadFromFile(FProfile.GameFilePath());
         return back.Lines();
     }
@@ -185,7 +186,7 @@ private slots:
     // The writer moves units in one pass; the save's unit index must follow the lines.
     void permutedLinesKeepTheirIndex()
     {
-        GameSaveLines lines;
+        TGameSaveLines lines;
         lines.SetLines({"a : x {", "}", "", "b : y {", " v: 1", "}"});
         QVERIFY(!lines.PermuteLines({0, 1, 2}));          // not every line
         QVERIFY(!lines.PermuteLines({0, 0, 1, 2, 3, 4})); // not a permutation
@@ -261,7 +262,7 @@ private slots:
 
         const QSet<QString> remembered = TEstimatedOffers::Read(context.EstimatesFolder);
         QCOMPARE(remembered, QSet<QString>({TEstimatedOffers::Key(r.Outcomes[0].OfferID, u"kiel", u"lubeck", 122)}));
-        GameSaveLines written;
+        TGameSaveLines written;
         QVERIFY(written.LoadFromFile(FProfile.GameFilePath()).ok());
         const auto empty = TDistanceTable::Build({}, {});
         QCOMPARE(CollectUnknownDistances(written, *empty).size(), size_t(2));
@@ -471,7 +472,7 @@ private slots:
         AddJob("a", "berlin", "paris");
         const TSaveJobsResult r = SaveAllJobs(Jobs(), Context());
         QString error;
-        const bool direct = WriteSaveVerified(FLines, path, &error);
+        const bool direct = TSaveDocument(FLines).WriteVerified(path, &error);
         const QFileDevice::Permissions after = QFile::permissions(path);
         QFile::setPermissions(path, readOnly | QFileDevice::WriteOwner | QFileDevice::WriteUser);
         QVERIFY(r.SaveRefused);
@@ -532,7 +533,7 @@ private slots:
         QVERIFY2(r.StatusText.startsWith("No job was saved: game.sii is incomplete or damaged ("),
                  qPrintable(r.StatusText));
         QString error;
-        QVERIFY(!WriteSaveVerified(FLines, path, &error));
+        QVERIFY(!TSaveDocument(FLines).WriteVerified(path, &error));
         QVERIFY2(error.contains("incomplete or damaged"), qPrintable(error));
         QCOMPARE(ReadRaw(path), before);
         QCOMPARE(QDir(FProfile.QuickSavePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),

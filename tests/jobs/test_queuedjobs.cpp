@@ -134,10 +134,10 @@ struct TWorld {
     }
 
     TCatalogue Catalogue;
-    SiiDecrypter Decrypter;
+    TSiiDecrypter Decrypter;
     TProfileSession Session;
     TLanguageTexts Texts;
-    ProfileLoadContext Context{Catalogue, Decrypter, nullptr, nullptr, false};
+    TProfileLoadContext Context{Catalogue, Decrypter, nullptr, nullptr, false};
 };
 
 QString TrailerOf(const TJobListDataSummary &Job)

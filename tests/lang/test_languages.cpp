@@ -83,22 +83,6 @@ private slots:
         QCOMPARE(Texts.Text(QStringLiteral("msgbox"), QStringLiteral("no-such-key")), QString());
     }
 
-    void widgetTexts()
-    {
-        const TLanguageTexts Texts = LoadedFrom("[main]\nbox-step-1=Schritt 1\nbutton-create-random-job=Zufall\n");
-        const QList<TWidgetText> All = Texts.WidgetTexts();
-        QCOMPARE(All.size(), 35); // 34 widgets of the table and Button8
-        QCOMPARE(Texts.WidgetText(QStringLiteral("GroupBox1")), QStringLiteral("Schritt 1"));
-        QCOMPARE(Texts.WidgetText(QStringLiteral("Button8")), QStringLiteral("Zufall"));
-        QCOMPARE(Texts.WidgetText(QStringLiteral("Label13")),
-                 QStringLiteral("Currently there are no jobs in the history."));
-        QCOMPARE(Texts.WidgetText(QStringLiteral("ComboBox1")), QString());
-        for (const TWidgetText &Entry : All) {
-            const bool IsImage = Entry.Widget.startsWith(QStringLiteral("Image"));
-            QCOMPARE(Entry.Kind, IsImage ? TWidgetTextKind::Hint : TWidgetTextKind::Caption);
-        }
-    }
-
     void languageFile_data()
     {
         QTest::addColumn<QByteArray>("content");

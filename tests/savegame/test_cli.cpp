@@ -126,8 +126,8 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         catalogue.Distances.ReloadDistances();
-        SiiDecrypter decrypter(KVN_BIN_DIR);
-        const SaveInspection s = InspectSave(copy, catalogue, decrypter);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
+        const TSaveInspection s = InspectSave(copy, catalogue, decrypter);
         QVERIFY2(s.Ok, qPrintable(s.Error));
         QCOMPARE(Sha(copy), before);
         QCOMPARE(s.Form, QString("encrypted"));
@@ -147,8 +147,8 @@ private slots:
         f.write("ScsC not really");
         f.close();
         TCatalogue catalogue;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
-        const SaveInspection s = InspectSave(path, catalogue, decrypter);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
+        const TSaveInspection s = InspectSave(path, catalogue, decrypter);
         QVERIFY(!s.Ok);
         QCOMPARE(s.Error, QString("The save could not be decoded"));
     }

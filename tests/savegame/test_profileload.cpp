@@ -31,9 +31,9 @@ void WriteFile(const QString &Path, const QByteArray &Bytes)
     f.write(Bytes);
 }
 
-GameSaveLines SaveOf(const QStringList &Lines)
+TGameSaveLines SaveOf(const QStringList &Lines)
 {
-    GameSaveLines save;
+    TGameSaveLines save;
     save.SetLines(Lines);
     return save;
 }
@@ -120,7 +120,7 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(int, time);
         QFETCH(QString, city);
-        const GameTimeAndCity found = ReadGameTimeAndLastCity(lines);
+        const TGameTimeAndCity found = ReadGameTimeAndLastCity(lines);
         QCOMPARE(found.GameTime, time);
         QCOMPARE(found.LastVisitedCity, city);
     }
@@ -174,32 +174,32 @@ private slots:
                                         catalogue.TrailerDefinitionDataList);
         LoadCargosFromLines({"cargo.acid;0.6;0;8;0;0.5;20;0.33;0;-1", "cargo.beams;0.6;0;8;0;0.5;20;0.33;1;-1"},
                             catalogue.CargoInfoList);
-        const GameSaveLines save = SaveOf({"job_offer_data : o1 {",
-                                           " cargo: cargo.acid",
-                                           " trailer_definition: trailer_def.t.box",
-                                           " company_truck: truck_a",
-                                           " trailer_variant: variant_a",
-                                           " ferry_price: 0",
-                                           "}",
-                                           "",
-                                           "job_offer_data : o2 {",
-                                           " ferry_price: 0",
-                                           " cargo: cargo.beams",
-                                           " company_truck: truck_b",
-                                           " trailer_variant: variant_b",
-                                           " trailer_definition: trailer_def.t.box",
-                                           "}",
-                                           "",
-                                           "job_offer_data : o3 {",
-                                           " cargo: null",
-                                           "}",
-                                           "player_job : p {",
-                                           " ferry_time: 0",
-                                           " cargo: cargo.acid",
-                                           " x: 1",
-                                           " y: 2",
-                                           " z: 3",
-                                           "}"});
+        const TGameSaveLines save = SaveOf({"job_offer_data : o1 {",
+                                            " cargo: cargo.acid",
+                                            " trailer_definition: trailer_def.t.box",
+                                            " company_truck: truck_a",
+                                            " trailer_variant: variant_a",
+                                            " ferry_price: 0",
+                                            "}",
+                                            "",
+                                            "job_offer_data : o2 {",
+                                            " ferry_price: 0",
+                                            " cargo: cargo.beams",
+                                            " company_truck: truck_b",
+                                            " trailer_variant: variant_b",
+                                            " trailer_definition: trailer_def.t.box",
+                                            "}",
+                                            "",
+                                            "job_offer_data : o3 {",
+                                            " cargo: null",
+                                            "}",
+                                            "player_job : p {",
+                                            " ferry_time: 0",
+                                            " cargo: cargo.acid",
+                                            " x: 1",
+                                            " y: 2",
+                                            " z: 3",
+                                            "}"});
         LoadCargosFromGameFileToClasses(save, catalogue.CargoInfoList, catalogue.TrailerDefinitionDataList, nullptr);
         const TCargoInfo *acid = FindCargo(catalogue.CargoInfoList, "acid");
         QCOMPARE(acid->TrailerDefinitionList().size(), size_t(1));
@@ -223,9 +223,9 @@ private slots:
     {
         if (!QFile::exists(kRealSave))
             QSKIP("real save not available");
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(kRealSave).ok());
-        const GameTimeAndCity time = ReadGameTimeAndLastCity(save.Lines());
+        const TGameTimeAndCity time = ReadGameTimeAndLastCity(save.Lines());
         QCOMPARE(time.GameTime, 608);
         QCOMPARE(time.LastVisitedCity, QString("berlin"));
 
@@ -263,7 +263,7 @@ private slots:
         QFETCH(bool, empty);
         if (!QFile::exists(kRealSave))
             QSKIP("real save not available");
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(kRealSave).ok());
         const auto table = empty ? TDistanceTable::Build({}, {}) : FCatalogue.Distances.Snapshot();
         const std::vector<TLearnedDistance> indexed = CollectUnknownDistances(save, *table);
@@ -333,7 +333,7 @@ private slots:
                                 " target: \"d.w\"",
                                 " shortest_distance_km: 0",
                                 "}"};
-        const GameSaveLines save = SaveOf(lines);
+        const TGameSaveLines save = SaveOf(lines);
         const std::vector<TLearnedDistance> found = CollectUnknownDistances(save, *table);
         // o0 has no target (the walk looks on and finds none), o1 is collected; p0 confirms the
         // compiled pair in reverse, p1 is the unknown marker, p2 has no distance.
@@ -379,7 +379,7 @@ private slots:
         company("x", {{"u0", "y", 40}});
         const QSet<QString> written{TEstimatedOffers::Key(u"t0", u"kiel", u"lubeck", 61),
                                     TEstimatedOffers::Key(u"t2", u"kiel", u"lubeck", 65)}; // t2 changed since
-        const GameSaveLines save = SaveOf(lines);
+        const TGameSaveLines save = SaveOf(lines);
         const std::vector<TLearnedDistance> found = CollectUnknownDistances(save, *table, nullptr, written);
         QStringList got;
         for (const TLearnedDistance &d : found)
@@ -402,19 +402,19 @@ private slots:
         catalogue.Distances.SetUserFolder(dir.path());
         catalogue.Distances.ReloadDistances();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         QCOMPARE(session.ProfileList().Count(), 2);
         Recorder sink;
-        ProfileLoadContext context{catalogue, decrypter, &sink, &sink, false};
+        TProfileLoadContext context{catalogue, decrypter, &sink, &sink, false};
 
-        QCOMPARE(session.LoadProfile(0, context).Status, ProfileLoadStatus::NoProfileSelected);
-        QCOMPARE(session.LoadProfile(3, context).Status, ProfileLoadStatus::NoProfileSelected);
+        QCOMPARE(session.LoadProfile(0, context).Status, TProfileLoadStatus::NoProfileSelected);
+        QCOMPARE(session.LoadProfile(3, context).Status, TProfileLoadStatus::NoProfileSelected);
 
         QSet<QString> pairsPerProfile[2];
         QStringList companiesPerProfile[2];
         for (int p : {1, 0}) {
-            const ProfileLoadResult result = session.LoadProfile(p + 1, context);
+            const TProfileLoadResult result = session.LoadProfile(p + 1, context);
             QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
             QVERIFY(session.IsProfileLoaded());
             QCOMPARE(session.CurrentProfileComboIndex(), p + 1);
@@ -430,7 +430,7 @@ private slots:
             QVERIFY(!session.QuickSaveChanged());
         }
         // The second load (profile 0) holds only its own companies and pairs.
-        GameSaveLines first;
+        TGameSaveLines first;
         QVERIFY(first.LoadFromFile(session.CurrentProfile()->GameFilePath()).ok());
         TCompanyList own;
         LoadCompaniesFromGameFile(first, own);
@@ -464,11 +464,11 @@ private slots:
         catalogue.Distances.ReloadDistances();
         const auto before = catalogue.Distances.Snapshot();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         int learned = 0;
         session.OnDistancesLearned = [&learned] { ++learned; };
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
         QVERIFY(session.LoadProfile(1, context).Loaded());
         QVERIFY(session.UnknownDistancesThread());
         QVERIFY(session.UnknownDistancesThread()->wait(30000));
@@ -515,7 +515,7 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         QCOMPARE(session.ProfileList().Count(), 1);
         QCOMPARE(session.ProfileList().At(0)->ProfileName(), QString("Kestrel Driver"));
@@ -525,8 +525,8 @@ private slots:
         const QString game = profile.GameFilePath();
         const QByteArray original = before.value(game);
         QVERIFY(!original.startsWith("SiiNunit"));
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        ProfileLoadResult result = session.LoadProfile(1, context);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        TProfileLoadResult result = session.LoadProfile(1, context);
         QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
         QVERIFY(FileBytes(game).startsWith("SiiNunit"));
         QCOMPARE(FileBytes(profile.ProfilePath() + "profile.sii"), before.value(profile.ProfilePath() + "profile.sii"));
@@ -562,16 +562,16 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         const TProfileInfo &profile = *session.ProfileList().At(0);
         const QByteArray original = FileBytes(profile.GameFilePath());
         // A file where the backup folder should be.
         WriteFile(profile.QuickSavePath() + "~Kestrovan Backups", "in the way");
 
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(1, context);
-        QCOMPARE(result.Status, ProfileLoadStatus::OriginalNotKept);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, TProfileLoadStatus::OriginalNotKept);
         QVERIFY(!result.Error.isEmpty());
         QVERIFY2(result.StatusText.startsWith("No profile loaded. The quick save of the profile \"Kestrel Driver\" was "
                                               "left as the game wrote it"),
@@ -592,11 +592,11 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         const QString game = session.ProfileList().At(0)->GameFilePath();
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        ProfileLoadResult result = session.LoadProfile(1, context);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        TProfileLoadResult result = session.LoadProfile(1, context);
         QVERIFY(result.Loaded());
         QVERIFY(!result.SaveTooOldForJobs);
 
@@ -624,22 +624,23 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says");
         const QString notDecoded = "could not be decoded";
-        QTest::newRow("empty") << QByteArray() << int(ProfileLoadStatus::NotDecoded) << notDecoded;
+        QTest::newRow("empty") << QByteArray() << int(TProfileLoadStatus::NotDecoded) << notDecoded;
         QTest::newRow("binary garbage") << QByteArray("\x01\x02\xff\xfe garbage", 13)
-                                        << int(ProfileLoadStatus::NotDecoded) << notDecoded;
-        QTest::newRow("encrypted") << QByteArray("ScsC\x00\x01", 6) << int(ProfileLoadStatus::NotDecoded) << notDecoded;
+                                        << int(TProfileLoadStatus::NotDecoded) << notDecoded;
+        QTest::newRow("encrypted") << QByteArray("ScsC\x00\x01", 6) << int(TProfileLoadStatus::NotDecoded)
+                                   << notDecoded;
         QTest::newRow("cut off in a unit")
             << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n companies: 5\r\n companies[0]: co")
-            << int(ProfileLoadStatus::Damaged)
+            << int(TProfileLoadStatus::Damaged)
             << "is incomplete or damaged: it breaks off in the part that begins on line 3";
         QTest::newRow("cut off between units")
             << QByteArray("SiiNunit\r\n{\r\neconomy : x {\r\n game_time: 5\r\n}\r\n\r\n")
-            << int(ProfileLoadStatus::Damaged) << "it ends too early";
+            << int(TProfileLoadStatus::Damaged) << "it ends too early";
         QTest::newRow("no economy unit") << QByteArray("SiiNunit\r\n{\r\n game_time: 5\r\n}\r\n")
-                                         << int(ProfileLoadStatus::Damaged) << "no economy unit";
+                                         << int(TProfileLoadStatus::Damaged) << "no economy unit";
         QTest::newRow("gigantic line") << "SiiNunit\r\n{\r\neconomy : x {\r\n game_time: " + QByteArray(8 << 20, '9') +
                                               "\r\n}\r\n}"
-                                       << int(ProfileLoadStatus::Loaded) << "loaded successfully";
+                                       << int(TProfileLoadStatus::Loaded) << "loaded successfully";
     }
     void badSaves()
     {
@@ -652,11 +653,11 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         QCOMPARE(session.ProfileList().Count(), 1);
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(1, context);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult result = session.LoadProfile(1, context);
         QCOMPARE(int(result.Status), status);
         QVERIFY2(result.StatusText.contains(says), qPrintable(result.StatusText));
         if (!result.Loaded()) {
@@ -687,12 +688,12 @@ private slots:
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(1, context);
-        QCOMPARE(result.Status, ProfileLoadStatus::Damaged);
-        QCOMPARE(result.Structure.Fault, SaveStructureFault::UnitNotClosed);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, TProfileLoadStatus::Damaged);
+        QCOMPARE(result.Structure.Fault, TSaveStructureFault::UnitNotClosed);
         QVERIFY(!session.IsProfileLoaded());
         QFile f(dir.filePath("profiles/50/save/quicksave/game.sii"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -705,11 +706,11 @@ private slots:
         WriteFile(dir.filePath("profiles/50/profile.sii"), "SiiNunit\r\n{\r\n profile_name: \"Pat\"\r\n}\r\n");
         TCatalogue catalogue;
         TProfileSession session;
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(1, context);
-        QCOMPARE(result.Status, ProfileLoadStatus::NoQuickSave);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult result = session.LoadProfile(1, context);
+        QCOMPARE(result.Status, TProfileLoadStatus::NoQuickSave);
         QCOMPARE(result.StatusText, QString("Error: no quick save files have been found for the profile \"Pat\""));
         QVERIFY(!session.IsProfileLoaded());
     }
@@ -721,7 +722,7 @@ private slots:
         TDistances distances(dir.path());
         distances.SetCompiledLines({"a,b,10,0"});
         distances.ReloadDistances();
-        const GameSaveLines save =
+        const TGameSaveLines save =
             SaveOf({"company : company.volatile.c.a {", " job_offer: 1", " job_offer[0]: o", "}",
                     "job_offer_data : o {", " target: \"d.z\"", " shortest_distance_km: 77", " ferry_time: 0", "}"});
         {

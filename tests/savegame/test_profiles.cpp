@@ -81,7 +81,7 @@ private slots:
         QFETCH(bool, found);
         QFETCH(QString, name);
         QFETCH(QString, company);
-        const ProfileNames names = ReadProfileNames(lines);
+        const TProfileNames names = ReadProfileNames(lines);
         QCOMPARE(names.HasProfileName, found);
         if (found) {
             QCOMPARE(names.ProfileName, name);
@@ -120,16 +120,16 @@ private slots:
         QVERIFY(places.contains(proton));
         QVERIFY(places.indexOf(proton) < places.indexOf(cloud) || !places.contains(cloud));
 
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         TProfileList list;
-        ProfileSearchResult none = ListProfiles(list, decrypter);
+        TProfileSearchResult none = ListProfiles(list, decrypter);
         QCOMPARE(none.Count, 0);
         QVERIFY(!none.GameFolderExists);
         QCOMPARE(none.GameDocumentsFolder, native);
         QCOMPARE(QString(ProfileSearchStatusKey(none)), QString(NoGameFolderStatusKey()));
 
         QDir().mkpath(native + "profiles");
-        ProfileSearchResult empty = ListProfiles(list, decrypter);
+        TProfileSearchResult empty = ListProfiles(list, decrypter);
         QCOMPARE(QString(ProfileSearchStatusKey(empty)), QString("status-no-profiles-found"));
 
         WriteFile(native + "profiles/4142/profile.sii",
@@ -140,7 +140,7 @@ private slots:
         WriteFile(proton + "profiles/50/profile.sii", ProfileSii(" company_name: Bare", " profile_name: Proton"));
         WriteFile(cloud + "profiles/60/profile.sii", ProfileSii(" company_name: C", " profile_name: Cloud"));
 
-        const ProfileSearchResult found = ListProfiles(list, decrypter);
+        const TProfileSearchResult found = ListProfiles(list, decrypter);
         QCOMPARE(found.Count, 3);
         QCOMPARE(ProfileCount(list), 3);
         QCOMPARE(found.GameDocumentsFolder, native);
@@ -218,7 +218,7 @@ private slots:
         touch(game + "steam_profiles/4142/save/quicksave/game.sii", now.addDays(-1));
         touch(cloud + "profiles/4142/save/quicksave/game.sii", now.addDays(-3));
 
-        SiiDecrypter decrypter(dir.path());
+        TSiiDecrypter decrypter(dir.path());
         TProfileList list;
         QCOMPARE(ListProfiles(list, decrypter, {game, cloud}).Count, 2);
         QCOMPARE(list.At(0)->CompanyName(), QString("Synced"));
@@ -243,11 +243,11 @@ private slots:
         QVERIFY(!IsSiiFileEncrypted(dir.filePath("missing.sii")));
         QVERIFY(!IsSiiFileEncrypted(dir.path()));
 
-        SiiDecrypter nowhere(dir.path());
+        TSiiDecrypter nowhere(dir.path());
         QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("plain.sii")), SiiDecryptStatus::AlreadyPlain);
         QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("enc.sii")), SiiDecryptStatus::StartFailed);
         // A decrypter that runs but leaves the file as it was is reported, not taken as success.
-        SiiDecrypter ours(KVN_BIN_DIR);
+        TSiiDecrypter ours(KVN_BIN_DIR);
         if (!QFile::exists(ours.DecrypterPath()))
             QSKIP("decrypter not built");
         const SiiDecryptStatus status = ours.DecryptSiiFile(dir.filePath("enc.sii"));
@@ -269,7 +269,7 @@ private slots:
         QDir().mkpath(QFileInfo(copy).path());
         QVERIFY(QFile::copy(source, copy));
         QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         if (decrypter.DecryptSiiFile(copy) != SiiDecryptStatus::Converted)
             QSKIP("this build's decrypter does not convert yet");
         TProfileList list;

@@ -46,7 +46,7 @@ private slots:
         savegen::WriteGameSii(cat, opt, c);
         QVERIFY(a.data() != c.data());
 
-        GameSaveLines save;
+        TGameSaveLines save;
         save.LoadFromBytes(a.data());
         QCOMPARE(qint64(save.Count()), s.Lines);
         QVERIFY(s.Lines >= lines && s.Lines <= lines + std::max<qint64>(60, lines / 2));
@@ -74,7 +74,7 @@ private slots:
         opt.Profiles = 3;
         QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
         TProfileList list;
-        SiiDecrypter decrypter(dir.path());
+        TSiiDecrypter decrypter(dir.path());
         ListProfiles(list, decrypter, {dir.path() + "/"});
         QCOMPARE(list.Count(), 3);
         QStringList names;
@@ -165,7 +165,7 @@ private slots:
         opt.Forms = {savegen::SaveForm::Encrypted, savegen::SaveForm::Text};
         const savegen::Catalogue cat = savegen::Catalogue::FromResources();
         QVERIFY(savegen::WriteGameFolder(cat, opt, dir.path()));
-        SiiDecrypter decrypter(KVN_BIN_DIR);
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
         if (!QFile::exists(decrypter.DecrypterPath()))
             QSKIP("decrypter not built");
         const QString first = dir.path() + "/profiles/" + savegen::ProfileFolderName("Kestrel Driver");
@@ -186,8 +186,8 @@ private slots:
         const QString game = session.ProfileList().At(index)->GameFilePath();
         TCatalogue catalogue;
         catalogue.LoadTrailersAndCargos();
-        ProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
-        const ProfileLoadResult result = session.LoadProfile(index + 1, context);
+        TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, false};
+        const TProfileLoadResult result = session.LoadProfile(index + 1, context);
         QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
         QVERIFY(!IsSiiFileEncrypted(game));
 

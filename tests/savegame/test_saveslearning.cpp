@@ -62,9 +62,9 @@ QByteArray FileBytes(const QString &Path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-GameSaveLines LinesOf(const QByteArray &Text)
+TGameSaveLines LinesOf(const QByteArray &Text)
 {
-    GameSaveLines save;
+    TGameSaveLines save;
     save.LoadFromBytes(Text);
     return save;
 }
@@ -74,7 +74,7 @@ struct Run {
     int Handovers = 0;
 };
 
-Run Learn(TDistances &Distances, const GameSaveLines &Loaded, const TOtherSaves &Others, bool StopAfterFirst = false)
+Run Learn(TDistances &Distances, const TGameSaveLines &Loaded, const TOtherSaves &Others, bool StopAfterFirst = false)
 {
     TGetUnkownDistances learner(Loaded, Distances, Others);
     QSignalSpy learned(&learner, &TGetUnkownDistances::DistancesLearned);

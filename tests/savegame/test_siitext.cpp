@@ -13,7 +13,7 @@ namespace {
 QStringList LinesOf(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     return lines;
 }
@@ -21,7 +21,7 @@ QStringList LinesOf(const QByteArray &Bytes)
 QByteArray RoundTrip(const QByteArray &Bytes)
 {
     QStringList lines;
-    SiiTextForm form;
+    TSiiTextForm form;
     ReadSiiBytes(Bytes, lines, form);
     return EncodeSiiLines(lines, form);
 }
@@ -105,13 +105,13 @@ private slots:
     void editedLinesGetTheFilesForm()
     {
         QStringList lines;
-        SiiTextForm form;
+        TSiiTextForm form;
         ReadSiiBytes("\xEF\xBB\xBFx: 1\ny: 2\n", lines, form);
         lines[1] = QString::fromUtf8("y: é");
         QCOMPARE(EncodeSiiLines(lines, form), QByteArray("\xEF\xBB\xBFx: 1\ny: \xC3\xA9\n"));
     }
 
-    void fileRoundTripAndPlainTest()
+    void fileReadAndPlainTest()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("game.sii");
@@ -122,16 +122,13 @@ private slots:
             f.write(bytes);
         }
         QVERIFY(IsPlainSiiText(path));
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), 3);
-        QVERIFY(save.SaveToFile(path));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), bytes);
+        QCOMPARE(EncodeSiiLines(save.Lines(), save.Form()), bytes);
         QStringList none;
-        SiiTextForm form;
-        QCOMPARE(ReadSiiFile(dir.filePath("missing.sii"), none, form).Status, SiiReadStatus::CannotOpen);
+        TSiiTextForm form;
+        QCOMPARE(ReadSiiFile(dir.filePath("missing.sii"), none, form).Status, TSiiReadStatus::CannotOpen);
     }
 
     void plainMark_data()
@@ -177,13 +174,6 @@ private slots:
         // A key that first occurs at or after the limit gives nothing, although it exists later.
         QCOMPARE(ReadUnitValue(lines, u"ferry_time: ", 7, 8), QString());
         QCOMPARE(ReadUnitValue(lines, u"ferry_time: ", 7, 10), QString("7"));
-
-        QStringList edited = lines;
-        QCOMPARE(WriteUnitValue(edited, u"ferry_time: ", 2, "0", FindUnitEnd(edited, 2)), 4);
-        QCOMPARE(edited[4], QString(" ferry_time: 0"));
-        QCOMPARE(WriteUnitValue(edited, u"missing: ", 2, "0", 6), -1);
-        edited[4] = lines[4];
-        QCOMPARE(edited, lines);
     }
 
     void trimmedPrefix_data()
@@ -241,7 +231,7 @@ private slots:
                   << "";
         }
         lines << "}";
-        GameSaveLines save;
+        TGameSaveLines save;
         save.SetLines(lines);
         QVERIFY(save.IndexIsConsistent());
 
@@ -290,7 +280,7 @@ private slots:
 
     void moveBlockKeepsOrder()
     {
-        GameSaveLines save;
+        TGameSaveLines save;
         save.SetLines({"0", "1", "2", "3", "4", "5"});
         save.MoveBlock(1, 2, 5);
         QCOMPARE(save.Lines(), (QStringList{"0", "3", "4", "1", "2", "5"}));
@@ -323,7 +313,7 @@ private slots:
         QTest::addColumn<int>("line");
         const QByteArray whole = "SiiNunit\r\n{\r\neconomy : _nameless.1 {\r\n game_time: 608\r\n}\r\n\r\n"
                                  "company : company.volatile.a.b {\r\n job_offer: 0\r\n}\r\n\r\n}\r\n";
-        using F = SaveStructureFault;
+        using F = TSaveStructureFault;
         QTest::newRow("whole") << whole << int(F::None) << 0;
         QTest::newRow("no final line end, LF, tabs")
             << QByteArray("SiiNunit\n{\neconomy : e {\n\tx: \"}{\"\n}\n}") << int(F::None) << 0;
@@ -351,12 +341,12 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(int, fault);
         QFETCH(int, line);
-        const SaveStructureCheck check = CheckSaveStructure(LinesOf(text));
+        const TSaveStructureCheck check = CheckSaveStructure(LinesOf(text));
         QCOMPARE(int(check.Fault), fault);
-        if (fault != int(SaveStructureFault::FileNotClosed))
+        if (fault != int(TSaveStructureFault::FileNotClosed))
             QCOMPARE(check.Line, line);
         QCOMPARE(DescribeSaveFault(check, nullptr).isEmpty(), check.Ok());
-        if (check.Fault == SaveStructureFault::UnitNotClosed)
+        if (check.Fault == TSaveStructureFault::UnitNotClosed)
             QVERIFY(DescribeSaveFault(check, nullptr).contains(QString::number(line)));
     }
 
@@ -368,10 +358,10 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        GameSaveLines save;
+        TGameSaveLines save;
         QVERIFY(save.LoadFromFile(path).ok());
         QCOMPARE(save.Count(), int(bytes.count('\n')));
-        QCOMPARE(save.Form().LineEnd, SiiLineEnd::CrLf);
+        QCOMPARE(save.Form().LineEnd, TSiiLineEnd::CrLf);
         QVERIFY(EncodeSiiLines(save.Lines(), save.Form()) == bytes);
         QCOMPARE(save.FindLineFrom(u"company : company.volatile.x_choco.x_village {", 0), 1763);
         QCOMPARE(save.FindLineFrom(u"economy_event_queue : ", 0),

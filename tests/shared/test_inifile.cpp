@@ -9,7 +9,7 @@
 using namespace kvn;
 using namespace kvntest;
 
-Q_DECLARE_METATYPE(kvn::TextEncoding)
+Q_DECLARE_METATYPE(kvn::TTextEncoding)
 
 namespace {
 
@@ -43,35 +43,35 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("added");
-        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<TTextEncoding>("encoding");
         QTest::addColumn<QByteArray>("output");
         const QByteArray bom8("\xEF\xBB\xBF");
         QTest::newRow("UTF-8 mark kept") << bom8 + "[s]\r\na=\xC3\xA9\r\n"
-                                         << "x" << TextEncoding::Utf8 << bom8 + "[s]\r\na=\xC3\xA9\r\nb=x\r\n\r\n";
+                                         << "x" << TTextEncoding::Utf8 << bom8 + "[s]\r\na=\xC3\xA9\r\nb=x\r\n\r\n";
         QTest::newRow("ASCII gains a UTF-8 mark once changed")
-            << QByteArray("[s]\na=1\n") << "x" << TextEncoding::Utf8 << bom8 + "[s]\r\na=1\r\nb=x\r\n\r\n";
+            << QByteArray("[s]\na=1\n") << "x" << TTextEncoding::Utf8 << bom8 + "[s]\r\na=1\r\nb=x\r\n\r\n";
         QTest::newRow("E9 and a letter stay Latin-1 without a mark")
-            << QByteArray("[s]\r\na=caf\xE9s\r\n") << QString::fromLatin1("\xFC") << TextEncoding::Ansi
+            << QByteArray("[s]\r\na=caf\xE9s\r\n") << QString::fromLatin1("\xFC") << TTextEncoding::Ansi
             << QByteArray("[s]\r\na=caf\xE9s\r\nb=\xFC\r\n\r\n");
         QTest::newRow("Latin-1 text that gains a character beyond Latin-1 turns UTF-8")
-            << QByteArray("[s]\r\na=caf\xE9\r\n") << QString::fromUtf8("\xC5\x81\xC3\xB3\xC5\xBA") << TextEncoding::Ansi
+            << QByteArray("[s]\r\na=caf\xE9\r\n") << QString::fromUtf8("\xC5\x81\xC3\xB3\xC5\xBA") << TTextEncoding::Ansi
             << bom8 + "[s]\r\na=caf\xC3\xA9\r\nb=\xC5\x81\xC3\xB3\xC5\xBA\r\n\r\n";
-        QTest::newRow("last byte C3 counts as UTF-8") << QByteArray("[s]\r\na=1\xC3") << "x" << TextEncoding::Utf8
+        QTest::newRow("last byte C3 counts as UTF-8") << QByteArray("[s]\r\na=1\xC3") << "x" << TTextEncoding::Utf8
                                                       << bom8 + "[s]\r\na=1\xEF\xBF\xBD\r\nb=x\r\n\r\n";
         QTest::newRow("FF FE 00 00 is UTF-16LE")
-            << QByteArray("\xFF\xFE\0\0", 4) + Utf16LE("[s]\r\na=1\r\n") << "x" << TextEncoding::Utf16LE
+            << QByteArray("\xFF\xFE\0\0", 4) + Utf16LE("[s]\r\na=1\r\n") << "x" << TTextEncoding::Utf16LE
             << QByteArray("\xFF\xFE") + Utf16LE("[s]\r\na=1\r\nb=x\r\n\r\n");
-        QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF") + Utf16BE("[s]\r\na=1\r\n") << "x" << TextEncoding::Utf16BE
+        QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF") + Utf16BE("[s]\r\na=1\r\n") << "x" << TTextEncoding::Utf16BE
                                   << QByteArray("\xFE\xFF") + Utf16BE("[s]\r\na=1\r\nb=x\r\n\r\n");
         QTest::newRow("UTF-7 stays UTF-7 and recognisable")
-            << QByteArray("+/v8-[s]\r\na=caf+AOk-\r\n") << QString::fromUtf8("\xC3\xA9+") << TextEncoding::Utf7
+            << QByteArray("+/v8-[s]\r\na=caf+AOk-\r\n") << QString::fromUtf8("\xC3\xA9+") << TTextEncoding::Utf7
             << QByteArray("+/v8-[s]\r\na=caf+AOk-\r\nb=+AOk-+-\r\n\r\n");
     }
     void encodingRoundTrip()
     {
         QFETCH(QByteArray, input);
         QFETCH(QString, added);
-        QFETCH(TextEncoding, encoding);
+        QFETCH(TTextEncoding, encoding);
         QFETCH(QByteArray, output);
         QTemporaryDir dir;
         const QString path = dir.filePath("Kvn-settings.ini");

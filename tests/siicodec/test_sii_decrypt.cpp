@@ -299,10 +299,10 @@ private slots:
         if (!QFile::exists(file))
             QSKIP("the real saves are not here");
         const QByteArray text = Expected(Load(file));
-        kvn::GameSaveLines save;
+        kvn::TGameSaveLines save;
         save.LoadFromBytes(text);
         QCOMPARE(save.Count(), 339580);
-        QVERIFY(save.Form().LineEnd == kvn::SiiLineEnd::CrLf);
+        QVERIFY(save.Form().LineEnd == kvn::TSiiLineEnd::CrLf);
         QVERIFY(save.Form().FinalLineEnd);
         QCOMPARE(kvn::EncodeSiiLines(save.Lines(), save.Form()), text);
 

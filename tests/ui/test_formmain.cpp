@@ -8,6 +8,7 @@
 #include "ui/optionsslide.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
+#include "ui/widgettexts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -189,6 +190,16 @@ void TestFormMain::interfaceTexts()
     QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
     QVERIFY(form.Image10->toolTip().startsWith("Reload the current profile"));
     QVERIFY(form.Label1->text().isEmpty());
+    // Every text of the window's table names a widget of this window; the images take theirs as
+    // tooltips.
+    const QList<TWidgetText> all = MainWindowTexts(fixture.State.Texts);
+    QCOMPARE(all.size(), 35);
+    for (const TWidgetText &entry : all) {
+        QVERIFY2(form.findChild<QWidget *>(entry.Widget), qPrintable(entry.Widget));
+        QCOMPARE(entry.Kind, entry.Widget.startsWith("Image") ? TWidgetTextKind::Hint : TWidgetTextKind::Caption);
+    }
+    QCOMPARE(MainWindowText(fixture.State.Texts, "Label13"), form.Label13->text());
+    QCOMPARE(MainWindowText(fixture.State.Texts, "ComboBox1"), QString());
 }
 
 void TestFormMain::loadsOnceWithoutGameFolder()
