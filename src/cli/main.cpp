@@ -1,9 +1,11 @@
 // kestrovan-cli: the program's profile search and save reading, without a window.
 //   kestrovan-cli profiles [--json]          the profiles the window would list
 //   kestrovan-cli inspect <game.sii> [--json] what a profile load reads from a save
+//   kestrovan-cli catalogue [--game <folder>] [--profile <folder>] [--json]
 //   kestrovan-cli add-jobs <profile folder or game.sii> <jobs.csv> [--json] [--allow-country-bound]
 #include "catalogue/catalogue.h"
 #include "cli/addjobs.h"
+#include "cli/cataloguecommand.h"
 #include "savegame/profiles.h"
 #include "savegame/saveinspection.h"
 #include "savegame/siidecryption.h"
@@ -22,6 +24,7 @@ int Usage(QTextStream &Err)
 {
     Err << "usage: kestrovan-cli profiles [--json]\n"
            "       kestrovan-cli inspect <game.sii> [--json]\n"
+           "       kestrovan-cli catalogue [--game <folder>] [--profile <folder>] [--json]\n"
            "       kestrovan-cli add-jobs <profile folder or game.sii> <jobs.csv> [--json] [--allow-country-bound]\n";
     return 2;
 }
@@ -116,5 +119,7 @@ int main(int argc, char **argv)
         return InspectCommand(args.at(1), json, out, err);
     if (args.value(0) == QLatin1String("add-jobs"))
         return AddJobsCommand(args.mid(1), json, out, err);
+    if (args.value(0) == QLatin1String("catalogue"))
+        return CatalogueCommand(args.mid(1), json, out, err);
     return Usage(err);
 }
