@@ -96,7 +96,9 @@ int CatalogueCommand(const QStringList &Args, bool Json, QTextStream &Out, QText
                                          {"skipped", skipped},
                                          {"countries", counts.Countries},
                                          {"cities", counts.Cities},
-                                         {"companies", counts.Companies},
+                                         // The compiled data has no company list: companies then come
+                                         // from each loaded save.
+                                         {"companies", defs ? QJsonValue(counts.Companies) : QJsonValue()},
                                          {"cargos", counts.Cargos},
                                          {"trailers", counts.Trailers}})
                    .toJson(QJsonDocument::Indented);
@@ -116,7 +118,8 @@ int CatalogueCommand(const QStringList &Args, bool Json, QTextStream &Out, QText
     }
     for (const TSkippedSource &s : report.Skipped)
         Out << "skipped " << s.Name << ": " << s.Reason << "\n";
-    Out << "countries: " << counts.Countries << "\ncities: " << counts.Cities << "\ncompanies: " << counts.Companies
+    Out << "countries: " << counts.Countries << "\ncities: " << counts.Cities
+        << "\ncompanies: " << (defs ? QString::number(counts.Companies) : QStringLiteral("from each save"))
         << "\ncargos: " << counts.Cargos << "\ntrailers: " << counts.Trailers << "\n";
     return 0;
 }
