@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the archive harnesses: open the input with one reader, then walk every folder listing
 // from the root and read every file, as the catalogue would. A failure must always say why.
+#include "archives/bytesource.h"
 #include "archives/gamefilesource.h"
 
 #include <cstdlib>
@@ -36,4 +37,19 @@ inline void WalkAndRead(const kvn::archives::IGameFileSource &Source)
     if (!Source.ReadFile("def/city.sii", bytes, error) && error.empty())
         std::abort();
     (void)Source.Problems();
+}
+
+// One reader on arbitrary bytes: opening, listing and reading never crash, hang or allocate beyond
+// the input's size; every refusal says why.
+template <class TArchive> int FuzzArchiveReader(const uint8_t *Data, size_t Size)
+{
+    std::string error;
+    auto archive = TArchive::Open(kvn::archives::MemoryBytes({Data, Data + Size}), "fuzz.scs", error);
+    if (!archive) {
+        if (error.empty())
+            std::abort();
+        return 0;
+    }
+    WalkAndRead(*archive);
+    return 0;
 }
