@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <siicodec/siicodec.h>
+
 #include <filesystem>
 #include <memory>
 
@@ -90,6 +92,31 @@ QByteArray ReadSmallFile(const QString &Path, qint64 Limit)
     return file.readAll();
 }
 
+// The game keeps profile.sii encrypted, usually around binary SII. It is decoded in memory; the
+// player's file is only read. An empty result with a reason means it could not be read.
+QStringList ProfileLines(const QString &Path, QString &Reason)
+{
+    constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+    if (!QFileInfo::exists(Path))
+        return {};
+    const QByteArray bytes = ReadSmallFile(Path, kMaxProfileBytes);
+    if (bytes.isEmpty()) {
+        Reason = QStringLiteral("cannot be read or is larger than 16 MiB");
+        return {};
+    }
+    siicodec::TextBuffer text;
+    siicodec::Options options;
+    options.maxPayloadBytes = options.maxTextBytes = std::size_t(4) * kMaxProfileBytes;
+    const siicodec::Result result = siicodec::ConvertToText(
+        std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())), text, options);
+    if (!result.Ok() && result.status != siicodec::Status::AlreadyPlain) {
+        Reason = QString::fromStdString(result.message);
+        return {};
+    }
+    const std::string_view view = text.View();
+    return QString::fromUtf8(view.data(), qsizetype(view.size())).split(u'\n');
+}
+
 bool StopAsked(const TGameCatalogueRequest &Request)
 {
     return Request.Stop && Request.Stop->load();
@@ -133,9 +160,11 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
 
     std::vector<TOpenedMod> mods;
     if (!Request.ProfileFolder.isEmpty()) {
-        const QByteArray profile =
-            ReadSmallFile(QDir(Request.ProfileFolder).filePath(QStringLiteral("profile.sii")), 16 * 1024 * 1024);
-        const QStringList lines = QString::fromUtf8(profile).split(u'\n');
+        QString profileReason;
+        const QStringList lines =
+            ProfileLines(QDir(Request.ProfileFolder).filePath(QStringLiteral("profile.sii")), profileReason);
+        if (!profileReason.isEmpty())
+            Report.Skipped.push_back({QStringLiteral("profile.sii"), profileReason + QStringLiteral(": no mods read")});
         const QStringList dlcs = InstalledDlcs(Request.InstallFolder);
         for (const TActiveMod &mod : ParseActiveMods(lines)) {
             key += QStringLiteral("mod|%1\n").arg(mod.Package);

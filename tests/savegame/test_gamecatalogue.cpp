@@ -11,7 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <siicodec/encoder.h>
+
 #include <algorithm>
+#include <array>
 
 using namespace kvn;
 using namespace kvn::archives::testing;
@@ -92,10 +95,16 @@ private slots:
         TTestArchive mod;
         mod.Files = {{"def/city/alpha.sui", City("alpha", "Modded"), true}};
         QVERIFY(WriteFileBytes((FMods + "/mymod.scs").toStdString(), WriteZip(mod)));
-        QFile profile(FProfile + "/profile.sii");
-        QVERIFY(profile.open(QIODevice::WriteOnly));
-        profile.write("SiiNunit\n{\nuser_profile : _nameless.1 {\n active_mods: 1\n active_mods[0]: \"mymod|My "
-                      "mod\"\n}\n}\n");
+        // Encrypted, as the game keeps it: the mod list must still be found.
+        const std::string profileText =
+            "SiiNunit\n{\nuser_profile : _nameless.1 {\n active_mods: 1\n active_mods[0]: \"mymod|My mod\"\n}\n}\n";
+        const std::array<std::uint8_t, 16> iv{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        std::vector<std::uint8_t> encrypted;
+        QVERIFY(siicodec::EncryptContainer(
+                    std::span(reinterpret_cast<const std::uint8_t *>(profileText.data()), profileText.size()), iv,
+                    encrypted)
+                    .Ok());
+        QVERIFY(WriteFileBytes((FProfile + "/profile.sii").toStdString(), encrypted));
     }
 
     // Runs before the loader test below changes def.scs.
