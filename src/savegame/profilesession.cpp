@@ -297,6 +297,13 @@ void TProfileSession::StartUnknownDistancesThread(TProfileLoadContext &Context)
         if (OnDistancesLearned)
             OnDistancesLearned();
     });
+    // Connected before the start, so that even a save learnt at once is reported. A stopped run
+    // is not: it belongs to a load that is being replaced or a window that is closing.
+    TGetUnkownDistances *learner = FLearner.get();
+    QObject::connect(learner, &QThread::finished, learner, [this, learner] {
+        if (!learner->StopRequested() && OnLearnerFinished)
+            OnLearnerFinished({learner->SaveResult(), learner->Learning()});
+    });
     FLearner->start();
 }
 

@@ -69,6 +69,12 @@ TGameTimeAndCity ReadGameTimeAndLastCity(const QStringList &Lines);
 // a time long past.
 std::int64_t FileLastWriteSeconds(const QString &Path);
 
+// What a finished learner run did.
+struct TLearnerOutcome {
+    TSaveUserDistancesResult Saved;
+    TSavesLearning Learning;
+};
+
 class TProfileSession {
 public:
     TProfileSession();
@@ -123,6 +129,9 @@ public:
     // Called on the main thread when the learner has swapped in a new distance table, so that the
     // profile's deactivation marks can be applied again.
     std::function<void()> OnDistancesLearned;
+    // Called on the main thread when a learner run has ended by itself (not when it was stopped):
+    // whether the learnt distances were kept on disk, and how far it got with the player's saves.
+    std::function<void(const TLearnerOutcome &)> OnLearnerFinished;
 
 private:
     void StartUnknownDistancesThread(TProfileLoadContext &Context);

@@ -34,6 +34,7 @@ namespace kvn {
 class IJobHistoryWindow;
 class IJobListWindow;
 class TClickImage;
+struct TLearnerOutcome;
 class TCargoInfo;
 class TJobHistoryViewAdapter;
 class TJobListViewAdapter;
@@ -200,7 +201,7 @@ private:
     bool ConfirmProfileChange();
     // The job view after the queued jobs were checked against a newly loaded save.
     void ShowQueuedJobs();
-    void WatchLearner();
+    void ShowLearnerOutcome(const TLearnerOutcome &Outcome);
     void Timer2Timer();
     void Button4Click();
     void OpenHelpDocument();

@@ -9,7 +9,6 @@
 #include "savegame/companies.h"
 #include "savegame/profilesession.h"
 #include "savegame/siidecryption.h"
-#include "savegame/unknowndistances.h"
 #include "shared/strings.h"
 #include "ui/dbinformation.h"
 #include "ui/formmain.h"
@@ -22,7 +21,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
@@ -87,7 +85,6 @@ void TFormMain::ComboBox1Change()
             Label3->fontMetrics().elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, Label3->width()));
         RefreshBackupList();
         Timer2->start();
-        WatchLearner();
     } else {
         Label3->clear();
         ClearAllComboBoxes();
@@ -239,32 +236,17 @@ void TFormMain::ShowLoadResult(const TProfileLoadResult &Result)
     }
 }
 
-void TFormMain::WatchLearner()
+void TFormMain::ShowLearnerOutcome(const TLearnerOutcome &Outcome)
 {
-    QPointer<TGetUnkownDistances> learner = FState.Session.UnknownDistancesThread();
-    if (!learner)
-        return;
     // The learner's file may be read-only or the disk full; the player should know the learnt
     // distances were not kept, instead of finding them unknown again next time.
-    auto told = std::make_shared<bool>(false);
-    const auto tell = [this, learner, told] {
-        if (*told || !learner || learner->StopRequested())
-            return;
-        *told = true;
-        const TSaveUserDistancesResult &saved = learner->SaveResult();
-        const TSavesLearning learning = learner->Learning();
-        if (!saved.Ok) {
-            SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {saved.Error}), true);
-        } else if (learning.PairsAdded > 0 || learning.SavesRead > 0 || learning.SavesSkipped > 0) {
-            // Only a run that did something speaks; otherwise the load's own word stays.
-            if (const auto table = FState.Catalogue.Distances.Snapshot())
-                SetTextFader(DistancesKnownStatus(FState.Texts, table->Coverage(), learning, QLocale()), true);
-        }
-    };
-    connect(learner, &QThread::finished, this, tell);
-    // A small save is learnt before the connection above exists.
-    if (learner->isFinished())
-        QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
+    if (!Outcome.Saved.Ok) {
+        SetTextFader(FState.Texts.Format(TLangText::StatusLearntDistancesNotSaved, {Outcome.Saved.Error}), true);
+    } else if (Outcome.Learning.PairsAdded > 0 || Outcome.Learning.SavesRead > 0 || Outcome.Learning.SavesSkipped > 0) {
+        // Only a run that did something speaks; otherwise the load's own word stays.
+        if (const auto table = FState.Catalogue.Distances.Snapshot())
+            SetTextFader(DistancesKnownStatus(FState.Texts, table->Coverage(), Outcome.Learning, QLocale()), true);
+    }
 }
 
 void TFormMain::Reload()

@@ -54,6 +54,7 @@ void TFormMain::SetUpSelection()
 
     // A table the learner rebuilt may know the distance the preview called unknown.
     FState.Session.OnDistancesLearned = [this] { AssembleJobPreview(true); };
+    FState.Session.OnLearnerFinished = [this](const TLearnerOutcome &Outcome) { ShowLearnerOutcome(Outcome); };
 }
 
 int TFormMain::Ask(const QString &Msg, const QString &Caption, TMsgDlgType DlgType, TMsgDlgButtons Buttons,

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <vector>
+
 using namespace kvn;
 
 namespace {
@@ -468,11 +470,17 @@ private slots:
         ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
         int learned = 0;
         session.OnDistancesLearned = [&learned] { ++learned; };
+        // The window hears how the run ended from the session, once per run that was not stopped.
+        std::vector<TLearnerOutcome> outcomes;
+        session.OnLearnerFinished = [&outcomes](const TLearnerOutcome &Outcome) { outcomes.push_back(Outcome); };
         TProfileLoadContext context{catalogue, decrypter, nullptr, nullptr, true};
         QVERIFY(session.LoadProfile(1, context).Loaded());
         QVERIFY(session.UnknownDistancesThread());
         QVERIFY(session.UnknownDistancesThread()->wait(30000));
         QTRY_COMPARE(learned, 1);
+        QTRY_COMPARE(outcomes.size(), std::size_t(1));
+        QVERIFY(outcomes[0].Saved.Ok);
+        QVERIFY(outcomes[0].Learning.PairsAdded > 0);
         QVERIFY(QFile::exists(catalogue.Distances.UserFilePath()));
         const auto after = catalogue.Distances.Snapshot();
         QVERIFY(after != before);
