@@ -109,7 +109,7 @@ int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatal
     }
     if (carried.empty())
         return marked; // the writer's look reads every event of the save
-    const std::vector<QString> obstacles = JobWriteObstacles(Session.SaveLines(), carried);
+    const std::vector<QString> obstacles = JobWriteObstacles(Session.SaveLines(), carried, &Texts);
     for (size_t k = 0; k < carriedJobs.size(); ++k) {
         carriedJobs[k]->SetNotSavedReason(obstacles[k]);
         marked += obstacles[k].isEmpty() ? 0 : 1;

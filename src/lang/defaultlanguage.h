@@ -189,6 +189,21 @@ enum class TLangText : int {
     AccessibleHelp,
     AccessibleLockDescription,
     AccessibleCargoAmountDescription,
+    JobWriteNoCargoOrTrailer,
+    JobWriteNoOfferLeft,
+    JobWriteNoOffer,
+    JobWriteOfferMissing,
+    JobWriteOfferTooShort,
+    JobWriteNoEvent,
+    JobWriteEventUnexpected,
+    JobWriteNoEventQueue,
+    JobWriteEventQueueMiscounted,
+    SaveWriteReadOnly,
+    SaveWriteNoTemporaryFile,
+    SaveWriteIncomplete,
+    SaveWriteNotReadBack,
+    SaveWriteWouldBeDamaged,
+    SaveWriteNotReplaced,
     Count
 };
 
