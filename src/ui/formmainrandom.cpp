@@ -125,7 +125,9 @@ void TFormMain::SaveSettings()
     // user's options.
     if (!FSettingsLoaded)
         return;
-    FSettingsSaveFailed = !WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown()).Ok;
+    // The window is closing: no one is left to tell when this fails, and the next start simply
+    // begins with the options it finds.
+    WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown());
 }
 
 void TFormMain::SetOptionsEnabled(bool On)
