@@ -90,8 +90,11 @@ void ShowList(const TJobList &List, IJobListWindow *Window)
 int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatalogue &Catalogue,
                     const TLanguageTexts &Texts)
 {
-    if (!Session.IsProfileLoaded())
+    if (!Session.IsProfileLoaded()) {
+        for (int i = 0; i < List.Count(); ++i)
+            List.At(i)->SetNotSavedReason({});
         return 0;
+    }
     // The writer's own look runs as one run would: a later job of a branch takes its next offer.
     std::vector<const TJobListDataSummary *> carried;
     std::vector<TJobListDataSummary *> carriedJobs;
