@@ -189,6 +189,20 @@ enum class TLangText : int {
     AccessibleHelp,
     AccessibleLockDescription,
     AccessibleCargoAmountDescription,
+    CatalogueSkippedDamagedArchive,
+    CatalogueSkippedModNotFound,
+    CatalogueSkippedModOtherVersion,
+    CatalogueSkippedModVersionMissing,
+    CatalogueSkippedProfileUnreadable,
+    CatalogueSkippedOther,
+    CatalogueFailedFolderMissing,
+    CatalogueFailedNotAGameFolder,
+    CatalogueFailedDefinitionsUnreadable,
+    CatalogueFailedNoCities,
+    CatalogueFailedStopped,
+    CatalogueDefinitionProblems,
+    CatalogueStageOpeningArchives,
+    CatalogueStageReadingDefinitions,
     Count
 };
 
