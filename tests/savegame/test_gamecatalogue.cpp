@@ -163,6 +163,11 @@ private slots:
         }
         QVERIFY(
             WriteFileBytes(FDir.filePath(QStringLiteral("brokengame/def.scs")).toStdString(), {'S', 'C', 'S', '#'}));
+        // A def.scs that opens but defines nothing: an empty catalogue would offer no job at all.
+        TTestArchive empty;
+        empty.Files = {{"def/world/readme.txt", "nothing here", false}};
+        QVERIFY(QDir().mkpath(FDir.filePath(QStringLiteral("emptygame"))));
+        QVERIFY(WriteFileBytes(FDir.filePath(QStringLiteral("emptygame/def.scs")).toStdString(), WriteHashFsV2(empty)));
     }
 
     // Runs before the loader test below changes def.scs.
