@@ -45,7 +45,7 @@ struct TSkippedSource {
     QString Name;
     QString Reason; // in English, for the command line and logs
     TSkipCode Code = TSkipCode::Other;
-    QString Detail;
+    QString Detail{}; // initialised here so that {Name, Reason} stays a complete initialiser
 };
 
 // Why the loader gave nothing.
