@@ -243,7 +243,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         return refuse(fault, TextOrEnglish(texts, TLangText::JobSaveDamaged, {fault}));
     }
 
-    const TBackupResult backup = BackupSaveFile(*Context.Profile, path);
+    const TBackupResult backup = BackupSaveFile(*Context.Profile, path, QDateTime::currentDateTime(), texts);
     if (!backup.Ok) {
         result.Error = backup.Error;
         result.StatusText = TextOrEnglish(texts, TLangText::JobSaveNoBackup, {backup.Error});

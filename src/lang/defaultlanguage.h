@@ -218,6 +218,21 @@ enum class TLangText : int {
     SaveWriteNotReadBack,
     SaveWriteWouldBeDamaged,
     SaveWriteNotReplaced,
+    BackupNoSavegame,
+    BackupFolderNotCreated,
+    BackupNoFreeName,
+    BackupCopyFailed,
+    BackupNotMatching,
+    BackupRestoreReadOnly,
+    BackupNotRestored,
+    BackupNotAllDeleted,
+    CopySourceMissing,
+    CopyTargetNotAFile,
+    CopyTargetIsSource,
+    CopySourceUnreadable,
+    CopyTargetNotOpened,
+    CopyTargetIncomplete,
+    CopyTargetNotReplaced,
     Count
 };
 

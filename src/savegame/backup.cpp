@@ -1,5 +1,6 @@
 #include "savegame/backup.h"
 
+#include "lang/languages.h"
 #include "savegame/profiles.h"
 #include "shared/files.h"
 
@@ -31,6 +32,31 @@ QString BackupFileName(const QDateTime &LocalTime)
     return LocalTime.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")) + QStringLiteral(".bak");
 }
 
+QString DescribeCopyFailure(const TCopyFailure &Failure, const TLanguageTexts *Texts)
+{
+    const QString &path = Failure.Path;
+    const QString &why = Failure.SystemMessage;
+    switch (Failure.Fault) {
+    case TCopyFault::None:
+        return {};
+    case TCopyFault::SourceMissing:
+        return TextOrEnglish(Texts, TLangText::CopySourceMissing, {path});
+    case TCopyFault::TargetNotAFile:
+        return TextOrEnglish(Texts, TLangText::CopyTargetNotAFile, {path});
+    case TCopyFault::TargetIsSource:
+        return TextOrEnglish(Texts, TLangText::CopyTargetIsSource, {path});
+    case TCopyFault::SourceUnreadable:
+        return TextOrEnglish(Texts, TLangText::CopySourceUnreadable, {path, why});
+    case TCopyFault::TargetNotOpened:
+        return TextOrEnglish(Texts, TLangText::CopyTargetNotOpened, {path, why});
+    case TCopyFault::TargetIncomplete:
+        return TextOrEnglish(Texts, TLangText::CopyTargetIncomplete, {path, why});
+    case TCopyFault::TargetNotReplaced:
+        return TextOrEnglish(Texts, TLangText::CopyTargetNotReplaced, {path, why});
+    }
+    return {};
+}
+
 bool FilesHaveSameBytes(const QString &A, const QString &B)
 {
     QFile a(A);
@@ -53,34 +79,35 @@ namespace {
 
 // A verified copy of Source in the backup folder named Stem + ".bak" (or Stem + "_2.bak" ... when
 // taken).
-TBackupResult CopyIntoBackupFolder(const TProfileInfo &Profile, const QString &Source, const QString &Stem)
+TBackupResult CopyIntoBackupFolder(const TProfileInfo &Profile, const QString &Source, const QString &Stem,
+                                   const TLanguageTexts *Texts)
 {
     TBackupResult result;
     if (!IsExistingFile(Source)) {
-        result.Error = QStringLiteral("There is no savegame at \"%1\" to back up.").arg(Shown(Source));
+        result.Error = TextOrEnglish(Texts, TLangText::BackupNoSavegame, {Shown(Source)});
         return result;
     }
     const QString folder = BackupFolder(Profile);
     if (!QDir().mkpath(folder)) {
-        result.Error = QStringLiteral("The backup folder \"%1\" could not be created.").arg(Shown(folder));
+        result.Error = TextOrEnglish(Texts, TLangText::BackupFolderNotCreated, {Shown(folder)});
         return result;
     }
     QString target = folder + Stem + QStringLiteral(".bak");
     for (int n = 2; QFileInfo::exists(target); ++n) {
         if (n > MaxNameSuffix) {
-            result.Error = QStringLiteral("No free backup name was found in \"%1\".").arg(Shown(folder));
+            result.Error = TextOrEnglish(Texts, TLangText::BackupNoFreeName, {Shown(folder)});
             return result;
         }
         target = folder + Stem + QStringLiteral("_%1.bak").arg(n);
     }
-    QString error;
-    if (!CopyFileTo(Source, target, &error)) {
-        result.Error = QStringLiteral("The savegame could not be backed up: %1").arg(error);
+    TCopyFailure failure;
+    if (!CopyFileTo(Source, target, failure)) {
+        result.Error = TextOrEnglish(Texts, TLangText::BackupCopyFailed, {DescribeCopyFailure(failure, Texts)});
         QFile::remove(target);
         return result;
     }
     if (!FilesHaveSameBytes(Source, target)) {
-        result.Error = QStringLiteral("The backup \"%1\" does not match the savegame.").arg(Shown(target));
+        result.Error = TextOrEnglish(Texts, TLangText::BackupNotMatching, {Shown(target)});
         QFile::remove(target);
         return result;
     }
@@ -103,9 +130,10 @@ QString OriginalFormStem(const QDateTime &LocalTime, const QString &Form)
 
 } // namespace
 
-TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source, const QDateTime &LocalTime)
+TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source, const QDateTime &LocalTime,
+                             const TLanguageTexts *Texts)
 {
-    return CopyIntoBackupFolder(Profile, Source, Stamp(LocalTime));
+    return CopyIntoBackupFolder(Profile, Source, Stamp(LocalTime), Texts);
 }
 
 QString OriginalFormBackupName(const QDateTime &LocalTime, const QString &Form)
@@ -114,9 +142,9 @@ QString OriginalFormBackupName(const QDateTime &LocalTime, const QString &Form)
 }
 
 TBackupResult BackupOriginalForm(const TProfileInfo &Profile, const QString &Source, const QString &Form,
-                                 const QDateTime &LocalTime)
+                                 const QDateTime &LocalTime, const TLanguageTexts *Texts)
 {
-    return CopyIntoBackupFolder(Profile, Source, OriginalFormStem(LocalTime, Form));
+    return CopyIntoBackupFolder(Profile, Source, OriginalFormStem(LocalTime, Form), Texts);
 }
 
 QStringList ListBackups(const TProfileInfo &Profile)
@@ -155,7 +183,8 @@ QString DeleteAllBackupsConfirmationText()
                           "in a loss of all your old savegames!\r\n\r\nAre you sure you want to continue?");
 }
 
-TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm)
+TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm,
+                                  const TLanguageTexts *Texts)
 {
     TBackupActionResult result;
     // A name from the list is a bare file name; anything with a folder part is not one of ours.
@@ -169,9 +198,7 @@ TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Na
     // Refused before asking: the rename would silently replace a save the player write-protected.
     if (IsWriteProtectedFile(gameFile)) {
         result.Outcome = TBackupOutcome::Failed;
-        result.Error = QStringLiteral("The backup was not restored: \"%1\" is read-only and was left as it was. Remove "
-                                      "the write protection if you want the backup put in its place.")
-                           .arg(QDir::toNativeSeparators(gameFile));
+        result.Error = TextOrEnglish(Texts, TLangText::BackupRestoreReadOnly, {Shown(gameFile)});
         return result;
     }
     if (!Confirm || !Confirm(RestoreConfirmationText(Name))) {
@@ -179,10 +206,11 @@ TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Na
         return result;
     }
     // CopyFileTo writes beside game.sii and renames over it, so game.sii is never missing.
-    QString error;
-    if (!CopyFileTo(path, gameFile, &error) || !FilesHaveSameBytes(path, gameFile)) {
+    TCopyFailure failure;
+    if (!CopyFileTo(path, gameFile, failure) || !FilesHaveSameBytes(path, gameFile)) {
         result.Outcome = TBackupOutcome::Failed;
-        result.Error = error.isEmpty() ? QStringLiteral("The backup could not be restored.") : error;
+        result.Error = failure.Fault == TCopyFault::None ? TextOrEnglish(Texts, TLangText::BackupNotRestored)
+                                                         : DescribeCopyFailure(failure, Texts);
         return result;
     }
     QFile::remove(path);
@@ -190,7 +218,8 @@ TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Na
     return result;
 }
 
-TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirmFunction &Confirm)
+TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirmFunction &Confirm,
+                                     const TLanguageTexts *Texts)
 {
     TBackupActionResult result;
     const QString folder = BackupFolder(Profile);
@@ -202,7 +231,7 @@ TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirm
     }
     if (!DeleteFolder(folder)) {
         result.Outcome = TBackupOutcome::Failed;
-        result.Error = QStringLiteral("Not every backup in \"%1\" could be deleted.").arg(Shown(folder));
+        result.Error = TextOrEnglish(Texts, TLangText::BackupNotAllDeleted, {Shown(folder)});
         return result;
     }
     result.Outcome = TBackupOutcome::Done;

@@ -9,6 +9,8 @@
 
 namespace kvn {
 
+class TLanguageTexts;
+struct TCopyFailure;
 class TProfileInfo;
 
 // QuickSavePath + "~Kestrovan Backups/".
@@ -20,14 +22,15 @@ QString BackupFileName(const QDateTime &LocalTime);
 struct TBackupResult {
     bool Ok = false;
     QString BackupPath; // the verified copy when Ok
-    QString Error;      // why there is no backup, in words for the player
+    QString Error;      // why there is no backup, in the player's language (English without texts)
 };
 
 // Copies Source into the backup folder under the time's name. A name that is already taken gets a
 // suffix ("_2", "_3" ...), so the first backup of a run (the untouched save) is never replaced.
 // The copy is read back and compared with Source; only a copy with the same bytes counts.
 TBackupResult BackupSaveFile(const TProfileInfo &Profile, const QString &Source,
-                             const QDateTime &LocalTime = QDateTime::currentDateTime());
+                             const QDateTime &LocalTime = QDateTime::currentDateTime(),
+                             const TLanguageTexts *Texts = nullptr);
 
 // "yyyy-MM-dd hh-mm-ss original <form>.bak": the save as the game wrote it (Form "encrypted",
 // "binary" ...), before our decrypter turned it into text.
@@ -36,7 +39,8 @@ QString OriginalFormBackupName(const QDateTime &LocalTime, const QString &Form);
 // Keeps Source, which is not plain text yet, as a backup of its own under OriginalFormBackupName,
 // copied and verified like every backup. Listed and restored like the others.
 TBackupResult BackupOriginalForm(const TProfileInfo &Profile, const QString &Source, const QString &Form,
-                                 const QDateTime &LocalTime = QDateTime::currentDateTime());
+                                 const QDateTime &LocalTime = QDateTime::currentDateTime(),
+                                 const TLanguageTexts *Texts = nullptr);
 
 // File names directly inside the backup folder, in the order the folder lists them.
 QStringList ListBackups(const TProfileInfo &Profile);
@@ -65,10 +69,15 @@ struct TBackupActionResult {
 // backup deleted. On any failure, and for a write-protected game.sii, game.sii is as it was and the
 // backup stays. The caller reloads the
 // profile after Done.
-TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm);
+TBackupActionResult RestoreBackup(const TProfileInfo &Profile, const QString &Name, const TConfirmFunction &Confirm,
+                                  const TLanguageTexts *Texts = nullptr);
 
 // Deletes the backup folder with everything in it after the player agreed.
-TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirmFunction &Confirm);
+TBackupActionResult DeleteAllBackups(const TProfileInfo &Profile, const TConfirmFunction &Confirm,
+                                     const TLanguageTexts *Texts = nullptr);
+
+// A failed copy in the player's language (English without texts).
+QString DescribeCopyFailure(const TCopyFailure &Failure, const TLanguageTexts *Texts = nullptr);
 
 // Same bytes in both files (both must exist).
 bool FilesHaveSameBytes(const QString &A, const QString &B);

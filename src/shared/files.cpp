@@ -133,54 +133,93 @@ bool IsExistingFolder(const QString &Path)
     return info.exists() && info.isDir();
 }
 
-bool CopyFileTo(const QString &Source, const QString &Target, QString *Error)
+bool CopyFileTo(const QString &Source, const QString &Target, TCopyFailure &Failure)
 {
-    if (!IsExistingFile(Source)) {
-        SetError(Error, QStringLiteral("\"%1\" does not exist and could not be copied.").arg(Shown(Source)));
+    const auto fail = [&Failure](TCopyFault Fault, const QString &Path, const QString &SystemMessage = {}) {
+        Failure = {Fault, Shown(Path), SystemMessage};
         return false;
-    }
-    if (Target.isEmpty() || IsExistingFolder(Target)) {
-        SetError(Error,
-                 QStringLiteral("\"%1\" could not be copied: the destination is not a file name.").arg(Shown(Source)));
-        return false;
-    }
+    };
+    Failure = {};
+    if (!IsExistingFile(Source))
+        return fail(TCopyFault::SourceMissing, Source);
+    if (Target.isEmpty() || IsExistingFolder(Target))
+        return fail(TCopyFault::TargetNotAFile, Source);
     // Copying a file onto itself would be harmless on its own, but a move built on it would then
     // delete the only copy.
     const QFileInfo sourceInfo(Source);
     const QFileInfo targetInfo(Target);
-    if (targetInfo.exists() && sourceInfo.canonicalFilePath() == targetInfo.canonicalFilePath()) {
-        SetError(Error, QStringLiteral("\"%1\" cannot be copied onto itself.").arg(Shown(Source)));
-        return false;
-    }
+    if (targetInfo.exists() && sourceInfo.canonicalFilePath() == targetInfo.canonicalFilePath())
+        return fail(TCopyFault::TargetIsSource, Source);
     QFile in(Source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        SetError(Error, QStringLiteral("\"%1\" could not be read (%2).").arg(Shown(Source), in.errorString()));
-        return false;
-    }
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(TCopyFault::SourceUnreadable, Source, in.errorString());
     QSaveFile out(Target);
-    if (!OpenSaveFile(out, Target, Error))
-        return false;
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(TCopyFault::TargetNotOpened, Target, out.errorString());
+    const auto abandon = [&out] {
+        out.cancelWriting();
+        out.commit();
+    };
     QByteArray chunk;
     for (;;) {
         chunk = in.read(CopyChunkSize);
         if (chunk.isEmpty())
             break;
         if (out.write(chunk) != chunk.size()) {
-            SetError(Error, QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?")
-                                .arg(Shown(Target), out.errorString()));
-            out.cancelWriting();
-            out.commit();
-            return false;
+            const QString why = out.errorString();
+            abandon();
+            return fail(TCopyFault::TargetIncomplete, Target, why);
         }
     }
     if (in.error() != QFileDevice::NoError || !in.atEnd()) {
-        SetError(Error,
-                 QStringLiteral("\"%1\" could not be read completely (%2).").arg(Shown(Source), in.errorString()));
-        out.cancelWriting();
-        out.commit();
-        return false;
+        abandon();
+        return fail(TCopyFault::SourceUnreadable, Source, in.errorString());
     }
-    return CommitSaveFile(out, Target, sourceInfo.lastModified(), Error);
+    if (!out.flush()) {
+        const QString why = out.errorString();
+        abandon();
+        return fail(TCopyFault::TargetIncomplete, Target, why);
+    }
+    out.setFileTime(sourceInfo.lastModified(), QFileDevice::FileModificationTime); // best effort, like the system copy
+    if (!out.commit())
+        return fail(TCopyFault::TargetNotReplaced, Target, out.errorString());
+    return true;
+}
+
+QString EnglishCopyFailure(const TCopyFailure &Failure)
+{
+    const QString &path = Failure.Path;
+    const QString &why = Failure.SystemMessage;
+    switch (Failure.Fault) {
+    case TCopyFault::None:
+        return {};
+    case TCopyFault::SourceMissing:
+        return QStringLiteral("\"%1\" does not exist and could not be copied.").arg(path);
+    case TCopyFault::TargetNotAFile:
+        return QStringLiteral("\"%1\" could not be copied: the destination is not a file name.").arg(path);
+    case TCopyFault::TargetIsSource:
+        return QStringLiteral("\"%1\" cannot be copied onto itself.").arg(path);
+    case TCopyFault::SourceUnreadable:
+        return QStringLiteral("\"%1\" could not be read (%2).").arg(path, why);
+    case TCopyFault::TargetNotOpened:
+        return QStringLiteral("\"%1\" could not be written (%2). Check that the folder exists and that you may "
+                              "write to it.")
+            .arg(path, why);
+    case TCopyFault::TargetIncomplete:
+        return QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?").arg(path, why);
+    case TCopyFault::TargetNotReplaced:
+        return QStringLiteral("\"%1\" could not be saved (%2). The previous file was left as it was.").arg(path, why);
+    }
+    return {};
+}
+
+bool CopyFileTo(const QString &Source, const QString &Target, QString *Error)
+{
+    TCopyFailure failure;
+    if (CopyFileTo(Source, Target, failure))
+        return true;
+    SetError(Error, EnglishCopyFailure(failure));
+    return false;
 }
 
 bool MoveFileTo(const QString &Source, const QString &Target, QString *Error)

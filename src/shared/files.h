@@ -39,6 +39,27 @@ bool IsWriteProtectedFile(const QString &Path);
 // carried over, as the system's own file copy does. False when Source is not an existing file.
 bool CopyFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);
 
+// Why a copy failed, without words: the layers above put it into the player's language.
+enum class TCopyFault {
+    None,
+    SourceMissing,     // Path: the source
+    TargetNotAFile,    // Path: the source; the target is empty or a folder
+    TargetIsSource,    // Path: the source
+    SourceUnreadable,  // Path: the source; opening or reading it failed
+    TargetNotOpened,   // Path: the target; no temporary file beside it could be made
+    TargetIncomplete,  // Path: the target; writing stopped short (a full disk)
+    TargetNotReplaced, // Path: the target; the rename over it failed, the old file is as it was
+};
+struct TCopyFailure {
+    TCopyFault Fault = TCopyFault::None;
+    QString Path;          // the file the fault is about, in native separators
+    QString SystemMessage; // the system's own words, empty when there are none
+};
+// The same copy, with the failure as a code and detail instead of an English sentence.
+bool CopyFileTo(const QString &Source, const QString &Target, TCopyFailure &Failure);
+// The English sentence CopyFileTo gives for Failure.
+QString EnglishCopyFailure(const TCopyFailure &Failure);
+
 // CopyFileTo, then deletion of Source when the copy worked: always a copy plus a delete, also on
 // one volume. The result is that of the delete (false when the copy failed).
 bool MoveFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);

@@ -42,7 +42,7 @@ void TFormMain::ComboBox11Change(int Index)
     case TBackupComboAction::None:
         return;
     case TBackupComboAction::Restore: {
-        const TBackupActionResult result = RestoreBackup(*profile, ComboBox11->itemText(Index), confirm);
+        const TBackupActionResult result = RestoreBackup(*profile, ComboBox11->itemText(Index), confirm, &FState.Texts);
         if (result.Outcome == TBackupOutcome::Done)
             Reload(); // lists the backups again, without the one used up
         else if (result.Outcome == TBackupOutcome::Failed)
@@ -50,7 +50,7 @@ void TFormMain::ComboBox11Change(int Index)
         break;
     }
     case TBackupComboAction::DeleteAll: {
-        const TBackupActionResult result = DeleteAllBackups(*profile, confirm);
+        const TBackupActionResult result = DeleteAllBackups(*profile, confirm, &FState.Texts);
         if (result.Outcome == TBackupOutcome::Failed)
             SetTextFader(result.Error, true);
         // Names of deleted files must not stay on offer.

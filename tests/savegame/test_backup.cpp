@@ -1,4 +1,5 @@
 #include "common/testfiles.h"
+#include "lang/languages.h"
 #include "savegame/backup.h"
 #include "savegame/profiles.h"
 
@@ -12,7 +13,13 @@ using namespace kvntest;
 
 namespace {
 
+// The failures the German test provokes, each with the file its message must name.
+enum class TProvoked { MissingSave, FolderBlocked, RestoreOntoFolder, RestoreOntoReadOnly };
+
 } // namespace
+
+Q_DECLARE_METATYPE(TProvoked)
+Q_DECLARE_METATYPE(TLangText)
 
 class TestBackup : public QObject {
     Q_OBJECT
@@ -124,6 +131,60 @@ private slots:
         QVERIFY(!r.Error.isEmpty());
         QCOMPARE(ReadRaw(BackupFolder(FProfile) + "old.bak"), QByteArray("old save"));
         QVERIFY(QFileInfo(FProfile.GameFilePath()).isDir());
+    }
+
+    void failuresInThePlayersLanguage_data()
+    {
+        QTest::addColumn<TProvoked>("provoked");
+        QTest::addColumn<TLangText>("sentence");
+        QTest::addRow("backup of a missing save") << TProvoked::MissingSave << TLangText::BackupNoSavegame;
+        QTest::addRow("backup folder blocked by a file")
+            << TProvoked::FolderBlocked << TLangText::BackupFolderNotCreated;
+        QTest::addRow("restore onto a folder") << TProvoked::RestoreOntoFolder << TLangText::CopyTargetNotAFile;
+        QTest::addRow("restore onto a read-only save")
+            << TProvoked::RestoreOntoReadOnly << TLangText::BackupRestoreReadOnly;
+    }
+
+    // The reason reaches the player in the window's language, with the file it is about.
+    void failuresInThePlayersLanguage()
+    {
+        QFETCH(TProvoked, provoked);
+        QFETCH(TLangText, sentence);
+        TLanguageTexts german;
+        QCOMPARE(german.LoadInterfaceTexts(KVN_SOURCE_DIR, "de"), TLanguageSource::File);
+        const auto yes = [](const QString &) { return true; };
+        QString error;
+        QString file;
+        switch (provoked) {
+        case TProvoked::MissingSave:
+            file = FProfile.QuickSavePath() + "nothing.sii";
+            error = BackupSaveFile(FProfile, file, QDateTime::currentDateTime(), &german).Error;
+            break;
+        case TProvoked::FolderBlocked:
+            file = BackupFolder(FProfile);
+            WriteRaw(FProfile.QuickSavePath() + "~Kestrovan Backups", "in the way");
+            error = BackupSaveFile(FProfile, FProfile.GameFilePath(), QDateTime::currentDateTime(), &german).Error;
+            break;
+        case TProvoked::RestoreOntoFolder:
+        case TProvoked::RestoreOntoReadOnly:
+            QDir().mkpath(BackupFolder(FProfile));
+            file = BackupFolder(FProfile) + "old.bak";
+            WriteRaw(file, "old save");
+            if (provoked == TProvoked::RestoreOntoFolder) {
+                QFile::remove(FProfile.GameFilePath());
+                QDir().mkpath(FProfile.GameFilePath());
+            } else {
+                file = FProfile.GameFilePath();
+                QFile::setPermissions(file, QFileDevice::ReadOwner);
+            }
+            error = RestoreBackup(FProfile, "old.bak", yes, &german).Error;
+            QFile::setPermissions(FProfile.GameFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            break;
+        }
+        const QString shown = QDir::toNativeSeparators(file);
+        QCOMPARE(error, german.Format(sentence, {shown}));
+        QVERIFY(error.contains(shown));
+        QVERIFY(error != TextOrEnglish(nullptr, sentence, {shown}));
     }
 
     // The player protected game.sii: neither asked nor replaced, and the backup stays for later.
