@@ -1,7 +1,11 @@
 #include "app/loadsequence.h"
 
+#include "savegame/gamefolders.h"
+#include "savegame/programcatalogue.h"
 #include "savegame/siidecryption.h"
 #include "ui/programstate.h"
+
+#include <QDir>
 
 namespace kvn {
 
@@ -18,14 +22,16 @@ void TLoadSequence::LoadDistances()
     FState.Catalogue.Distances.ReloadDistances();
 }
 
-void TLoadSequence::LoadTrailerDefinitions()
+void TLoadSequence::LoadCatalogue(const std::function<void(int Done, int Total)> &Progress)
 {
-    LoadTrailerDefinitionsFromResource(FState.Catalogue.TrailerDefinitionDataList);
-}
-
-void TLoadSequence::LoadCargos()
-{
-    LoadCargosFromResource(FState.Catalogue.CargoInfoList);
+    TProgramCatalogueRequest request;
+    request.PlayerGameFolder = FState.PlayerGameFolder;
+    request.SteamLibraries = SteamLibraryFolders();
+    request.CachePath = QDir(FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder : FState.UserFilesFolder)
+                            .filePath(QLatin1String(GameCatalogueCacheFileName));
+    request.Progress = Progress;
+    request.Stop = &FStop;
+    LoadProgramCatalogue(FState.Catalogue, request);
 }
 
 bool TLoadSequence::ListProfiles()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue/cargos.h"
+#include "catalogue/cataloguesource.h"
 #include "catalogue/countries.h"
 #include "catalogue/distances.h"
 #include "catalogue/placenames.h"
@@ -19,6 +20,9 @@ struct TCatalogue {
     TDatabaseInfo DatabaseInfo;
     // What the lists, the preview and the job views show for the tokens.
     TPlaceNames Names;
+    TCatalogueSource Source;
+    // The "city;Country" lines the profile load groups the save's cities by. Empty: the compiled list.
+    QStringList CityLines;
 
     // Trailers first: cargos are later paired with them by the profile load.
     void LoadTrailersAndCargos()

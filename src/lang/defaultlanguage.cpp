@@ -288,6 +288,24 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"Closed: the selection keeps its value and the randomiser leaves it as it is"},
     {TLangText::AccessibleCargoAmountDescription, TLangSection::Main, "accessible-cargo-amount-description",
      u"How many units of the cargo the trailer carries"},
+    {TLangText::StatusReadingGameCatalogue, TLangSection::Main, "status-reading-game-catalogue",
+     u"Reading the game's catalogue: %d of %d archives ..."},
+    {TLangText::StatusCatalogueSkipped, TLangSection::Main, "status-catalogue-skipped",
+     u"Left out, could not be read: %s"},
+    {TLangText::CaptionCatalogueGame, TLangSection::Main, "caption-catalogue-game", u"your game"},
+    {TLangText::CaptionCatalogueCompiled, TLangSection::Main, "caption-catalogue-compiled", u"compiled data"},
+    {TLangText::DbInformationCatalogueGame, TLangSection::Main, "db-information-catalogue-game",
+     u"Catalogue: your game %s (%d archives, %d mods, %d skipped)"},
+    {TLangText::DbInformationCatalogueCache, TLangSection::Main, "db-information-catalogue-cache",
+     u"Catalogue: your game %s, as read at an earlier start (%d archives, %d mods, %d skipped)"},
+    {TLangText::DbInformationCatalogueCompiled, TLangSection::Main, "db-information-catalogue-compiled",
+     u"Catalogue: the compiled data for game version %s"},
+    {TLangText::LabelGameFolder, TLangSection::Main, "label-game-folder", u"Game folder:"},
+    {TLangText::ButtonBrowseGameFolder, TLangSection::Main, "button-browse-game-folder", u"Browse…"},
+    {TLangText::HintGameFolder, TLangSection::Main, "hint-game-folder",
+     u"The folder Euro Truck Simulator 2 is installed in, when it is not in a Steam library. Used from the next "
+     u"start."},
+    {TLangText::AccessibleGameFolder, TLangSection::Main, "accessible-game-folder", u"Game folder"},
 }};
 
 constexpr bool TableFollowsEnum()

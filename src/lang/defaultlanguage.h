@@ -189,6 +189,17 @@ enum class TLangText : int {
     AccessibleHelp,
     AccessibleLockDescription,
     AccessibleCargoAmountDescription,
+    StatusReadingGameCatalogue,
+    StatusCatalogueSkipped,
+    CaptionCatalogueGame,
+    CaptionCatalogueCompiled,
+    DbInformationCatalogueGame,
+    DbInformationCatalogueCache,
+    DbInformationCatalogueCompiled,
+    LabelGameFolder,
+    ButtonBrowseGameFolder,
+    HintGameFolder,
+    AccessibleGameFolder,
     Count
 };
 

@@ -62,6 +62,16 @@ QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverag
     return Texts.Format(TLangText::StatusDistancesKnown, known);
 }
 
+QString CatalogueSourceLine(const TLanguageTexts &Texts, const TCatalogueSource &Source)
+{
+    if (!Source.FromGame())
+        return Texts.Format(TLangText::DbInformationCatalogueCompiled,
+                            {Source.GameVersion.isEmpty() ? CatalogueGameVersion() : Source.GameVersion});
+    return Texts.Format(Source.Origin == TCatalogueOrigin::Cache ? TLangText::DbInformationCatalogueCache
+                                                                 : TLangText::DbInformationCatalogueGame,
+                        {Source.GameVersion, Source.ArchiveCount, Source.ModCount, int(Source.Skipped.size())});
+}
+
 void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,
                                     const QString &DistancesText)
 {

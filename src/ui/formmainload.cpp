@@ -7,6 +7,7 @@
 #include "ui/loadsteps.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
+#include "ui/versioninfo.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -47,9 +48,13 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-city-data")); });
         FLoadSteps.LoadDistances(); // 5
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
-        FLoadSteps.LoadTrailerDefinitions(); // 7
-        RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-cargo-data")); });
-        FLoadSteps.LoadCargos(); // 9
+        // Reading a game's archives takes a while: the count goes to the status line without
+        // waiting for the window, in the order it was sent.
+        FLoadSteps.LoadCatalogue([this](int Done, int Total) {
+            QMetaObject::invokeMethod(
+                this, [this, Done, Total] { LoadStepCatalogueProgress(Done, Total); }, Qt::QueuedConnection);
+        });
+        RunOnMainThread([this] { LoadStepCatalogueLoaded(); });
     }
     RunOnMainThread([this] { LoadStepProfiles(); }); // 10
     const bool profilesFound = FLoadSteps.ProfileCount() > 0;
@@ -70,6 +75,28 @@ void TFormMain::LoadStepBegin()
 void TFormMain::LoadStepStatus(const QString &Key)
 {
     SetTextFader(MainText(Key), true);
+}
+
+void TFormMain::LoadStepCatalogueProgress(int Done, int Total)
+{
+    SetTextFader(FState.Texts.Format(TLangText::StatusReadingGameCatalogue, {Done, Total}), false);
+    ProgressBar1->setRange(0, Total);
+    ProgressBar1->setValue(Done);
+}
+
+void TFormMain::LoadStepCatalogueLoaded()
+{
+    ProgressBar1->setRange(0, 0);
+    ShowCatalogueSource();
+    FCatalogueSkippedToShow = FState.Catalogue.Source.Skipped;
+}
+
+void TFormMain::ShowCatalogueSource()
+{
+    const TCatalogueSource &source = FState.Catalogue.Source;
+    setWindowTitle(MainWindowCaption(
+        ProgramFileVersion(), source.GameVersion,
+        FState.Texts.Text(source.FromGame() ? TLangText::CaptionCatalogueGame : TLangText::CaptionCatalogueCompiled)));
 }
 
 void TFormMain::LoadStepPreparing()
@@ -115,6 +142,12 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     else
         status = QLatin1String(NoGameFolderStatusKey());
     SetTextFader(MainText(status), true);
+    // What the catalogue left out stays in the status line after the load's own word.
+    if (!FCatalogueSkippedToShow.isEmpty()) {
+        TextFader1->AddLine(TTextFader::EscapeLine(FState.Texts.Format(
+            TLangText::StatusCatalogueSkipped, {FCatalogueSkippedToShow.join(QStringLiteral("; "))})));
+        FCatalogueSkippedToShow.clear();
+    }
     FLoadingData = false;
     if (FWantClose)
         Timer1->start();
@@ -134,6 +167,8 @@ void TFormMain::closeEvent(QCloseEvent *Event)
     StopUnknownDistancesLearner();
     // A profile load may be waiting for the decrypter while the window answers.
     FWantClose = FLoadingData || FGeneratingRandomCargo || FProfileLoadRunning;
+    if (FLoadingData)
+        FLoadSteps.StopLoading();
     if (FGeneratingRandomCargo)
         FCancelGenerateRandomCargo = true;
     if (FWantClose)

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace kvn {
 
 class TLoadSteps {
@@ -15,10 +17,11 @@ public:
     virtual void CreateCatalogueLists() = 0;
     // Loading task: the road-distance table, compiled table first, then the learnt distances.
     virtual void LoadDistances() = 0;
-    // Loading task.
-    virtual void LoadTrailerDefinitions() = 0;
-    // Loading task.
-    virtual void LoadCargos() = 0;
+    // Loading task: the trailers, cargos and cities, from the player's installed game when one is
+    // found (Progress: archives done of all, from the same task), from the compiled data otherwise.
+    virtual void LoadCatalogue(const std::function<void(int Done, int Total)> &Progress) = 0;
+    // Any thread: a catalogue read under way ends early; the compiled data is used.
+    virtual void StopLoading() {}
     // Main thread: searches the game folder for profiles; false when there was no profiles
     // folder to search.
     virtual bool ListProfiles() = 0;

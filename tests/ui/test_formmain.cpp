@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,15 +32,21 @@ namespace {
 class TGatedLoadSequence : public TLoadSequence {
 public:
     using TLoadSequence::TLoadSequence;
-    void LoadCargos() override
+    void LoadCatalogue(const std::function<void(int, int)> &Progress) override
     {
         if (Gated) {
             ReachedCargos.release();
             Gate.acquire();
         }
-        TLoadSequence::LoadCargos();
+        TLoadSequence::LoadCatalogue(Progress);
+    }
+    void StopLoading() override
+    {
+        StopAsked = true;
+        TLoadSequence::StopLoading();
     }
     bool Gated = false;
+    std::atomic_bool StopAsked = false;
     QSemaphore ReachedCargos;
     QSemaphore Gate;
 };
@@ -79,7 +86,7 @@ private slots:
     void everyWidgetNamed();
     void interfaceTexts();
     void loadsOnceWithoutGameFolder();
-    void closeDuringCargoLoadingWaitsForTheEnd();
+    void closeDuringCatalogueLoadingStopsItAndWaits();
     void closesAtOnceWhenIdle();
     void loadsCatalogueAndFindsProfile();
     void databaseInformationMessage();
@@ -137,6 +144,7 @@ void TestFormMain::widgetPlaces_data()
         {"Button2", {265, 586, 81, 25}},    {"GroupBox7", {965, 8, 332, 209}},   {"GroupBox4", {962, 223, 332, 410}},
         {"TextFader1", {8, 651, 573, 16}},  {"ComboBox11", {602, 669, 191, 21}}, {"ProgressBar1", {8, 669, 573, 21}},
         {"Button10", {808, 667, 138, 23}},  {"Image101", {1192, 642, 48, 48}},   {"Image100", {1246, 642, 48, 48}},
+        {"Label15", {965, 638, 221, 14}},   {"Edit3", {965, 658, 125, 23}},      {"Button11", {1094, 657, 92, 25}},
     };
     for (const auto &place : places)
         QTest::newRow(place.Name) << QString(place.Name) << place.Bounds;
@@ -158,15 +166,16 @@ void TestFormMain::everyWidgetNamed()
     QStringList names = {"VST",       "VSTJobHistory", "TextFader1", "ProgressBar1", "Panel1",    "Panel2",
                          "SpinEdit1", "TrackBar1",     "Edit1",      "Edit2",        "GroupBox1", "GroupBox3",
                          "GroupBox4", "GroupBox5",     "GroupBox6",  "GroupBox7",    "Image100",  "Image101"};
+    names << "Edit3";
     for (int i = 1; i <= 11; ++i)
         names << QString("ComboBox%1").arg(i);
     for (int i = 1; i <= 12; ++i)
         names << QString("Image%1").arg(i);
-    for (int i : {2, 3, 4, 5, 6, 8, 9, 10})
+    for (int i : {2, 3, 4, 5, 6, 8, 9, 10, 11})
         names << QString("Button%1").arg(i);
     for (int i = 1; i <= 5; ++i)
         names << QString("JvHTLabel%1").arg(i);
-    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14})
+    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
         names << QString("Label%1").arg(i);
     for (int i : {1, 2, 4, 5, 6, 7})
         names << QString("CheckBox%1").arg(i);
@@ -188,12 +197,14 @@ void TestFormMain::interfaceTexts()
     QCOMPARE(form.Button8->text(), QString("Create random job"));
     QCOMPARE(form.Button10->text(), QString("Show options / history"));
     QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
+    QCOMPARE(form.Button11->text(), QString("Browse…"));
+    QVERIFY(form.Edit3->toolTip().endsWith("Used from the next start."));
     QVERIFY(form.Image10->toolTip().startsWith("Reload the current profile"));
     QVERIFY(form.Label1->text().isEmpty());
     // Every text of the window's table names a widget of this window; the images take theirs as
     // tooltips.
     const QList<TWidgetText> all = MainWindowTexts(fixture.State.Texts);
-    QCOMPARE(all.size(), 35);
+    QCOMPARE(all.size(), 37);
     for (const TWidgetText &entry : all) {
         QVERIFY2(form.findChild<QWidget *>(entry.Widget), qPrintable(entry.Widget));
         QCOMPARE(entry.Kind, entry.Widget.startsWith("Image") ? TWidgetTextKind::Hint : TWidgetTextKind::Caption);
@@ -230,7 +241,7 @@ void TestFormMain::loadsOnceWithoutGameFolder()
     QCOMPARE(finished.size(), 1);
 }
 
-void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
+void TestFormMain::closeDuringCatalogueLoadingStopsItAndWaits()
 {
     TWindowFixture fixture(FProgramFolder.path() + "/");
     TFormMain &form = *fixture.Form;
@@ -238,12 +249,13 @@ void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
     form.show();
     // The main thread must keep running the window steps while it waits.
     QTRY_VERIFY_WITH_TIMEOUT(fixture.Steps.ReachedCargos.available() == 1, 10000);
-    QCOMPARE(fixture.Status(), fixture.Main("status-loading-cargo-data"));
+    QCOMPARE(fixture.Status(), fixture.Main("status-loading-trailer-data"));
     QVERIFY(form.ProgressBar1->maximum() == 0); // busy
 
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());
     QVERIFY(form.WantClose());
+    QVERIFY(fixture.Steps.StopAsked);
     QTest::qWait(50);
     QVERIFY(form.isVisible());
 
@@ -321,6 +333,9 @@ void TestFormMain::databaseInformationMessage()
     QVERIFY2(text.startsWith("Database information\nLast updated: "), qPrintable(text));
     QVERIFY(text.contains(QString("Trailer count: %1\n").arg(fixture.State.Catalogue.DatabaseInfo.TrailerLineCount)));
     QVERIFY(text.contains("Scandinavia, Vive la France!, Heavy Cargo, High Power Cargo."));
+    QVERIFY2(text.contains("\n\nCatalogue: the compiled data for game version " + CatalogueGameVersion() +
+                           "\n\nRoad distances known: "),
+             qPrintable(text));
 }
 
 void TestFormMain::statusShowsWindowsPathsAsTheyAre()

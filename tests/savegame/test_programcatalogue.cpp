@@ -1,0 +1,164 @@
+// The catalogue the program starts with, from small game folders written with the test archive
+// writer: one in a Steam library, one in a folder the player names, and none at all.
+#include "archivewriter.h"
+#include "catalogue/resources.h"
+#include "savegame/programcatalogue.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kvn;
+using namespace kvn::archives::testing;
+
+namespace {
+
+std::string VersionSii(const std::string &Version)
+{
+    return "SiiNunit\n{\nfs_pack_set: .set\n{\n\tapplication: eut2\n\tversion: \"" + Version + "\"\n}\n}\n";
+}
+
+std::string City(const std::string &Token)
+{
+    return "city_data: city." + Token + "\n{\n\tcity_name: \"" + Token + "\"\n\tcountry: testland\n}\n";
+}
+
+// A game with two cities, one cargo and one trailer in def.scs, and a DLC archive that is damaged.
+bool WriteGame(const QString &Folder, const std::string &Version)
+{
+    if (!QDir().mkpath(Folder))
+        return false;
+    TTestArchive def;
+    def.Files = {
+        {"version.sii", VersionSii(Version), false},
+        {"def/country.sii", "SiiNunit\n{\n@include \"country/testland.sui\"\n}\n", false},
+        {"def/country/testland.sui", "country_data: country.data.testland\n{\n\tname: \"Testland\"\n}\n", false},
+        {"def/city.sii", "SiiNunit\n{\n@include \"city/alpha.sui\"\n@include \"city/beta.sui\"\n}\n", false},
+        {"def/city/alpha.sui", City("alpha"), true},
+        {"def/city/beta.sui", City("beta"), false},
+        {"def/cargo.sii", "SiiNunit\n{\n@include \"cargo/glass.sui\"\n}\n", false},
+        {"def/cargo/glass.sui",
+         "cargo_data: cargo.glass\n{\n\tmass: 100\n\tvolume: 1\n\tunit_reward_per_km: 0.5\n\tbody_types[]: "
+         "curtainside\n}\n",
+         false},
+        {"def/vehicle/trailer_defs/dryvan.sii",
+         "SiiNunit\n{\ntrailer_def : trailer_def.scs.box.single_3.dryvan\n{\n\tgross_trailer_weight_limit: 40000\n"
+         "\tchassis_mass: 7000\n\tlength: 13.6\n\taxles: 3\n\tvolume: 90\n\tbody_type: curtainside\n"
+         "\tchain_type: single\n}\n}\n",
+         true}};
+    return WriteFileBytes((Folder + "/def.scs").toStdString(), WriteHashFsV2(def)) &&
+           WriteFileBytes((Folder + "/dlc_broken.scs").toStdString(), {'S', 'C', 'S', '#', 9, 9, 9});
+}
+
+} // namespace
+
+class TestProgramCatalogue : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    QString FLibrary, FPlayerGame;
+
+    TProgramCatalogueRequest Request(const QString &PlayerFolder = QString()) const
+    {
+        TProgramCatalogueRequest request;
+        request.PlayerGameFolder = PlayerFolder;
+        request.SteamLibraries = {FLibrary};
+        request.CachePath = FDir.filePath(QLatin1String(GameCatalogueCacheFileName));
+        return request;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FDir.isValid());
+        FLibrary = FDir.filePath(QStringLiteral("library/"));
+        FPlayerGame = FDir.filePath(QStringLiteral("my game"));
+        QVERIFY(WriteGame(FLibrary + QStringLiteral("steamapps/common/Euro Truck Simulator 2"), "1.58.1.5"));
+        QVERIFY(WriteGame(FPlayerGame, "1.57.2.0"));
+    }
+
+    // The first start reads the archives, the second the cache; the damaged DLC is named both times.
+    void gameFoundThenCached()
+    {
+        std::vector<std::pair<int, int>> progress;
+        TProgramCatalogueRequest request = Request();
+        request.Progress = [&progress](int Done, int Total) { progress.emplace_back(Done, Total); };
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Game);
+        QCOMPARE(catalogue.Source.GameVersion, QStringLiteral("1.58.1.5"));
+        QVERIFY(catalogue.Source.InstallFolder.startsWith(FLibrary));
+        QCOMPARE(catalogue.Source.ArchiveCount, 1);
+        QCOMPARE(catalogue.Source.Skipped.size(), 1);
+        QVERIFY(catalogue.Source.Skipped[0].startsWith(QStringLiteral("dlc_broken.scs: ")));
+        QCOMPARE(catalogue.TrailerDefinitionDataList.size(), std::size_t(1));
+        QCOMPARE(catalogue.CargoInfoList.size(), std::size_t(1));
+        QCOMPARE(catalogue.CityLines, QStringList({QStringLiteral("alpha;Testland"), QStringLiteral("beta;Testland")}));
+        QCOMPARE(catalogue.DatabaseInfo.TrailerLineCount, 1);
+        QVERIFY(!progress.empty());
+        QCOMPARE(progress.back().first, progress.back().second);
+
+        TCatalogue again;
+        LoadProgramCatalogue(again, Request());
+        QCOMPARE(again.Source.Origin, TCatalogueOrigin::Cache);
+        QCOMPARE(again.Source.GameVersion, QStringLiteral("1.58.1.5"));
+        QCOMPARE(again.Source.Skipped, catalogue.Source.Skipped);
+        QCOMPARE(again.CargoInfoList.size(), std::size_t(1));
+        QCOMPARE(again.CityLines, catalogue.CityLines);
+    }
+
+    // The player's own folder comes before every Steam library.
+    void playerFolderFirst()
+    {
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, Request(QStringLiteral("  ") + FPlayerGame + QStringLiteral(" ")));
+        QVERIFY(catalogue.Source.FromGame());
+        QCOMPARE(catalogue.Source.GameVersion, QStringLiteral("1.57.2.0"));
+        QCOMPARE(QDir(catalogue.Source.InstallFolder).canonicalPath(), QDir(FPlayerGame).canonicalPath());
+    }
+
+    // Without a game, and with a folder that is no game, the compiled data is used as it always was.
+    void noGameUsesCompiledData_data()
+    {
+        QTest::addColumn<QString>("playerFolder");
+        QTest::addRow("no folder named") << QString();
+        QTest::addRow("folder without the game") << QStringLiteral("library");
+    }
+    void noGameUsesCompiledData()
+    {
+        QFETCH(QString, playerFolder);
+        TProgramCatalogueRequest request = Request(playerFolder.isEmpty() ? playerFolder : FDir.filePath(playerFolder));
+        request.SteamLibraries.clear();
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Compiled);
+        QCOMPARE(catalogue.Source.GameVersion, CatalogueGameVersion());
+        QVERIFY(catalogue.Source.Skipped.isEmpty());
+
+        TCatalogue compiled;
+        compiled.LoadTrailersAndCargos();
+        QVERIFY(compiled.CargoInfoList.size() > 1);
+        QCOMPARE(catalogue.CargoInfoList.size(), compiled.CargoInfoList.size());
+        QCOMPARE(catalogue.TrailerDefinitionDataList.size(), compiled.TrailerDefinitionDataList.size());
+        QCOMPARE(catalogue.CityLines, CatalogueLines(QStringLiteral("Countries"), true));
+    }
+
+    // A game whose every definition archive is damaged: the compiled data, and the archives named.
+    void unreadableGameUsesCompiledData()
+    {
+        const QString game = FDir.filePath(QStringLiteral("broken game"));
+        QVERIFY(QDir().mkpath(game));
+        QVERIFY(WriteFileBytes((game + "/def.scs").toStdString(), {'Z', 'Z', 0, 1}));
+        TProgramCatalogueRequest request = Request(game);
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Compiled);
+        QVERIFY(!catalogue.Source.InstallFolder.isEmpty());
+        QCOMPARE(catalogue.Source.Skipped.size(), 1);
+        QVERIFY(catalogue.Source.Skipped[0].startsWith(QStringLiteral("def.scs")));
+        QVERIFY(catalogue.CargoInfoList.size() > 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramCatalogue)
+#include "test_programcatalogue.moc"
