@@ -1,8 +1,8 @@
 // The catalogue the program starts with, from small game folders written with the test archive
 // writer: one in a Steam library, one in a folder the player names, and none at all.
-#include "archivewriter.h"
 #include "catalogue/resources.h"
 #include "savegame/programcatalogue.h"
+#include "smallgame.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -10,47 +10,6 @@
 
 using namespace kvn;
 using namespace kvn::archives::testing;
-
-namespace {
-
-std::string VersionSii(const std::string &Version)
-{
-    return "SiiNunit\n{\nfs_pack_set: .set\n{\n\tapplication: eut2\n\tversion: \"" + Version + "\"\n}\n}\n";
-}
-
-std::string City(const std::string &Token)
-{
-    return "city_data: city." + Token + "\n{\n\tcity_name: \"" + Token + "\"\n\tcountry: testland\n}\n";
-}
-
-// A game with two cities, one cargo and one trailer in def.scs, and a DLC archive that is damaged.
-bool WriteGame(const QString &Folder, const std::string &Version)
-{
-    if (!QDir().mkpath(Folder))
-        return false;
-    TTestArchive def;
-    def.Files = {
-        {"version.sii", VersionSii(Version), false},
-        {"def/country.sii", "SiiNunit\n{\n@include \"country/testland.sui\"\n}\n", false},
-        {"def/country/testland.sui", "country_data: country.data.testland\n{\n\tname: \"Testland\"\n}\n", false},
-        {"def/city.sii", "SiiNunit\n{\n@include \"city/alpha.sui\"\n@include \"city/beta.sui\"\n}\n", false},
-        {"def/city/alpha.sui", City("alpha"), true},
-        {"def/city/beta.sui", City("beta"), false},
-        {"def/cargo.sii", "SiiNunit\n{\n@include \"cargo/glass.sui\"\n}\n", false},
-        {"def/cargo/glass.sui",
-         "cargo_data: cargo.glass\n{\n\tmass: 100\n\tvolume: 1\n\tunit_reward_per_km: 0.5\n\tbody_types[]: "
-         "curtainside\n}\n",
-         false},
-        {"def/vehicle/trailer_defs/dryvan.sii",
-         "SiiNunit\n{\ntrailer_def : trailer_def.scs.box.single_3.dryvan\n{\n\tgross_trailer_weight_limit: 40000\n"
-         "\tchassis_mass: 7000\n\tlength: 13.6\n\taxles: 3\n\tvolume: 90\n\tbody_type: curtainside\n"
-         "\tchain_type: single\n}\n}\n",
-         true}};
-    return WriteFileBytes((Folder + "/def.scs").toStdString(), WriteHashFsV2(def)) &&
-           WriteFileBytes((Folder + "/dlc_broken.scs").toStdString(), {'S', 'C', 'S', '#', 9, 9, 9});
-}
-
-} // namespace
 
 class TestProgramCatalogue : public QObject {
     Q_OBJECT
@@ -73,8 +32,8 @@ private slots:
         QVERIFY(FDir.isValid());
         FLibrary = FDir.filePath(QStringLiteral("library/"));
         FPlayerGame = FDir.filePath(QStringLiteral("my game"));
-        QVERIFY(WriteGame(FLibrary + QStringLiteral("steamapps/common/Euro Truck Simulator 2"), "1.58.1.5"));
-        QVERIFY(WriteGame(FPlayerGame, "1.57.2.0"));
+        QVERIFY(WriteSmallGame(FLibrary + QStringLiteral("steamapps/common/Euro Truck Simulator 2"), "1.58.1.5"));
+        QVERIFY(WriteSmallGame(FPlayerGame, "1.57.2.0"));
     }
 
     // The first start reads the archives, the second the cache; the damaged DLC is named both times.

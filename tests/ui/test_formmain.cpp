@@ -2,7 +2,10 @@
 // folder without any game folder.
 #include "app/loadsequence.h"
 #include "catalogue/resources.h"
+#include "jobs/gamefoldersetting.h"
 #include "savegame/profiles.h"
+#include "savegame/programcatalogue.h"
+#include "smallgame.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
 #include "ui/optionsslide.h"
@@ -90,6 +93,7 @@ private slots:
     void closesAtOnceWhenIdle();
     void loadsCatalogueAndFindsProfile();
     void databaseInformationMessage();
+    void catalogueFromThePlayersGame();
     void statusShowsWindowsPathsAsTheyAre();
     void fitsTheScreen_data();
     void fitsTheScreen();
@@ -336,6 +340,30 @@ void TestFormMain::databaseInformationMessage()
     QVERIFY2(text.contains("\n\nCatalogue: the compiled data for game version " + CatalogueGameVersion() +
                            "\n\nRoad distances known: "),
              qPrintable(text));
+}
+
+// The game named in the options is read in the loading task; the caption names it with its
+// version, and the damaged DLC is named in the status line after the load's own word.
+void TestFormMain::catalogueFromThePlayersGame()
+{
+    QTemporaryDir game;
+    QVERIFY(archives::testing::WriteSmallGame(game.path(), "1.58.1.5"));
+    QVERIFY(WritePlayerGameFolder(FProgramFolder.path(), game.path()).Ok);
+    {
+        TWindowFixture fixture(FProgramFolder.path() + "/");
+        TFormMain &form = *fixture.Form;
+        QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+        form.show();
+        QVERIFY(finished.wait(20000));
+        QVERIFY2(form.windowTitle().endsWith(" [ETS2 v1.58.1.5, your game]"), qPrintable(form.windowTitle()));
+        QCOMPARE(fixture.State.Catalogue.Source.Origin, TCatalogueOrigin::Game);
+        QCOMPARE(fixture.State.Catalogue.CargoInfoList.size(), std::size_t(1));
+        const QStringList lines = form.TextFader1->Lines();
+        QCOMPARE(lines.value(lines.size() - 2), fixture.Main(NoGameFolderStatusKey()));
+        QVERIFY2(lines.last().startsWith("Left out, could not be read: dlc_broken.scs: "), qPrintable(lines.last()));
+    }
+    QFile::remove(RandomiserSettingsPath(FProgramFolder.path()));
+    QFile::remove(QDir(FProgramFolder.path()).filePath(QLatin1String(GameCatalogueCacheFileName)));
 }
 
 void TestFormMain::statusShowsWindowsPathsAsTheyAre()
