@@ -16,7 +16,8 @@ struct TCatalogueSource {
     QString InstallFolder; // empty for the compiled data unless a game was found and could not be read
     int ArchiveCount = 0;
     int ModCount = 0;
-    // The archives and mods that could not be read, one "name: reason" each.
+    // The archives and mods that could not be read: their names, and one "name: reason" each.
+    QStringList SkippedNames;
     QStringList Skipped;
 
     bool FromGame() const { return Origin != TCatalogueOrigin::Compiled; }

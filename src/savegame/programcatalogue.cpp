@@ -12,6 +12,14 @@ QStringList SkippedLines(const TGameCatalogueReport &Report)
     return lines;
 }
 
+QStringList SkippedNames(const TGameCatalogueReport &Report)
+{
+    QStringList names;
+    for (const TSkippedSource &skipped : Report.Skipped)
+        names.append(skipped.Name);
+    return names;
+}
+
 void UseCompiledCatalogue(TCatalogue &Catalogue)
 {
     Catalogue.LoadTrailersAndCargos();
@@ -36,6 +44,7 @@ void UseGameDefinitions(TCatalogue &Catalogue, const TGameDefinitions &Defs, con
     source.ArchiveCount = int(Report.ArchivesRead.size());
     source.ModCount = int(Report.ModsMounted.size());
     source.Skipped = SkippedLines(Report);
+    source.SkippedNames = SkippedNames(Report);
     Catalogue.DatabaseInfo.TrailerLineCount = std::int32_t(Catalogue.TrailerDefinitionDataList.size());
     Catalogue.DatabaseInfo.CargoLineCount = std::int32_t(Catalogue.CargoInfoList.size());
 }
@@ -60,6 +69,7 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
         UseCompiledCatalogue(Catalogue);
         Catalogue.Source.InstallFolder = install;
         Catalogue.Source.Skipped = SkippedLines(report);
+        Catalogue.Source.SkippedNames = SkippedNames(report);
         return;
     }
     UseCompiledCatalogue(Catalogue);

@@ -36,7 +36,8 @@ void UseCompiledCatalogue(TCatalogue &Catalogue);
 void UseGameDefinitions(TCatalogue &Catalogue, const TGameDefinitions &Defs, const TGameCatalogueReport &Report,
                         const QString &InstallFolder);
 
-// "name: reason" for each source the loader skipped.
+// "name: reason" for each source the loader skipped, and the names alone.
 QStringList SkippedLines(const TGameCatalogueReport &Report);
+QStringList SkippedNames(const TGameCatalogueReport &Report);
 
 } // namespace kvn

@@ -64,12 +64,18 @@ QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverag
 
 QString CatalogueSourceLine(const TLanguageTexts &Texts, const TCatalogueSource &Source)
 {
+    QString line;
     if (!Source.FromGame())
-        return Texts.Format(TLangText::DbInformationCatalogueCompiled,
+        line = Texts.Format(TLangText::DbInformationCatalogueCompiled,
                             {Source.GameVersion.isEmpty() ? CatalogueGameVersion() : Source.GameVersion});
-    return Texts.Format(Source.Origin == TCatalogueOrigin::Cache ? TLangText::DbInformationCatalogueCache
-                                                                 : TLangText::DbInformationCatalogueGame,
-                        {Source.GameVersion, Source.ArchiveCount, Source.ModCount, int(Source.Skipped.size())});
+    else
+        line = Texts.Format(Source.Origin == TCatalogueOrigin::Cache ? TLangText::DbInformationCatalogueCache
+                                                                     : TLangText::DbInformationCatalogueGame,
+                            {Source.GameVersion, Source.ArchiveCount, Source.ModCount, int(Source.Skipped.size())});
+    // Also when none of the game could be read: the reasons tell the player why.
+    for (const QString &skipped : Source.Skipped)
+        line += QStringLiteral("\r\n") + skipped;
+    return line;
 }
 
 void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,

@@ -88,7 +88,8 @@ void TFormMain::LoadStepCatalogueLoaded()
 {
     ProgressBar1->setRange(0, 0);
     ShowCatalogueSource();
-    FCatalogueSkippedToShow = FState.Catalogue.Source.Skipped;
+    // The names only: the reasons are long, the database information gives them.
+    FCatalogueSkippedToShow = FState.Catalogue.Source.SkippedNames;
 }
 
 void TFormMain::ShowCatalogueSource()
@@ -145,7 +146,7 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     // What the catalogue left out stays in the status line after the load's own word.
     if (!FCatalogueSkippedToShow.isEmpty()) {
         TextFader1->AddLine(TTextFader::EscapeLine(FState.Texts.Format(
-            TLangText::StatusCatalogueSkipped, {FCatalogueSkippedToShow.join(QStringLiteral("; "))})));
+            TLangText::StatusCatalogueSkipped, {FCatalogueSkippedToShow.join(QStringLiteral(", "))})));
         FCatalogueSkippedToShow.clear();
     }
     FLoadingData = false;

@@ -50,6 +50,7 @@ private slots:
         QCOMPARE(catalogue.Source.ArchiveCount, 1);
         QCOMPARE(catalogue.Source.Skipped.size(), 1);
         QVERIFY(catalogue.Source.Skipped[0].startsWith(QStringLiteral("dlc_broken.scs: ")));
+        QCOMPARE(catalogue.Source.SkippedNames, QStringList{QStringLiteral("dlc_broken.scs")});
         QCOMPARE(catalogue.TrailerDefinitionDataList.size(), std::size_t(1));
         QCOMPARE(catalogue.CargoInfoList.size(), std::size_t(1));
         QCOMPARE(catalogue.CityLines, QStringList({QStringLiteral("alpha;Testland"), QStringLiteral("beta;Testland")}));

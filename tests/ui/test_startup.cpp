@@ -204,16 +204,19 @@ void TestStartup::catalogueSourceLine_data()
     QTest::addColumn<int>("origin");
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("read from the game") << int(TCatalogueOrigin::Game) << "1.58.1.5"
-                                        << "Catalogue: your game 1.58.1.5 (23 archives, 2 mods, 1 skipped)";
+    QTest::newRow("read from the game")
+        << int(TCatalogueOrigin::Game) << "1.58.1.5"
+        << "Catalogue: your game 1.58.1.5 (23 archives, 2 mods, 1 skipped)\r\ncore.scs: not an archive";
     QTest::newRow("from the cache") << int(TCatalogueOrigin::Cache) << "1.58.1.5"
                                     << "Catalogue: your game 1.58.1.5, as read at an earlier start (23 archives, 2 "
-                                       "mods, 1 skipped)";
-    QTest::newRow("compiled") << int(TCatalogueOrigin::Compiled) << "1.58"
-                              << "Catalogue: the compiled data for game version 1.58";
+                                       "mods, 1 skipped)\r\ncore.scs: not an archive";
+    QTest::newRow("compiled, the game unreadable")
+        << int(TCatalogueOrigin::Compiled) << "1.58"
+        << "Catalogue: the compiled data for game version 1.58\r\ncore.scs: not an archive";
     // Before the catalogue is loaded the compiled data's own version is named.
     QTest::newRow("not loaded yet") << int(TCatalogueOrigin::Compiled) << QString()
-                                    << "Catalogue: the compiled data for game version " + CatalogueGameVersion();
+                                    << "Catalogue: the compiled data for game version " + CatalogueGameVersion() +
+                                           "\r\ncore.scs: not an archive";
 }
 
 void TestStartup::catalogueSourceLine()
