@@ -22,7 +22,7 @@ void TLoadSequence::LoadDistances()
     FState.Catalogue.Distances.ReloadDistances();
 }
 
-void TLoadSequence::LoadCatalogue(const std::function<void(int Done, int Total)> &Progress)
+void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress)
 {
     TProgramCatalogueRequest request;
     request.PlayerGameFolder = FState.PlayerGameFolder;
@@ -31,6 +31,8 @@ void TLoadSequence::LoadCatalogue(const std::function<void(int Done, int Total)>
                             .filePath(QLatin1String(GameCatalogueCacheFileName));
     request.Progress = Progress;
     request.Stop = &FStop;
+    // Read only while the load runs: the texts are loaded before the window starts it.
+    request.Texts = &FState.Texts;
     LoadProgramCatalogue(FState.Catalogue, request);
 }
 

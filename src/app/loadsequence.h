@@ -16,7 +16,7 @@ public:
 
     void CreateCatalogueLists() override;
     void LoadDistances() override;
-    void LoadCatalogue(const std::function<void(int Done, int Total)> &Progress) override;
+    void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) override;
     void StopLoading() override { FStop = true; }
     bool ListProfiles() override;
     QStringList ProfileCaptions() const override;

@@ -19,6 +19,8 @@ struct TCatalogueSource {
     // The archives and mods that could not be read: their names, and one "name: reason" each.
     QStringList SkippedNames;
     QStringList Skipped;
+    // Why a game that was found gave no catalogue; empty otherwise.
+    QString Failure;
 
     bool FromGame() const { return Origin != TCatalogueOrigin::Compiled; }
 };

@@ -80,9 +80,17 @@ bool IsSafeName(const std::string &Name)
     return !Name.empty() && Name != "." && Name != ".." && Name.find('/') == std::string::npos;
 }
 
-// Reads every .sii file of Folder that has not been read yet, and of its subfolders down to Depth.
-void ReadFolder(const IGameFileSource &Files, TDefinitionReader &Reader, const std::string &Folder, int Depth,
-                std::vector<TDefUnit> &Units)
+// One top-level file to read, and where its units go: the common list (Bucket -1) or one company
+// folder. Listing everything first gives the number of files before the slow part starts.
+struct TPlannedFile {
+    std::string Path;
+    int Bucket = -1;
+    bool OnlyIfUnread = false; // a folder's file may already have come in through an @include
+};
+
+// Plans every .sii file of Folder, and of its subfolders down to Depth.
+void PlanFolder(const IGameFileSource &Files, const std::string &Folder, int Depth, int Bucket,
+                std::vector<TPlannedFile> &Plan)
 {
     for (const TFolderEntry &entry : SortedListing(Files, Folder)) {
         if (!IsSafeName(entry.Name))
@@ -90,9 +98,9 @@ void ReadFolder(const IGameFileSource &Files, TDefinitionReader &Reader, const s
         const std::string path = Folder + '/' + entry.Name;
         if (entry.IsFolder) {
             if (Depth > 0)
-                ReadFolder(Files, Reader, path, Depth - 1, Units);
-        } else if (EndsWithSii(entry.Name) && !Reader.FilesRead().contains(path)) {
-            Reader.ReadFile(path, Units);
+                PlanFolder(Files, path, Depth - 1, Bucket, Plan);
+        } else if (EndsWithSii(entry.Name)) {
+            Plan.push_back({path, Bucket, true});
         }
     }
 }
@@ -212,15 +220,20 @@ TGameDefinitions GameDefinitionsFromUnits(const std::vector<TDefUnit> &Units)
 
 TGameDefinitions ReadGameDefinitions(const IGameFileSource &Files, const TDefReadLimits &Limits)
 {
-    TDefinitionReader reader(Files, Limits);
-    std::vector<TDefUnit> units;
+    return *ReadGameDefinitions(Files, Limits, TDefReadControl{});
+}
+
+std::optional<TGameDefinitions> ReadGameDefinitions(const IGameFileSource &Files, const TDefReadLimits &Limits,
+                                                    const TDefReadControl &Control)
+{
+    std::vector<TPlannedFile> plan;
     for (const TFolderEntry &entry : SortedListing(Files, "def")) {
         if (!entry.IsFolder && IsListFile(entry.Name))
-            reader.ReadFile("def/" + entry.Name, units);
+            plan.push_back({"def/" + entry.Name, -1, false});
     }
     // Companies are often kept one file each beside their folders instead of in a list.
-    ReadFolder(Files, reader, "def/company", 0, units);
-    ReadFolder(Files, reader, "def/vehicle/trailer_defs", kMaxTrailerFolderDepth, units);
+    PlanFolder(Files, "def/company", 0, -1, plan);
+    PlanFolder(Files, "def/vehicle/trailer_defs", kMaxTrailerFolderDepth, -1, plan);
 
     std::vector<TCompanyFolderUnits> companyFolders;
     for (const TFolderEntry &company : SortedListing(Files, "def/company")) {
@@ -229,16 +242,32 @@ TGameDefinitions ReadGameDefinitions(const IGameFileSource &Files, const TDefRea
         static const std::pair<const char *, TCompanyPart> parts[] = {
             {"in", TCompanyPart::In}, {"out", TCompanyPart::Out}, {"editor", TCompanyPart::Editor}};
         for (const auto &[folder, part] : parts) {
-            TCompanyFolderUnits found{QString::fromStdString(company.Name), part, {}};
-            ReadFolder(Files, reader, "def/company/" + company.Name + '/' + folder, 0, found.Units);
-            if (!found.Units.empty())
-                companyFolders.push_back(std::move(found));
+            const std::size_t before = plan.size();
+            PlanFolder(Files, "def/company/" + company.Name + '/' + folder, 0, int(companyFolders.size()), plan);
+            if (plan.size() != before)
+                companyFolders.push_back({QString::fromStdString(company.Name), part, {}});
         }
     }
 
+    TDefinitionReader reader(Files, Limits);
+    std::vector<TDefUnit> units;
+    const int total = int(std::min<std::size_t>(plan.size(), std::numeric_limits<int>::max()));
+    int done = 0;
+    for (const TPlannedFile &file : plan) {
+        if (Control.Stop && Control.Stop->load())
+            return std::nullopt;
+        if (!file.OnlyIfUnread || !reader.FilesRead().contains(file.Path))
+            reader.ReadFile(file.Path, file.Bucket < 0 ? units : companyFolders[std::size_t(file.Bucket)].Units);
+        if (Control.Progress && done < total)
+            Control.Progress(++done, total);
+    }
+    if (Control.Stop && Control.Stop->load())
+        return std::nullopt;
+
     TGameDefinitions defs = GameDefinitionsFromUnits(units);
     for (const TCompanyFolderUnits &folder : companyFolders)
-        AttachCompanyFolder(defs.Companies, folder);
+        if (!folder.Units.empty())
+            AttachCompanyFolder(defs.Companies, folder);
     defs.Problems = reader.Problems();
     return defs;
 }

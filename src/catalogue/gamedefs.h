@@ -10,7 +10,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace kvn {
@@ -78,6 +81,18 @@ struct TGameDefinitions {
 // def/company*.sii and def/cargo*.sii with what they include, every company's in/, out/ and
 // editor/ folder, and the trailer definitions below def/vehicle/trailer_defs/.
 TGameDefinitions ReadGameDefinitions(const archives::IGameFileSource &Files, const TDefReadLimits &Limits = {});
+
+// Reading the game's definitions is where a load spends its time: it can be followed and stopped.
+struct TDefReadControl {
+    // Top-level files read of the files to read (included files count with the file that includes
+    // them); Done only grows and ends at Total.
+    std::function<void(int Done, int Total)> Progress;
+    const std::atomic_bool *Stop = nullptr; // looked at before each file
+};
+
+// The same, or nothing when stopped.
+std::optional<TGameDefinitions> ReadGameDefinitions(const archives::IGameFileSource &Files,
+                                                    const TDefReadLimits &Limits, const TDefReadControl &Control);
 
 // Builds the records from units already read (any order, any classes; others are ignored).
 TGameDefinitions GameDefinitionsFromUnits(const std::vector<TDefUnit> &Units);

@@ -44,6 +44,25 @@ QJsonArray ToJson(const QStringList &List)
     return QJsonArray::fromStringList(List);
 }
 
+QString FailureName(TCatalogueFailure Code)
+{
+    switch (Code) {
+    case TCatalogueFailure::None:
+        break;
+    case TCatalogueFailure::FolderMissing:
+        return QStringLiteral("folder_missing");
+    case TCatalogueFailure::NotAGameFolder:
+        return QStringLiteral("not_a_game_folder");
+    case TCatalogueFailure::DefinitionsUnreadable:
+        return QStringLiteral("definitions_unreadable");
+    case TCatalogueFailure::NoCities:
+        return QStringLiteral("no_cities");
+    case TCatalogueFailure::Stopped:
+        return QStringLiteral("stopped");
+    }
+    return {};
+}
+
 } // namespace
 
 int CatalogueCommand(const QStringList &Args, bool Json, QTextStream &Out, QTextStream &Err)
@@ -87,28 +106,35 @@ int CatalogueCommand(const QStringList &Args, bool Json, QTextStream &Out, QText
     QJsonArray skipped;
     for (const TSkippedSource &s : report.Skipped)
         skipped.append(QJsonObject{{"name", s.Name}, {"reason", s.Reason}});
+    const TDefinitionProblemSummary &problems = report.DefinitionProblems;
     if (Json) {
-        Out << QJsonDocument(QJsonObject{{"source", source},
-                                         {"game_folder", game},
-                                         {"game_version", report.GameVersion},
-                                         {"archives", ToJson(report.ArchivesRead)},
-                                         {"mods", ToJson(report.ModsMounted)},
-                                         {"skipped", skipped},
-                                         {"countries", counts.Countries},
-                                         {"cities", counts.Cities},
-                                         // The compiled data has no company list: companies then come
-                                         // from each loaded save.
-                                         {"companies", defs ? QJsonValue(counts.Companies) : QJsonValue()},
-                                         {"cargos", counts.Cargos},
-                                         {"trailers", counts.Trailers}})
-                   .toJson(QJsonDocument::Indented);
+        QJsonObject doc{
+            {"source", source},
+            {"game_folder", game},
+            {"game_version", report.GameVersion},
+            {"archives", ToJson(report.ArchivesRead)},
+            {"mods", ToJson(report.ModsMounted)},
+            {"skipped", skipped},
+            {"definition_problems", QJsonObject{{"count", problems.Count}, {"first", ToJson(problems.First)}}},
+            {"countries", counts.Countries},
+            {"cities", counts.Cities},
+            // The compiled data has no company list: companies then come
+            // from each loaded save.
+            {"companies", defs ? QJsonValue(counts.Companies) : QJsonValue()},
+            {"cargos", counts.Cargos},
+            {"trailers", counts.Trailers}};
+        if (!game.isEmpty() && !defs) {
+            doc.insert("failure", FailureName(report.FailureCode));
+            doc.insert("failure_reason", report.Failure);
+        }
+        Out << QJsonDocument(doc).toJson(QJsonDocument::Indented);
         return 0;
     }
     if (game.isEmpty())
         Out << "No game install found; the compiled catalogue is used.\n";
     else if (!defs)
-        Out << "The game in " << QDir::toNativeSeparators(game)
-            << " could not be read; the compiled catalogue is used.\n";
+        Out << "The game in " << QDir::toNativeSeparators(game) << " was not read (" << report.Failure
+            << "); the compiled catalogue is used.\n";
     Out << "source: " << source << "\n";
     if (defs) {
         Out << "game: " << QDir::toNativeSeparators(game) << " (version " << report.GameVersion << ")\n";
@@ -118,6 +144,12 @@ int CatalogueCommand(const QStringList &Args, bool Json, QTextStream &Out, QText
     }
     for (const TSkippedSource &s : report.Skipped)
         Out << "skipped " << s.Name << ": " << s.Reason << "\n";
+    if (problems.Count > 0) {
+        Out << "definition problems: " << problems.Count
+            << (problems.Count > problems.First.size() ? ", the first:" : ":") << "\n";
+        for (const QString &line : problems.First)
+            Out << "  " << line << "\n";
+    }
     Out << "countries: " << counts.Countries << "\ncities: " << counts.Cities
         << "\ncompanies: " << (defs ? QString::number(counts.Companies) : QStringLiteral("from each save"))
         << "\ncargos: " << counts.Cargos << "\ntrailers: " << counts.Trailers << "\n";

@@ -14,6 +14,7 @@
 #include <siicodec/siicodec.h>
 
 #include <filesystem>
+#include <limits>
 #include <memory>
 
 namespace kvn {
@@ -122,30 +123,112 @@ bool StopAsked(const TGameCatalogueRequest &Request)
     return Request.Stop && Request.Stop->load();
 }
 
+// How many problems of the definition read the report names one by one.
+constexpr int kProblemsNamed = 5;
+
+QString ProblemLine(const TDefProblem &Problem)
+{
+    QString where = Problem.File;
+    if (Problem.Line > 0)
+        where += QStringLiteral(":%1").arg(Problem.Line);
+    return Problem.Detail.isEmpty() ? where : QStringLiteral("%1: %2").arg(where, Problem.Detail);
+}
+
+// One progress scale for the whole load: mounting the archives takes the first part, reading the
+// definitions the rest. Total never changes during a load, so a progress bar never runs back.
+class TLoadProgress {
+public:
+    static constexpr int Total = 1000;
+    static constexpr int MountingShare = 50;
+
+    explicit TLoadProgress(const TGameCatalogueRequest &Request) : FRequest(Request) {}
+
+    void Stage(TCatalogueStage Stage, int Done, int Of)
+    {
+        if (FRequest.StageProgress)
+            FRequest.StageProgress(Stage, Done, Of);
+        const int from = Stage == TCatalogueStage::OpeningArchives ? 0 : MountingShare;
+        const int to = Stage == TCatalogueStage::OpeningArchives ? MountingShare : Total;
+        Overall(Of > 0 ? from + int(qint64(to - from) * Done / Of) : to);
+    }
+    void Finished() { Overall(Total); }
+
+private:
+    // Only forward steps reach the caller, and each at most once.
+    void Overall(int Done)
+    {
+        if (Done <= FDone)
+            return;
+        FDone = Done;
+        if (FRequest.Progress)
+            FRequest.Progress(FDone, Total);
+    }
+
+    const TGameCatalogueRequest &FRequest;
+    int FDone = 0;
+};
+
+std::optional<TGameDefinitions> Fail(TGameCatalogueReport &Report, TCatalogueFailure Code, QString Why,
+                                     QString Detail = {})
+{
+    Report.FailureCode = Code;
+    Report.Failure = std::move(Why);
+    Report.FailureDetail = std::move(Detail);
+    Report.Stopped = Code == TCatalogueFailure::Stopped;
+    return std::nullopt;
+}
+
+std::optional<TGameDefinitions> Stopped(TGameCatalogueReport &Report)
+{
+    return Fail(Report, TCatalogueFailure::Stopped, QStringLiteral("stopped"));
+}
+
 } // namespace
 
 std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &Request, TGameCatalogueReport &Report)
 {
     Report = {};
+    if (Request.InstallFolder.isEmpty() || !QFileInfo(Request.InstallFolder).isDir())
+        return Fail(Report, TCatalogueFailure::FolderMissing, QStringLiteral("the folder does not exist"));
+    // Every definition the catalogue needs lives in def.scs; without it the folder is something else.
+    const QString definitionArchive = QDir(Request.InstallFolder).filePath(QLatin1String(GameDefinitionArchive));
+    if (!QFileInfo(definitionArchive).isFile())
+        return Fail(Report, TCatalogueFailure::NotAGameFolder,
+                    QStringLiteral("it has no \"%1\": not a game folder").arg(QLatin1String(GameDefinitionArchive)));
     const QStringList archivePaths = DefinitionArchives(Request.InstallFolder);
-    if (archivePaths.isEmpty())
-        return std::nullopt;
+
+    // The mod list first, so that the number of packages to open is known before opening them.
+    QString profileReason;
+    std::vector<TActiveMod> activeMods;
+    if (!Request.ProfileFolder.isEmpty())
+        activeMods = ParseActiveMods(
+            ProfileLines(QDir(Request.ProfileFolder).filePath(QStringLiteral("profile.sii")), profileReason));
+    TLoadProgress progress(Request);
+    const int packages = int(archivePaths.size() + qsizetype(activeMods.size()));
+    int opened = 0;
 
     // Open every archive first: the version is needed to choose mod versions, and the key needs them all.
     std::vector<std::pair<QString, std::unique_ptr<archives::IGameFileSource>>> archives;
     QString key;
     for (const QString &path : archivePaths) {
+        if (StopAsked(Request))
+            return Stopped(Report);
         std::string error;
         auto source = archives::OpenGameArchive(std::filesystem::path(path.toStdString()), error);
+        progress.Stage(TCatalogueStage::OpeningArchives, ++opened, packages);
         if (!source) {
-            Report.Skipped.push_back({QFileInfo(path).fileName(), QString::fromStdString(error)});
+            const QString message = QString::fromStdString(error);
+            Report.Skipped.push_back({QFileInfo(path).fileName(), message, TSkipCode::DamagedArchive, message});
+            if (QFileInfo(path).fileName() == QLatin1String(GameDefinitionArchive))
+                return Fail(
+                    Report, TCatalogueFailure::DefinitionsUnreadable,
+                    QStringLiteral("\"%1\" could not be opened: %2").arg(QLatin1String(GameDefinitionArchive), message),
+                    message);
             continue;
         }
         key += Identity(path);
         archives.emplace_back(path, std::move(source));
     }
-    if (archives.empty())
-        return std::nullopt;
 
     std::vector<std::uint8_t> versionBytes;
     std::string versionError;
@@ -159,33 +242,43 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
     key.prepend(QStringLiteral("version|%1\n").arg(Report.GameVersion));
 
     std::vector<TOpenedMod> mods;
-    if (!Request.ProfileFolder.isEmpty()) {
-        QString profileReason;
-        const QStringList lines =
-            ProfileLines(QDir(Request.ProfileFolder).filePath(QStringLiteral("profile.sii")), profileReason);
-        if (!profileReason.isEmpty())
-            Report.Skipped.push_back({QStringLiteral("profile.sii"), profileReason + QStringLiteral(": no mods read")});
+    if (!profileReason.isEmpty())
+        Report.Skipped.push_back({QStringLiteral("profile.sii"), profileReason + QStringLiteral(": no mods read"),
+                                  TSkipCode::ProfileUnreadable, profileReason});
+    if (!activeMods.empty()) {
         const QStringList dlcs = InstalledDlcs(Request.InstallFolder);
-        for (const TActiveMod &mod : ParseActiveMods(lines)) {
+        for (const TActiveMod &mod : activeMods) {
+            if (StopAsked(Request))
+                return Stopped(Report);
+            progress.Stage(TCatalogueStage::OpeningArchives, ++opened, packages);
             key += QStringLiteral("mod|%1\n").arg(mod.Package);
             QString path = FindModPackage(mod, Request.ModFolders, Request.SteamLibraries);
             QString reason;
-            if (!path.isEmpty() && !WorkshopItemId(mod.Package).isEmpty())
-                path = ChooseWorkshopVersion(path, Report.GameVersion, &reason);
+            TModRefusal refusal;
             if (path.isEmpty()) {
-                Report.Skipped.push_back({mod.Package, reason.isEmpty() ? QStringLiteral("not found") : reason});
+                Report.Skipped.push_back({mod.Package, QStringLiteral("not found"), TSkipCode::ModNotFound, {}});
+                continue;
+            }
+            if (!WorkshopItemId(mod.Package).isEmpty())
+                path = ChooseWorkshopVersion(path, Report.GameVersion, &reason, &refusal);
+            if (path.isEmpty()) {
+                const TSkipCode code = refusal.Kind == TModRefusal::TKind::VersionPackageMissing
+                                           ? TSkipCode::ModVersionMissing
+                                           : TSkipCode::ModForOtherVersion;
+                Report.Skipped.push_back({mod.Package, reason, code, refusal.Detail});
                 continue;
             }
             std::string error;
             std::shared_ptr<const archives::IGameFileSource> source =
                 archives::OpenGameArchive(std::filesystem::path(path.toStdString()), error);
             if (!source) {
-                Report.Skipped.push_back({mod.Package, QString::fromStdString(error)});
+                const QString message = QString::fromStdString(error);
+                Report.Skipped.push_back({mod.Package, message, TSkipCode::DamagedArchive, message});
                 continue;
             }
-            const QStringList parts = ModMountFolders(*source, Report.GameVersion, dlcs, &reason);
+            const QStringList parts = ModMountFolders(*source, Report.GameVersion, dlcs, &reason, &refusal);
             if (parts.isEmpty()) {
-                Report.Skipped.push_back({mod.Package, reason});
+                Report.Skipped.push_back({mod.Package, reason, TSkipCode::ModForOtherVersion, refusal.Detail});
                 continue;
             }
             key += Identity(path);
@@ -202,25 +295,18 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
             Report.ModsMounted.append(part.isEmpty() ? mod.Package : QStringLiteral("%1 (%2)").arg(mod.Package, part));
 
     if (!Request.CachePath.isEmpty()) {
-        if (auto cached = ReadGameDefinitionsCache(Request.CachePath, cacheKey)) {
+        if (auto cached = ReadGameDefinitionsCache(Request.CachePath, cacheKey); cached && !cached->Cities.empty()) {
             Report.FromCache = true;
+            Report.DefinitionProblems = SummariseProblems(cached->Problems);
+            progress.Finished();
             return cached;
         }
     }
 
     archives::TLayeredFileSystem layered;
     int priority = 0;
-    const int total = int(archives.size() + mods.size());
-    int done = 0;
-    for (auto &archive : archives) {
-        if (StopAsked(Request)) {
-            Report.Stopped = true;
-            return std::nullopt;
-        }
+    for (auto &archive : archives)
         layered.AddSource(std::move(archive.second), priority++);
-        if (Request.Progress)
-            Request.Progress(++done, total);
-    }
     for (const TOpenedMod &mod : mods) {
         for (const QString &part : mod.Parts) {
             if (part.isEmpty())
@@ -228,21 +314,35 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
             else
                 layered.AddSource(std::make_unique<TSubFolderSource>(mod.Source, part.toStdString()), priority++);
         }
-        if (Request.Progress)
-            Request.Progress(++done, total);
     }
-    if (StopAsked(Request)) {
-        Report.Stopped = true;
-        return std::nullopt;
-    }
-    TGameDefinitions defs = ReadGameDefinitions(layered);
-    if (StopAsked(Request)) {
-        Report.Stopped = true;
-        return std::nullopt;
-    }
+    if (StopAsked(Request))
+        return Stopped(Report);
+    progress.Stage(TCatalogueStage::OpeningArchives, packages, packages);
+
+    TDefReadControl control;
+    control.Stop = Request.Stop;
+    control.Progress = [&progress](int Done, int Total) {
+        progress.Stage(TCatalogueStage::ReadingDefinitions, Done, Total);
+    };
+    std::optional<TGameDefinitions> defs = ReadGameDefinitions(layered, TDefReadLimits{}, control);
+    if (!defs || StopAsked(Request))
+        return Stopped(Report);
+    Report.DefinitionProblems = SummariseProblems(defs->Problems);
+    if (defs->Cities.empty())
+        return Fail(Report, TCatalogueFailure::NoCities, QStringLiteral("its archives define no city"));
     if (!Request.CachePath.isEmpty())
-        WriteGameDefinitionsCache(Request.CachePath, cacheKey, defs);
+        WriteGameDefinitionsCache(Request.CachePath, cacheKey, *defs);
+    progress.Finished();
     return defs;
+}
+
+TDefinitionProblemSummary SummariseProblems(const std::vector<TDefProblem> &Problems)
+{
+    TDefinitionProblemSummary summary;
+    summary.Count = int(std::min<std::size_t>(Problems.size(), std::size_t(std::numeric_limits<int>::max())));
+    for (std::size_t i = 0; i < Problems.size() && i < std::size_t(kProblemsNamed); ++i)
+        summary.First.append(ProblemLine(Problems[i]));
+    return summary;
 }
 
 } // namespace kvn

@@ -108,7 +108,8 @@ QString FindModPackage(const TActiveMod &Mod, const QStringList &ModFolders, con
     return {};
 }
 
-QString ChooseWorkshopVersion(const QString &ItemFolder, const QString &GameVersion, QString *Reason)
+QString ChooseWorkshopVersion(const QString &ItemFolder, const QString &GameVersion, QString *Reason,
+                              TModRefusal *Refusal)
 {
     const QString folder = WithSlash(ItemFolder);
     const QString versionsFile = folder + QStringLiteral("versions.sii");
@@ -146,17 +147,26 @@ QString ChooseWorkshopVersion(const QString &ItemFolder, const QString &GameVers
     if (!chosen) {
         if (Reason)
             *Reason = QStringLiteral("no version of it is made for game version %1").arg(GameVersion);
+        if (Refusal) {
+            QStringList wanted;
+            for (const TSlot &slot : versionSlots)
+                wanted += slot.Patterns;
+            wanted.removeDuplicates();
+            *Refusal = {TModRefusal::TKind::OtherGameVersion, wanted.join(QStringLiteral(", "))};
+        }
         return {};
     }
     const QString package = PackageIn(folder, chosen->Package);
     if (package.isEmpty() && Reason)
         *Reason = QStringLiteral("its version \"%1\" is missing from \"%2\"")
                       .arg(chosen->Package, QDir::toNativeSeparators(folder));
+    if (package.isEmpty() && Refusal)
+        *Refusal = {TModRefusal::TKind::VersionPackageMissing, chosen->Package};
     return package;
 }
 
 QStringList ModMountFolders(const archives::IGameFileSource &Package, const QString &GameVersion,
-                            const QStringList &InstalledDlcs, QString *Reason)
+                            const QStringList &InstalledDlcs, QString *Reason, TModRefusal *Refusal)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -170,6 +180,8 @@ QStringList ModMountFolders(const archives::IGameFileSource &Package, const QStr
             if (Reason)
                 *Reason = QStringLiteral("it is made for game version %1, not %2")
                               .arg(patterns.join(QStringLiteral(", ")), GameVersion);
+            if (Refusal)
+                *Refusal = {TModRefusal::TKind::OtherGameVersion, patterns.join(QStringLiteral(", "))};
             return {};
         }
     }

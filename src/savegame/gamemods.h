@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <vector>
 
 namespace kvn {
@@ -33,16 +34,25 @@ QString WorkshopItemId(const QString &Package);
 // it is in none of them.
 QString FindModPackage(const TActiveMod &Mod, const QStringList &ModFolders, const QStringList &SteamLibraries);
 
+// Why a mod that was found is not mounted, for a text in the player's language.
+struct TModRefusal {
+    enum class TKind : std::uint8_t { None, OtherGameVersion, VersionPackageMissing };
+    TKind Kind = TKind::None;
+    QString Detail; // the versions the mod is made for ("1.49.*, 1.50.*"), or the missing package
+};
+
 // Inside a workshop item: the package of the versions.sii slot that fits GameVersion (the first
 // slot whose compatible_versions match, else the first slot without any). The item itself when it
 // has no versions.sii. Empty with a reason when no slot fits.
-QString ChooseWorkshopVersion(const QString &ItemFolder, const QString &GameVersion, QString *Reason = nullptr);
+QString ChooseWorkshopVersion(const QString &ItemFolder, const QString &GameVersion, QString *Reason = nullptr,
+                              TModRefusal *Refusal = nullptr);
 
 // The folders of a mod package the game mounts, in priority order ("" is the whole package):
 // "base/" and each "dlc_<name>/" of an installed DLC when the package is split so, else the
 // package itself. Empty with a reason when the manifest's compatible_versions exclude GameVersion
 // (mods without a manifest or without that list are taken).
 QStringList ModMountFolders(const archives::IGameFileSource &Package, const QString &GameVersion,
-                            const QStringList &InstalledDlcs, QString *Reason = nullptr);
+                            const QStringList &InstalledDlcs, QString *Reason = nullptr,
+                            TModRefusal *Refusal = nullptr);
 
 } // namespace kvn

@@ -1,11 +1,17 @@
 #include "savegame/programcatalogue.h"
 
+#include "lang/languages.h"
+#include "savegame/gamecataloguetexts.h"
 #include "savegame/gameinstall.h"
+
+#include <QDir>
 
 namespace kvn {
 
-QStringList SkippedLines(const TGameCatalogueReport &Report)
+QStringList SkippedLines(const TGameCatalogueReport &Report, const TLanguageTexts *Texts)
 {
+    if (Texts)
+        return SkippedSourceLines(Report, *Texts);
     QStringList lines;
     for (const TSkippedSource &skipped : Report.Skipped)
         lines.append(skipped.Reason.isEmpty() ? skipped.Name : skipped.Name + QStringLiteral(": ") + skipped.Reason);
@@ -30,21 +36,13 @@ void UseCompiledCatalogue(TCatalogue &Catalogue)
     ReadDatabaseInfo(Catalogue.DatabaseInfo);
 }
 
-void UseGameDefinitions(TCatalogue &Catalogue, const TGameDefinitions &Defs, const TGameCatalogueReport &Report,
-                        const QString &InstallFolder)
+void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const TGameDefinitions &Defs)
 {
     // Trailers first: the profile load pairs the cargos with them.
     BuildTrailerDefinitions(Defs, Catalogue.TrailerDefinitionDataList);
     BuildCargos(Defs, Catalogue.CargoInfoList);
     Catalogue.CityLines = CountryLinesOf(Defs);
-    TCatalogueSource &source = Catalogue.Source;
-    source.Origin = Report.FromCache ? TCatalogueOrigin::Cache : TCatalogueOrigin::Game;
-    source.GameVersion = Report.GameVersion;
-    source.InstallFolder = InstallFolder;
-    source.ArchiveCount = int(Report.ArchivesRead.size());
-    source.ModCount = int(Report.ModsMounted.size());
-    source.Skipped = SkippedLines(Report);
-    source.SkippedNames = SkippedNames(Report);
+    Catalogue.Source = std::move(Source);
     Catalogue.DatabaseInfo.TrailerLineCount = std::int32_t(Catalogue.TrailerDefinitionDataList.size());
     Catalogue.DatabaseInfo.CargoLineCount = std::int32_t(Catalogue.CargoInfoList.size());
 }
@@ -53,26 +51,40 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
 {
     const QString install =
         FindGameInstall(GameInstallCandidates(Request.PlayerGameFolder.trimmed(), Request.SteamLibraries));
-    if (!install.isEmpty()) {
-        TGameCatalogueRequest request;
-        request.InstallFolder = install;
-        request.CachePath = Request.CachePath;
-        request.Progress = Request.Progress;
-        request.Stop = Request.Stop;
-        TGameCatalogueReport report;
-        const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
-        // A game whose definitions hold no trailer or cargo would leave the player nothing to choose.
-        if (defs && !defs->Trailers.empty() && !defs->Cargos.empty()) {
-            UseGameDefinitions(Catalogue, *defs, report, install);
-            return;
-        }
+    if (install.isEmpty()) {
         UseCompiledCatalogue(Catalogue);
-        Catalogue.Source.InstallFolder = install;
-        Catalogue.Source.Skipped = SkippedLines(report);
-        Catalogue.Source.SkippedNames = SkippedNames(report);
         return;
     }
+    TGameCatalogueRequest request;
+    request.InstallFolder = install;
+    request.CachePath = Request.CachePath;
+    request.StageProgress = Request.Progress;
+    request.Stop = Request.Stop;
+    TGameCatalogueReport report;
+    const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
+    TCatalogueSource source;
+    source.InstallFolder = install;
+    source.Skipped = SkippedLines(report, Request.Texts);
+    source.SkippedNames = SkippedNames(report);
+    // A game whose definitions hold no trailer or cargo would leave the player nothing to choose.
+    if (defs && !defs->Trailers.empty() && !defs->Cargos.empty()) {
+        source.Origin = report.FromCache ? TCatalogueOrigin::Cache : TCatalogueOrigin::Game;
+        source.GameVersion = report.GameVersion;
+        source.ArchiveCount = int(report.ArchivesRead.size());
+        source.ModCount = int(report.ModsMounted.size());
+        UseGameDefinitions(source, Catalogue, *defs);
+        return;
+    }
+    if (defs)
+        source.Failure = Request.Texts
+                             ? Request.Texts->Format(TLangText::CatalogueFailedNoTrailersOrCargos,
+                                                     {QDir::toNativeSeparators(install)})
+                             : QStringLiteral("The game in \"%1\" defines no trailer or no cargo.").arg(install);
+    else
+        source.Failure = Request.Texts ? CatalogueFailureText(report, install, *Request.Texts) : report.Failure;
     UseCompiledCatalogue(Catalogue);
+    source.GameVersion = Catalogue.Source.GameVersion;
+    Catalogue.Source = std::move(source);
 }
 
 } // namespace kvn

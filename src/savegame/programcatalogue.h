@@ -13,6 +13,8 @@
 
 namespace kvn {
 
+class TLanguageTexts;
+
 // Beside the program's other files in the user files folder; one game's read at a time.
 inline constexpr const char *GameCatalogueCacheFileName = "game-catalogue.cache";
 
@@ -20,8 +22,10 @@ struct TProgramCatalogueRequest {
     QString PlayerGameFolder;   // the folder named in the options; empty: none
     QStringList SteamLibraries; // searched after the player's folder
     QString CachePath;          // empty: no cache
-    std::function<void(int Done, int Total)> Progress;
+    std::function<void(TCatalogueStage Stage, int Done, int Total)> Progress;
     const std::atomic_bool *Stop = nullptr;
+    // The language the skipped sources and a failure are told in; none: the loader's English.
+    const TLanguageTexts *Texts = nullptr;
 };
 
 // Fills the trailer and cargo lists, the city list and the source of Catalogue. A game that is not
@@ -33,11 +37,11 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
 void UseCompiledCatalogue(TCatalogue &Catalogue);
 
 // The game's definitions in place of the compiled trailers, cargos and cities.
-void UseGameDefinitions(TCatalogue &Catalogue, const TGameDefinitions &Defs, const TGameCatalogueReport &Report,
-                        const QString &InstallFolder);
+void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const TGameDefinitions &Defs);
 
-// "name: reason" for each source the loader skipped, and the names alone.
-QStringList SkippedLines(const TGameCatalogueReport &Report);
+// One line for each source the loader skipped (Texts: in the player's language, else the loader's
+// English), and the names alone.
+QStringList SkippedLines(const TGameCatalogueReport &Report, const TLanguageTexts *Texts);
 QStringList SkippedNames(const TGameCatalogueReport &Report);
 
 } // namespace kvn

@@ -73,6 +73,8 @@ QString CatalogueSourceLine(const TLanguageTexts &Texts, const TCatalogueSource 
                                                                      : TLangText::DbInformationCatalogueGame,
                             {Source.GameVersion, Source.ArchiveCount, Source.ModCount, int(Source.Skipped.size())});
     // Also when none of the game could be read: the reasons tell the player why.
+    if (!Source.Failure.isEmpty())
+        line += QStringLiteral("\r\n") + Source.Failure;
     for (const QString &skipped : Source.Skipped)
         line += QStringLiteral("\r\n") + skipped;
     return line;

@@ -4,6 +4,7 @@
 
 #include "jobs/randomiseroptions.h"
 #include "jobs/randomjob.h"
+#include "savegame/gamecatalogue.h"
 
 #include <QFuture>
 #include <QPointer>
@@ -349,7 +350,7 @@ private:
     void LoadStepBegin();
     void LoadStepStatus(const QString &Key);
     void LoadStepPreparing();
-    void LoadStepCatalogueProgress(int Done, int Total);
+    void LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int Total);
     void LoadStepCatalogueLoaded();
     // The caption names the catalogue in use and its game version.
     void ShowCatalogueSource();

@@ -1,6 +1,7 @@
 // TFormMain: the loading sequence that fills the catalogue and the profile list after the
 // window is first shown, and the rules for closing the window while work is running.
 #include "lang/textformat.h"
+#include "savegame/gamecataloguetexts.h"
 #include "savegame/profiles.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
@@ -50,9 +51,10 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
         // Reading a game's archives takes a while: the count goes to the status line without
         // waiting for the window, in the order it was sent.
-        FLoadSteps.LoadCatalogue([this](int Done, int Total) {
+        FLoadSteps.LoadCatalogue([this](TCatalogueStage Stage, int Done, int Total) {
             QMetaObject::invokeMethod(
-                this, [this, Done, Total] { LoadStepCatalogueProgress(Done, Total); }, Qt::QueuedConnection);
+                this, [this, Stage, Done, Total] { LoadStepCatalogueProgress(Stage, Done, Total); },
+                Qt::QueuedConnection);
         });
         RunOnMainThread([this] { LoadStepCatalogueLoaded(); });
     }
@@ -77,9 +79,9 @@ void TFormMain::LoadStepStatus(const QString &Key)
     SetTextFader(MainText(Key), true);
 }
 
-void TFormMain::LoadStepCatalogueProgress(int Done, int Total)
+void TFormMain::LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int Total)
 {
-    SetTextFader(FState.Texts.Format(TLangText::StatusReadingGameCatalogue, {Done, Total}), false);
+    SetTextFader(CatalogueStageText(Stage, Done, Total, FState.Texts), false);
     ProgressBar1->setRange(0, Total);
     ProgressBar1->setValue(Done);
 }

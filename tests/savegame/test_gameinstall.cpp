@@ -210,10 +210,15 @@ private slots:
         WriteFile(item + "versions.sii", "SiiNunit\n{\npackage_version_info : .old {\n package_name: \"gone\"\n"
                                          " compatible_versions[]: \"1.49.*\"\n}\n}\n");
         QString reason;
-        QCOMPARE(ChooseWorkshopVersion(item, "1.58.1.5", &reason), QString());
+        TModRefusal refusal;
+        QCOMPARE(ChooseWorkshopVersion(item, "1.58.1.5", &reason, &refusal), QString());
         QVERIFY(reason.contains("1.58.1.5"));
-        QCOMPARE(ChooseWorkshopVersion(item, "1.49.0.1", &reason), QString());
+        QCOMPARE(refusal.Kind, TModRefusal::TKind::OtherGameVersion);
+        QCOMPARE(refusal.Detail, QString("1.49.*"));
+        QCOMPARE(ChooseWorkshopVersion(item, "1.49.0.1", &reason, &refusal), QString());
         QVERIFY(reason.contains("gone"));
+        QCOMPARE(refusal.Kind, TModRefusal::TKind::VersionPackageMissing);
+        QCOMPARE(refusal.Detail, QString("gone"));
     }
 
     void modPartsTheGameMounts()
@@ -230,8 +235,11 @@ private slots:
         QCOMPARE(ModMountFolders(split, "1.58.1.5", {"dlc_north", "dlc_east"}), QStringList({"base/", "dlc_north/"}));
 
         QString reason;
-        QCOMPARE(ModMountFolders(split, "1.57.0.2", {"dlc_north"}, &reason), QStringList());
+        TModRefusal refusal;
+        QCOMPARE(ModMountFolders(split, "1.57.0.2", {"dlc_north"}, &reason, &refusal), QStringList());
         QVERIFY2(reason.contains("1.58.*") && reason.contains("1.57.0.2"), qPrintable(reason));
+        QCOMPARE(refusal.Kind, TModRefusal::TKind::OtherGameVersion);
+        QCOMPARE(refusal.Detail, QString("1.58.*"));
     }
 };
 

@@ -41,7 +41,7 @@ private slots:
     {
         std::vector<std::pair<int, int>> progress;
         TProgramCatalogueRequest request = Request();
-        request.Progress = [&progress](int Done, int Total) { progress.emplace_back(Done, Total); };
+        request.Progress = [&progress](TCatalogueStage, int Done, int Total) { progress.emplace_back(Done, Total); };
         TCatalogue catalogue;
         LoadProgramCatalogue(catalogue, request);
         QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Game);
@@ -116,6 +116,7 @@ private slots:
         QVERIFY(!catalogue.Source.InstallFolder.isEmpty());
         QCOMPARE(catalogue.Source.Skipped.size(), 1);
         QVERIFY(catalogue.Source.Skipped[0].startsWith(QStringLiteral("def.scs")));
+        QVERIFY2(catalogue.Source.Failure.contains(QStringLiteral("def.scs")), qPrintable(catalogue.Source.Failure));
         QVERIFY(catalogue.CargoInfoList.size() > 1);
     }
 };

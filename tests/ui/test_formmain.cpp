@@ -35,7 +35,7 @@ namespace {
 class TGatedLoadSequence : public TLoadSequence {
 public:
     using TLoadSequence::TLoadSequence;
-    void LoadCatalogue(const std::function<void(int, int)> &Progress) override
+    void LoadCatalogue(const std::function<void(TCatalogueStage, int, int)> &Progress) override
     {
         if (Gated) {
             ReachedCargos.release();

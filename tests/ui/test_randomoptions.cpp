@@ -25,7 +25,7 @@ class TNoLoadSteps : public TLoadSteps {
 public:
     void CreateCatalogueLists() override {}
     void LoadDistances() override {}
-    void LoadCatalogue(const std::function<void(int, int)> &) override {}
+    void LoadCatalogue(const std::function<void(TCatalogueStage, int, int)> &) override {}
     bool ListProfiles() override { return false; }
     QStringList ProfileCaptions() const override { return {}; }
     int ProfileCount() const override { return 0; }
