@@ -19,7 +19,7 @@ struct TCatalogueSource {
     // The archives and mods that could not be read: their names, and one "name: reason" each.
     QStringList SkippedNames;
     QStringList Skipped;
-    // Why a game that was found gave no catalogue; empty otherwise.
+    // Why the folder the player named holds no game, or why a game that was found gave no catalogue.
     QString Failure;
 
     bool FromGame() const { return Origin != TCatalogueOrigin::Compiled; }

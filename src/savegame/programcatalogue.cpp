@@ -49,10 +49,23 @@ void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const T
 
 void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest &Request)
 {
-    const QString install =
-        FindGameInstall(GameInstallCandidates(Request.PlayerGameFolder.trimmed(), Request.SteamLibraries));
+    const QString playerFolder = Request.PlayerGameFolder.trimmed();
+    const QString install = FindGameInstall(GameInstallCandidates(playerFolder, Request.SteamLibraries));
+    // A folder the player named that holds no game is worth a word, whatever is used instead.
+    QString playerFolderFailure;
+    if (!playerFolder.isEmpty() && FindGameInstall(GameInstallCandidates(playerFolder, {})).isEmpty()) {
+        TGameCatalogueReport missing;
+        missing.FailureCode =
+            QDir(playerFolder).exists() ? TCatalogueFailure::NotAGameFolder : TCatalogueFailure::FolderMissing;
+        missing.Failure = missing.FailureCode == TCatalogueFailure::NotAGameFolder
+                              ? QStringLiteral("\"%1\" is not a game folder: it has no \"def.scs\".").arg(playerFolder)
+                              : QStringLiteral("The game folder \"%1\" does not exist.").arg(playerFolder);
+        playerFolderFailure =
+            Request.Texts ? CatalogueFailureText(missing, playerFolder, *Request.Texts) : missing.Failure;
+    }
     if (install.isEmpty()) {
         UseCompiledCatalogue(Catalogue);
+        Catalogue.Source.Failure = playerFolderFailure;
         return;
     }
     TGameCatalogueRequest request;
@@ -64,6 +77,7 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
     const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
     TCatalogueSource source;
     source.InstallFolder = install;
+    source.Failure = playerFolderFailure;
     source.Skipped = SkippedLines(report, Request.Texts);
     source.SkippedNames = SkippedNames(report);
     // A game whose definitions hold no trailer or cargo would leave the player nothing to choose.
@@ -75,13 +89,14 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
         UseGameDefinitions(source, Catalogue, *defs);
         return;
     }
+    QString failure;
     if (defs)
-        source.Failure = Request.Texts
-                             ? Request.Texts->Format(TLangText::CatalogueFailedNoTrailersOrCargos,
-                                                     {QDir::toNativeSeparators(install)})
-                             : QStringLiteral("The game in \"%1\" defines no trailer or no cargo.").arg(install);
+        failure = Request.Texts ? Request.Texts->Format(TLangText::CatalogueFailedNoTrailersOrCargos,
+                                                        {QDir::toNativeSeparators(install)})
+                                : QStringLiteral("The game in \"%1\" defines no trailer or no cargo.").arg(install);
     else
-        source.Failure = Request.Texts ? CatalogueFailureText(report, install, *Request.Texts) : report.Failure;
+        failure = Request.Texts ? CatalogueFailureText(report, install, *Request.Texts) : report.Failure;
+    source.Failure = source.Failure.isEmpty() ? failure : source.Failure + u' ' + failure;
     UseCompiledCatalogue(Catalogue);
     source.GameVersion = Catalogue.Source.GameVersion;
     Catalogue.Source = std::move(source);

@@ -377,8 +377,8 @@ private:
     bool FGeneratingRandomCargo = false;
     bool FCancelGenerateRandomCargo = false;
     bool FWantClose = false;
-    // The sources the catalogue could not read, named once when the load ends.
-    QStringList FCatalogueSkippedToShow;
+    // What the catalogue could not read, told once when the load ends.
+    QStringList FCatalogueNotesToShow;
 };
 
 } // namespace kvn

@@ -51,7 +51,12 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
         // Reading a game's archives takes a while: the count goes to the status line without
         // waiting for the window, in the order it was sent.
-        FLoadSteps.LoadCatalogue([this](TCatalogueStage Stage, int Done, int Total) {
+        // A game has thousands of definition files: a new text for every whole percent is enough.
+        FLoadSteps.LoadCatalogue([this, shown = std::pair(-1, -1)](TCatalogueStage Stage, int Done, int Total) mutable {
+            const std::pair now(int(Stage), Total > 0 ? int(qint64(Done) * 100 / Total) : 0);
+            if (now == shown && Done != Total)
+                return;
+            shown = now;
             QMetaObject::invokeMethod(
                 this, [this, Stage, Done, Total] { LoadStepCatalogueProgress(Stage, Done, Total); },
                 Qt::QueuedConnection);
@@ -91,7 +96,12 @@ void TFormMain::LoadStepCatalogueLoaded()
     ProgressBar1->setRange(0, 0);
     ShowCatalogueSource();
     // The names only: the reasons are long, the database information gives them.
-    FCatalogueSkippedToShow = FState.Catalogue.Source.SkippedNames;
+    FCatalogueNotesToShow.clear();
+    if (!FState.Catalogue.Source.Failure.isEmpty())
+        FCatalogueNotesToShow << FState.Catalogue.Source.Failure;
+    if (!FState.Catalogue.Source.SkippedNames.isEmpty())
+        FCatalogueNotesToShow << FState.Texts.Format(TLangText::StatusCatalogueSkipped,
+                                                     {FState.Catalogue.Source.SkippedNames.join(QStringLiteral(", "))});
 }
 
 void TFormMain::ShowCatalogueSource()
@@ -145,12 +155,10 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     else
         status = QLatin1String(NoGameFolderStatusKey());
     SetTextFader(MainText(status), true);
-    // What the catalogue left out stays in the status line after the load's own word.
-    if (!FCatalogueSkippedToShow.isEmpty()) {
-        TextFader1->AddLine(TTextFader::EscapeLine(FState.Texts.Format(
-            TLangText::StatusCatalogueSkipped, {FCatalogueSkippedToShow.join(QStringLiteral(", "))})));
-        FCatalogueSkippedToShow.clear();
-    }
+    // What the catalogue could not read stays in the status line after the load's own word.
+    for (const QString &note : std::as_const(FCatalogueNotesToShow))
+        TextFader1->AddLine(TTextFader::EscapeLine(note));
+    FCatalogueNotesToShow.clear();
     FLoadingData = false;
     if (FWantClose)
         Timer1->start();

@@ -75,18 +75,28 @@ private slots:
         QVERIFY(catalogue.Source.FromGame());
         QCOMPARE(catalogue.Source.GameVersion, QStringLiteral("1.57.2.0"));
         QCOMPARE(QDir(catalogue.Source.InstallFolder).canonicalPath(), QDir(FPlayerGame).canonicalPath());
+        QVERIFY(catalogue.Source.Failure.isEmpty());
+
+        // A named folder without the game: the Steam library's game, and a word on the folder.
+        LoadProgramCatalogue(catalogue, Request(FDir.filePath(QStringLiteral("gone"))));
+        QCOMPARE(catalogue.Source.GameVersion, QStringLiteral("1.58.1.5"));
+        QVERIFY2(catalogue.Source.Failure.contains(QStringLiteral("does not exist")),
+                 qPrintable(catalogue.Source.Failure));
     }
 
     // Without a game, and with a folder that is no game, the compiled data is used as it always was.
     void noGameUsesCompiledData_data()
     {
         QTest::addColumn<QString>("playerFolder");
-        QTest::addRow("no folder named") << QString();
-        QTest::addRow("folder without the game") << QStringLiteral("library");
+        QTest::addColumn<QString>("failure");
+        QTest::addRow("no folder named") << QString() << QString();
+        QTest::addRow("folder without the game") << QStringLiteral("library") << QStringLiteral("is not a game folder");
+        QTest::addRow("folder that is gone") << QStringLiteral("gone") << QStringLiteral("does not exist");
     }
     void noGameUsesCompiledData()
     {
         QFETCH(QString, playerFolder);
+        QFETCH(QString, failure);
         TProgramCatalogueRequest request = Request(playerFolder.isEmpty() ? playerFolder : FDir.filePath(playerFolder));
         request.SteamLibraries.clear();
         TCatalogue catalogue;
@@ -94,6 +104,8 @@ private slots:
         QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Compiled);
         QCOMPARE(catalogue.Source.GameVersion, CatalogueGameVersion());
         QVERIFY(catalogue.Source.Skipped.isEmpty());
+        QCOMPARE(catalogue.Source.Failure.isEmpty(), failure.isEmpty());
+        QVERIFY2(catalogue.Source.Failure.contains(failure), qPrintable(catalogue.Source.Failure));
 
         TCatalogue compiled;
         compiled.LoadTrailersAndCargos();
