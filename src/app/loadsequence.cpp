@@ -33,6 +33,7 @@ void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage
     request.Stop = &FStop;
     // Read only while the load runs: the texts are loaded before the window starts it.
     request.Texts = &FState.Texts;
+    request.LanguageCode = FState.LanguageCode;
     LoadProgramCatalogue(FState.Catalogue, request);
 }
 

@@ -23,6 +23,9 @@ struct TCatalogue {
     TCatalogueSource Source;
     // The "city;Country" lines the profile load groups the save's cities by. Empty: the compiled list.
     QStringList CityLines;
+    // The names the game itself gives its cities, in the player's language where its locale has
+    // them ("city;muenchen;München"), to be put before the compiled names; empty for the compiled data.
+    QStringList GameNameLines;
 
     // Trailers first: cargos are later paired with them by the profile load.
     void LoadTrailersAndCargos()

@@ -1,5 +1,7 @@
 #include "savegame/programcatalogue.h"
 
+#include "archives/opengamearchive.h"
+#include "catalogue/gamedefslocale.h"
 #include "lang/languages.h"
 #include "savegame/gamecataloguetexts.h"
 #include "savegame/gameinstall.h"
@@ -26,10 +28,31 @@ QStringList SkippedNames(const TGameCatalogueReport &Report)
     return names;
 }
 
+QStringList GameCityNameLines(const QString &InstallFolder, const TGameDefinitions &Defs, const QString &LanguageCode)
+{
+    QHash<QString, QString> names;
+    std::string error;
+    // The locale is not in the cache: a player who changes language gets the names of the new one.
+    if (const auto locale = archives::OpenGameArchive(
+            std::filesystem::path(QDir(InstallFolder).filePath(QStringLiteral("locale.scs")).toStdString()), error)) {
+        const QString folder = LocaleFolderForLanguage(LocaleFolders(*locale), LanguageCode);
+        if (!folder.isEmpty())
+            names = ReadLocaleNames(*locale, folder);
+    }
+    QStringList lines;
+    for (const TGameCity &city : Defs.Cities) {
+        const QString name = ResolveLocalised(city.Name, names).trimmed();
+        if (!name.isEmpty() && !name.contains(QStringLiteral("@@")))
+            lines.append(QStringLiteral("city;%1;%2").arg(city.Token, name));
+    }
+    return lines;
+}
+
 void UseCompiledCatalogue(TCatalogue &Catalogue)
 {
     Catalogue.LoadTrailersAndCargos();
     Catalogue.CityLines = CatalogueLines(QStringLiteral("Countries"), true);
+    Catalogue.GameNameLines.clear();
     Catalogue.Source = {};
     Catalogue.Source.GameVersion = CatalogueGameVersion();
     // The dialogue's counts are those of the lists in use.
@@ -87,6 +110,7 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
         source.ArchiveCount = int(report.ArchivesRead.size());
         source.ModCount = int(report.ModsMounted.size());
         UseGameDefinitions(source, Catalogue, *defs);
+        Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
         return;
     }
     QString failure;

@@ -26,6 +26,7 @@ struct TProgramCatalogueRequest {
     const std::atomic_bool *Stop = nullptr;
     // The language the skipped sources and a failure are told in; none: the loader's English.
     const TLanguageTexts *Texts = nullptr;
+    QString LanguageCode; // "de": the city names from the game's locale in that language
 };
 
 // Fills the trailer and cargo lists, the city list and the source of Catalogue. A game that is not
@@ -38,6 +39,10 @@ void UseCompiledCatalogue(TCatalogue &Catalogue);
 
 // The game's definitions in place of the compiled trailers, cargos and cities.
 void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const TGameDefinitions &Defs);
+
+// "city;<token>;<name>" for every city of Defs whose name is known: written out, or a locale key
+// that the language's folder in the game's "locale.scs" resolves.
+QStringList GameCityNameLines(const QString &InstallFolder, const TGameDefinitions &Defs, const QString &LanguageCode);
 
 // One line for each source the loader skipped (Texts: in the player's language, else the loader's
 // English), and the names alone.

@@ -95,6 +95,10 @@ void TFormMain::LoadStepCatalogueLoaded()
 {
     ProgressBar1->setRange(0, 0);
     ShowCatalogueSource();
+    // The names are read on this thread only; the game's come first, the compiled ones fill in.
+    if (!FState.Catalogue.GameNameLines.isEmpty())
+        FState.Catalogue.Names.LoadFromLines(FState.Catalogue.GameNameLines +
+                                             CatalogueLines(QStringLiteral("Names"), false));
     // The names only: the reasons are long, the database information gives them.
     FCatalogueNotesToShow.clear();
     if (!FState.Catalogue.Source.Failure.isEmpty())

@@ -47,7 +47,7 @@ private slots:
         QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Game);
         QCOMPARE(catalogue.Source.GameVersion, QStringLiteral("1.58.1.5"));
         QVERIFY(catalogue.Source.InstallFolder.startsWith(FLibrary));
-        QCOMPARE(catalogue.Source.ArchiveCount, 1);
+        QCOMPARE(catalogue.Source.ArchiveCount, 2); // def.scs and locale.scs
         QCOMPARE(catalogue.Source.Skipped.size(), 1);
         QVERIFY(catalogue.Source.Skipped[0].startsWith(QStringLiteral("dlc_broken.scs: ")));
         QCOMPARE(catalogue.Source.SkippedNames, QStringList{QStringLiteral("dlc_broken.scs")});
@@ -113,6 +113,26 @@ private slots:
         QCOMPARE(catalogue.CargoInfoList.size(), compiled.CargoInfoList.size());
         QCOMPARE(catalogue.TrailerDefinitionDataList.size(), compiled.TrailerDefinitionDataList.size());
         QCOMPARE(catalogue.CityLines, CatalogueLines(QStringLiteral("Countries"), true));
+    }
+
+    // The city names the game gives, in the player's language where its locale has them.
+    void cityNamesFromTheGame_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addRow("German locale") << "de" << QStringList{"city;alpha;Alphastadt", "city;beta;Beta"};
+        QTest::addRow("no such locale") << "fr" << QStringList{"city;beta;Beta"};
+    }
+    void cityNamesFromTheGame()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, lines);
+        TProgramCatalogueRequest request = Request();
+        request.LanguageCode = language;
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QVERIFY(catalogue.Source.FromGame());
+        QCOMPARE(catalogue.GameNameLines, lines);
     }
 
     // A game whose every definition archive is damaged: the compiled data, and the archives named.

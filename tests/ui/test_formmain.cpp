@@ -343,7 +343,8 @@ void TestFormMain::databaseInformationMessage()
 }
 
 // The game named in the options is read in the loading task; the caption names it with its
-// version, and the damaged DLC is named in the status line after the load's own word.
+// version, the lists show its city names, and the damaged DLC is named in the status line after
+// the load's own word.
 void TestFormMain::catalogueFromThePlayersGame()
 {
     QTemporaryDir game;
@@ -352,10 +353,12 @@ void TestFormMain::catalogueFromThePlayersGame()
     {
         TWindowFixture fixture(FProgramFolder.path() + "/");
         TFormMain &form = *fixture.Form;
+        fixture.State.LanguageCode = "de"; // the game's locale has German names only
         QSignalSpy finished(&form, &TFormMain::LoadingFinished);
         form.show();
         QVERIFY(finished.wait(20000));
         QVERIFY2(form.windowTitle().endsWith(" [ETS2 v1.58.1.5, your game]"), qPrintable(form.windowTitle()));
+        QCOMPARE(fixture.State.Catalogue.Names.CityName("alpha"), QString("Alphastadt"));
         QCOMPARE(fixture.State.Catalogue.Source.Origin, TCatalogueOrigin::Game);
         QCOMPARE(fixture.State.Catalogue.CargoInfoList.size(), std::size_t(1));
         const QStringList lines = form.TextFader1->Lines();
