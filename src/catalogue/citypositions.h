@@ -24,7 +24,6 @@ public:
                                                            const QStringList &CountryLines = {});
 
     qsizetype Count() const { return FPositions.size(); }
-    bool HasPosition(const QString &City) const { return FPositions.contains(City); }
     QStringList Cities() const { return FPositions.keys(); }
     // The lower-case country of a city, or an empty string.
     QString CountryOf(const QString &City) const { return FCountries.value(City); }

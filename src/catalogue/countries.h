@@ -31,7 +31,6 @@ public:
     explicit TCountryInfo(const QString &Country = QString()) : FCountry(Country) {}
 
     const QString &Country() const { return FCountry; }
-    void SetCountry(const QString &Value) { FCountry = Value; }
     // Sorted, compared without regard to case, no duplicates.
     const QStringList &CityList() const { return FCityList.Items(); }
     bool HasCity(const QString &CityName) const { return FCityList.Contains(CityName); }

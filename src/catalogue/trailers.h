@@ -45,7 +45,6 @@ public:
     bool IsDoubleTrailer() const { return FIsDoubleTrailer; }
     void SetIsDoubleTrailer(bool Value) { FIsDoubleTrailer = Value; }
     bool IsCountryBoundTrailer() const { return FIsCountryBoundTrailer; }
-    bool IsArticulatedTrailer() const { return FIsArticulatedTrailer; }
     // Country tokens the trailer may be used in; looked up without regard to case.
     const TCaseInsensitiveSortedList &CountryValidityList() const { return FCountryValidityList; }
 
@@ -63,7 +62,6 @@ private:
     double FLength = 0;
     bool FIsDoubleTrailer = false;
     bool FIsCountryBoundTrailer = false;
-    bool FIsArticulatedTrailer = false;
     TCaseInsensitiveSortedList FCountryValidityList;
 };
 

@@ -54,10 +54,10 @@ struct TJobPlan {
 };
 
 bool PlanJob(const TSaveView &Save, const TJobListDataSummary &Job, const QSet<QString> &UsedOffers,
-             const QHash<QString, QString> &Events, TJobPlan &Plan, QString &Reason)
+             const QHash<QString, QString> &Events, const TLanguageTexts *Texts, TJobPlan &Plan, QString &Reason)
 {
     if (!Job.CargoInfo() || !Job.TrailerDefinitionData() || !Job.TrailerDefinitionData()->TrailerDefinitionData) {
-        Reason = QStringLiteral("The job has no cargo or trailer.");
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteNoCargoOrTrailer);
         return false;
     }
     const QString city = AsciiLower(Job.DepartureCity());
@@ -66,7 +66,7 @@ bool PlanJob(const TSaveView &Save, const TJobListDataSummary &Job, const QSet<Q
 
     const TSaveUnit branch = Save.FindUnit(kCompanyClass, link);
     if (branch.Header < 0) {
-        Reason = QStringLiteral("The save has no company \"%1\" in \"%2\".").arg(company, city);
+        Reason = TextOrEnglish(Texts, TLangText::JobCheckNoCompany, {company, city});
         return false;
     }
     // Each job of a run takes the branch's next offer that no earlier job of the run took.
@@ -84,20 +84,18 @@ bool PlanJob(const TSaveView &Save, const TJobListDataSummary &Job, const QSet<Q
         }
     }
     if (offerID.isEmpty()) {
-        Reason =
-            anyOffer
-                ? QStringLiteral("The company \"%1\" in \"%2\" has no job offer left in this save.").arg(company, city)
-                : QStringLiteral("The company \"%1\" in \"%2\" has no job offer in this save.").arg(company, city);
+        Reason = TextOrEnglish(Texts, anyOffer ? TLangText::JobWriteNoOfferLeft : TLangText::JobWriteNoOffer,
+                               {company, city});
         return false;
     }
 
     Plan.Offer = Save.FindUnit(kOfferClass, offerID);
     if (Plan.Offer.Header < 0) {
-        Reason = QStringLiteral("The job offer \"%1\" is missing from the save.").arg(offerID);
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteOfferMissing, {offerID});
         return false;
     }
     if (Plan.Offer.End < Plan.Offer.Header + kMinOfferUnitLines) {
-        Reason = QStringLiteral("The job offer \"%1\" is shorter than expected.").arg(offerID);
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteOfferTooShort, {offerID});
         return false;
     }
 
@@ -105,23 +103,23 @@ bool PlanJob(const TSaveView &Save, const TJobListDataSummary &Job, const QSet<Q
     if (!eventID.isEmpty())
         Plan.Event = Save.FindUnit(kEventClass, eventID);
     if (Plan.Event.Header < 0) {
-        Reason = QStringLiteral("The save has no economy event for \"%1\" in \"%2\".").arg(company, city);
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteNoEvent, {company, city});
         return false;
     }
     if (!Plan.Event.IsValid() || Save.AttributeLine(Plan.Event, u"time") < 0 ||
         Save.AttributeLine(Plan.Event, u"param") < 0 || Save.AttributeLine(Plan.Event, u"unit_link") < 0 ||
         Save.Attribute(Plan.Event, u"unit_link") != link) {
-        Reason = QStringLiteral("The economy event \"%1\" is not as expected.").arg(eventID);
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteEventUnexpected, {eventID});
         return false;
     }
 
     Plan.Queue = Save.ReadArray(Save.FirstUnit(kQueueClass), u"data");
     if (!Plan.Queue.IsValid()) {
-        Reason = QStringLiteral("The save has no economy event queue.");
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteNoEventQueue);
         return false;
     }
     if (!Plan.Queue.CountMatches()) {
-        Reason = QStringLiteral("The economy event queue does not hold as many entries as it says.");
+        Reason = TextOrEnglish(Texts, TLangText::JobWriteEventQueueMiscounted);
         return false;
     }
     for (std::size_t k = 0; k < Plan.Queue.EntryLines.size(); ++k)
@@ -200,7 +198,7 @@ QString FinalStatus(const TLanguageTexts *Texts, int Written, int Total)
 {
     // Nothing written is no success, however many jobs were asked for.
     if (Written == 0)
-        return Texts ? Texts->Text(TLangText::JobNoneSaved) : QStringLiteral("No job was saved.");
+        return TextOrEnglish(Texts, TLangText::JobNoneSaved);
     if (!Texts)
         return QStringLiteral("%1 of %2 jobs saved successfully.").arg(Written).arg(Total);
     const QString text =
@@ -237,26 +235,18 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     };
     if (IsWriteProtectedFile(path)) {
         const QString shown = QDir::toNativeSeparators(path);
-        return refuse(QStringLiteral("\"%1\" is read-only.").arg(shown),
-                      texts ? texts->Format(TLangText::JobSaveReadOnly, {shown})
-                            : QStringLiteral("No job was saved: game.sii is read-only and was left as it was. Remove "
-                                             "the write protection from \"%1\" if you want jobs written into it.")
-                                  .arg(shown));
+        return refuse(TextOrEnglish(texts, TLangText::SaveWriteReadOnly, {shown}),
+                      TextOrEnglish(texts, TLangText::JobSaveReadOnly, {shown}));
     }
     if (const TSaveStructureCheck check = CheckSaveStructure(save.Lines().Lines()); !check.Ok()) {
         const QString fault = DescribeSaveFault(check, texts);
-        return refuse(fault, texts ? texts->Format(TLangText::JobSaveDamaged, {fault})
-                                   : QStringLiteral("No job was saved: game.sii is incomplete or damaged (%1) and was "
-                                                    "left as it was.")
-                                         .arg(fault));
+        return refuse(fault, TextOrEnglish(texts, TLangText::JobSaveDamaged, {fault}));
     }
 
     const TBackupResult backup = BackupSaveFile(*Context.Profile, path);
     if (!backup.Ok) {
         result.Error = backup.Error;
-        result.StatusText =
-            texts ? texts->Format(TLangText::JobSaveNoBackup, {backup.Error})
-                  : QStringLiteral("No job was saved: the savegame could not be backed up. ") + backup.Error;
+        result.StatusText = TextOrEnglish(texts, TLangText::JobSaveNoBackup, {backup.Error});
         result.Outcomes.assign(Jobs.size(), TJobWriteOutcome{false, backup.Error, {}});
         report(0, result.StatusText);
         return result;
@@ -274,7 +264,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
         TJobPlan plan;
         if (!job) {
             outcome.Reason = QStringLiteral("No job.");
-        } else if (PlanJob(save, *job, usedOffers, events, plan, outcome.Reason)) {
+        } else if (PlanJob(save, *job, usedOffers, events, texts, plan, outcome.Reason)) {
             const std::int64_t expiration =
                 std::int64_t(Context.GameTime) + std::int64_t(kJobExpirationStep) * (result.Written + 1);
             const TDistanceDataResult distance = WriteJob(
@@ -302,7 +292,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     if (result.Written > 0) {
         save.ApplyUnitMoves();
         QString error;
-        if (!save.WriteVerified(path, &error)) {
+        if (!save.WriteVerified(path, &error, texts)) {
             result.Error = error;
             result.Written = 0;
             for (TJobWriteOutcome &o : result.Outcomes)
@@ -310,10 +300,7 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
                     o.Written = false;
                     o.Reason = error;
                 }
-            result.StatusText = texts ? texts->Format(TLangText::JobSaveNotWritten, {error})
-                                      : QStringLiteral("No job was saved: game.sii could not be written and was left "
-                                                       "as it was. ") +
-                                            error;
+            result.StatusText = TextOrEnglish(texts, TLangText::JobSaveNotWritten, {error});
             report(0, result.StatusText);
             return result;
         }
@@ -336,16 +323,14 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
     }
     result.StatusText = FinalStatus(texts, result.Written, result.Jobs);
     if (!result.HistoryError.isEmpty())
-        result.StatusText +=
-            u' ' + (texts ? texts->Format(TLangText::JobHistoryNotWritten, {result.HistoryError})
-                          : QStringLiteral("The jobs are in your save, but the job history could not be updated: ") +
-                                result.HistoryError);
+        result.StatusText += u' ' + TextOrEnglish(texts, TLangText::JobHistoryNotWritten, {result.HistoryError});
     report(result.Written, result.StatusText);
     return result;
 }
 
 std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
-                                       const std::vector<const TJobListDataSummary *> &Jobs)
+                                       const std::vector<const TJobListDataSummary *> &Jobs,
+                                       const TLanguageTexts *Texts)
 {
     std::vector<QString> reasons;
     reasons.reserve(Jobs.size());
@@ -357,7 +342,7 @@ std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
         TJobPlan plan;
         if (!job)
             reason = QStringLiteral("No job.");
-        else if (PlanJob(save, *job, usedOffers, events, plan, reason))
+        else if (PlanJob(save, *job, usedOffers, events, Texts, plan, reason))
             usedOffers.insert(plan.Offer.ID);
         reasons.push_back(reason);
     }

@@ -74,8 +74,9 @@ TSaveJobsResult SaveAllJobs(const std::vector<const TJobListDataSummary *> &Jobs
 
 // Why each of Jobs could not be written into Lines, as a run of SaveAllJobs would find (a later
 // job of the same branch takes the branch's next offer); empty for a job that would be written.
-// Changes nothing.
+// Changes nothing. The reasons are in the language of Texts, or English without them.
 std::vector<QString> JobWriteObstacles(const TGameSaveLines &Lines,
-                                       const std::vector<const TJobListDataSummary *> &Jobs);
+                                       const std::vector<const TJobListDataSummary *> &Jobs,
+                                       const TLanguageTexts *Texts = nullptr);
 
 } // namespace kvn

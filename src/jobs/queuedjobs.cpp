@@ -90,8 +90,11 @@ void ShowList(const TJobList &List, IJobListWindow *Window)
 int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatalogue &Catalogue,
                     const TLanguageTexts &Texts)
 {
-    if (!Session.IsProfileLoaded())
+    if (!Session.IsProfileLoaded()) {
+        for (int i = 0; i < List.Count(); ++i)
+            List.At(i)->SetNotSavedReason({});
         return 0;
+    }
     // The writer's own look runs as one run would: a later job of a branch takes its next offer.
     std::vector<const TJobListDataSummary *> carried;
     std::vector<TJobListDataSummary *> carriedJobs;
@@ -109,7 +112,7 @@ int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatal
     }
     if (carried.empty())
         return marked; // the writer's look reads every event of the save
-    const std::vector<QString> obstacles = JobWriteObstacles(Session.SaveLines(), carried);
+    const std::vector<QString> obstacles = JobWriteObstacles(Session.SaveLines(), carried, &Texts);
     for (size_t k = 0; k < carriedJobs.size(); ++k) {
         carriedJobs[k]->SetNotSavedReason(obstacles[k]);
         marked += obstacles[k].isEmpty() ? 0 : 1;

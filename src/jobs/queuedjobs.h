@@ -22,7 +22,7 @@ struct TCatalogue;
 // Marks each queued job with the reason the loaded save cannot take it (the job belongs to another
 // profile; a city, a company branch, the cargo or its trailer is missing; no offer to take over)
 // and clears the mark of every job it can take. Returns how many jobs are marked. Without a
-// loaded profile the marks stay as they are.
+// loaded profile every mark goes: it spoke of a save that is no longer loaded.
 int CheckQueuedJobs(TJobList &List, const TProfileSession &Session, const TCatalogue &Catalogue,
                     const TLanguageTexts &Texts);
 

@@ -127,4 +127,9 @@ QString TLanguageTexts::Format(TLangText Id, const QVariantList &Args) const
     return FormatText(Text(Id), Args);
 }
 
+QString TextOrEnglish(const TLanguageTexts *Texts, TLangText Id, const QVariantList &Args)
+{
+    return Texts ? Texts->Format(Id, Args) : FormatText(QString::fromUtf16(LangTextInfo(Id).Default), Args);
+}
+
 } // namespace kvn

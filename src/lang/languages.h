@@ -58,4 +58,8 @@ private:
     QHash<QString, QString> FCountryNames;
 };
 
+// Texts->Format(Id, Args), or the built-in English text formatted the same way when the core runs
+// without the window's texts (the command-line program, tests).
+QString TextOrEnglish(const TLanguageTexts *Texts, TLangText Id, const QVariantList &Args = {});
+
 } // namespace kvn

@@ -40,7 +40,6 @@ public:
     void Clear() { FItems.clear(); }
     // First company whose name equals Name exactly (case-sensitive); nullptr when none.
     TCompanyInfo *FindCompany(const QString &Name) const;
-    bool CompanyExists(const QString &Name) const { return FindCompany(Name) != nullptr; }
     TCompanyInfo *Append(std::unique_ptr<TCompanyInfo> Company);
     // Company/city pairs over all companies.
     int BranchCount() const;

@@ -77,14 +77,14 @@ void TGameSaveLines::Clear()
 {
     FLines.clear();
     FForm = TSiiTextForm();
-    Index().swap(FByClass);
-    Index().swap(FByHeader);
+    TLineIndex().swap(FByClass);
+    TLineIndex().swap(FByHeader);
 }
 
 void TGameSaveLines::BuildIndex()
 {
-    Index().swap(FByClass);
-    Index().swap(FByHeader);
+    TLineIndex().swap(FByClass);
+    TLineIndex().swap(FByHeader);
     const int count = Count();
     // Counted first so that the vectors are allocated once, at their final size.
     size_t classes = 0;
@@ -118,10 +118,10 @@ void TGameSaveLines::AddToIndex(int Line)
     QStringView key;
     if (!ClassKey(trimmed, key))
         return;
-    const Entry byClass{KeyHash(key), Line};
+    const TIndexEntry byClass{KeyHash(key), Line};
     FByClass.insert(std::lower_bound(FByClass.begin(), FByClass.end(), byClass), byClass);
     if (HeaderKey(trimmed, key)) {
-        const Entry byHeader{KeyHash(key), Line};
+        const TIndexEntry byHeader{KeyHash(key), Line};
         FByHeader.insert(std::lower_bound(FByHeader.begin(), FByHeader.end(), byHeader), byHeader);
     }
 }
@@ -132,12 +132,12 @@ void TGameSaveLines::RemoveFromIndex(int Line)
     QStringView key;
     if (!ClassKey(trimmed, key))
         return;
-    const Entry byClass{KeyHash(key), Line};
+    const TIndexEntry byClass{KeyHash(key), Line};
     auto at = std::lower_bound(FByClass.begin(), FByClass.end(), byClass);
     if (at != FByClass.end() && *at == byClass)
         FByClass.erase(at);
     if (HeaderKey(trimmed, key)) {
-        const Entry byHeader{KeyHash(key), Line};
+        const TIndexEntry byHeader{KeyHash(key), Line};
         auto h = std::lower_bound(FByHeader.begin(), FByHeader.end(), byHeader);
         if (h != FByHeader.end() && *h == byHeader)
             FByHeader.erase(h);
@@ -147,16 +147,16 @@ void TGameSaveLines::RemoveFromIndex(int Line)
 // A uniform shift of every line at or after From keeps each hash group in ascending line order.
 void TGameSaveLines::ShiftIndex(int From, int Delta)
 {
-    for (Index *index : {&FByClass, &FByHeader})
-        for (Entry &e : *index)
+    for (TLineIndex *index : {&FByClass, &FByHeader})
+        for (TIndexEntry &e : *index)
             if (e.Line >= From)
                 e.Line += Delta;
 }
 
-int TGameSaveLines::FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
+int TGameSaveLines::FindInIndex(const TLineIndex &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
                                 int Start, TStopFlag Stop)
 {
-    auto it = std::lower_bound(In.begin(), In.end(), Entry{Hash, Start});
+    auto it = std::lower_bound(In.begin(), In.end(), TIndexEntry{Hash, Start});
     for (; it != In.end() && it->Hash == Hash; ++it) {
         if (Stop && Stop->load(std::memory_order_relaxed))
             return -1;
@@ -190,9 +190,9 @@ int TGameSaveLines::FindLastLine(QStringView Prefix) const
         return -1;
     }
     const bool header = IsHeaderPrefix(Prefix);
-    const Index &in = header ? FByHeader : FByClass;
+    const TLineIndex &in = header ? FByHeader : FByClass;
     const std::uint32_t hash = KeyHash(header ? Prefix : key);
-    auto it = std::upper_bound(in.begin(), in.end(), Entry{hash, std::numeric_limits<int>::max()});
+    auto it = std::upper_bound(in.begin(), in.end(), TIndexEntry{hash, std::numeric_limits<int>::max()});
     while (it != in.begin()) {
         --it;
         if (it->Hash != hash)
@@ -289,8 +289,8 @@ bool TGameSaveLines::PermuteLines(const std::vector<int> &NewOrder)
             ends[size_t(k)] = FForm.MixedLineEnds[size_t(NewOrder[size_t(k)])];
         FForm.MixedLineEnds = std::move(ends);
     }
-    for (Index *index : {&FByClass, &FByHeader}) {
-        for (Entry &e : *index)
+    for (TLineIndex *index : {&FByClass, &FByHeader}) {
+        for (TIndexEntry &e : *index)
             e.Line = newIndex[size_t(e.Line)];
         std::sort(index->begin(), index->end());
     }

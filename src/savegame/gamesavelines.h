@@ -58,25 +58,28 @@ public:
 
 private:
     // Eight bytes an entry: a save has hundreds of thousands of units.
-    struct Entry {
+    struct TIndexEntry {
         std::uint32_t Hash;
         int Line;
-        bool operator<(const Entry &Other) const { return Hash != Other.Hash ? Hash < Other.Hash : Line < Other.Line; }
-        bool operator==(const Entry &Other) const { return Hash == Other.Hash && Line == Other.Line; }
+        bool operator<(const TIndexEntry &Other) const
+        {
+            return Hash != Other.Hash ? Hash < Other.Hash : Line < Other.Line;
+        }
+        bool operator==(const TIndexEntry &Other) const { return Hash == Other.Hash && Line == Other.Line; }
     };
-    using Index = std::vector<Entry>;
+    using TLineIndex = std::vector<TIndexEntry>;
 
     void BuildIndex();
     void AddToIndex(int Line);
     void RemoveFromIndex(int Line);
     void ShiftIndex(int From, int Delta);
-    static int FindInIndex(const Index &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix, int Start,
-                           TStopFlag Stop);
+    static int FindInIndex(const TLineIndex &In, std::uint32_t Hash, const QStringList &Lines, QStringView Prefix,
+                           int Start, TStopFlag Stop);
 
     QStringList FLines;
     TSiiTextForm FForm;
-    Index FByClass;  // every line holding " : ", keyed by the text before it
-    Index FByHeader; // those of them holding "{", keyed by the text up to the first "{"
+    TLineIndex FByClass;  // every line holding " : ", keyed by the text before it
+    TLineIndex FByHeader; // those of them holding "{", keyed by the text up to the first "{"
 };
 
 } // namespace kvn

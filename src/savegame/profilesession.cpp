@@ -149,14 +149,14 @@ TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadCont
             result.StatusText =
                 BuiltInText(TLangText::StatusProfileOriginalNotKept, {profile->ProfileName(), kept.Error});
         } else {
-            const SiiDecryptStatus decrypted = Context.Decrypter.DecryptSiiFile(game);
+            const TSiiDecryptStatus decrypted = Context.Decrypter.DecryptSiiFile(game);
             result.OriginalBackup = kept.BackupPath;
             DropUnneededOriginal(*profile, game, result.OriginalBackup);
-            if (decrypted == SiiDecryptStatus::StartFailed) {
+            if (decrypted == TSiiDecryptStatus::StartFailed) {
                 result.Status = TProfileLoadStatus::DecrypterNotStarted;
                 result.StatusText =
                     QStringLiteral("No profile loaded. Windows Security Warning dialogue cancelled by user");
-            } else if (decrypted == SiiDecryptStatus::NotDecoded) {
+            } else if (decrypted == TSiiDecryptStatus::NotDecoded) {
                 result.Status = TProfileLoadStatus::NotDecoded;
                 result.StatusText = QStringLiteral("No profile loaded. The quick save of the profile ") +
                                     Quoted(profile->ProfileName()) + QStringLiteral(" could not be decoded");

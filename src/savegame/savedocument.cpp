@@ -1,5 +1,6 @@
 #include "savegame/savedocument.h"
 
+#include "lang/languages.h"
 #include "savegame/savestructure.h"
 #include "shared/disksync.h"
 #include "shared/files.h"
@@ -226,7 +227,7 @@ void TSaveDocument::ApplyUnitMoves()
     FLines.PermuteLines(order);
 }
 
-bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
+bool TSaveDocument::WriteVerified(const QString &Path, QString *Error, const TLanguageTexts *Texts) const
 {
     auto fail = [&](const QString &Text) {
         if (Error)
@@ -238,7 +239,7 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
     const QString shown = QDir::toNativeSeparators(temporary);
     // Renaming would replace a file the player protected; the rename itself never asks.
     if (IsWriteProtectedFile(Path))
-        return fail(QStringLiteral("\"%1\" is read-only.").arg(QDir::toNativeSeparators(Path)));
+        return fail(TextOrEnglish(Texts, TLangText::SaveWriteReadOnly, {QDir::toNativeSeparators(Path)}));
     if (QFileInfo(temporary).isFile())
         QFile::remove(temporary);
 
@@ -246,15 +247,13 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
     {
         QFile out(temporary);
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return fail(QStringLiteral("No temporary file could be created beside the savegame (\"%1\": %2).")
-                            .arg(shown, out.errorString()));
+            return fail(TextOrEnglish(Texts, TLangText::SaveWriteNoTemporaryFile, {shown, out.errorString()}));
         const bool written = out.write(bytes) == bytes.size() && SyncFileToDisk(out);
         const QString why = out.errorString();
         out.close();
         if (!written || out.error() != QFileDevice::NoError) {
             QFile::remove(temporary);
-            return fail(
-                QStringLiteral("The savegame could not be written completely (%1). Is the disk full?").arg(why));
+            return fail(TextOrEnglish(Texts, TLangText::SaveWriteIncomplete, {why}));
         }
     }
     {
@@ -269,14 +268,13 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
             ReadSiiBytes(back, lines, form);
         if (back != bytes || lines != FLines.Lines()) {
             QFile::remove(temporary);
-            return fail(QStringLiteral("The written savegame did not read back as it was meant to be."));
+            return fail(TextOrEnglish(Texts, TLangText::SaveWriteNotReadBack));
         }
         // Whatever the edits did, only a whole save may take the place of game.sii.
         const TSaveStructureCheck check = CheckSaveStructure(lines);
         if (!check.Ok()) {
             QFile::remove(temporary);
-            return fail(QStringLiteral("The new savegame would be incomplete or damaged: %1.")
-                            .arg(DescribeSaveFault(check, nullptr)));
+            return fail(TextOrEnglish(Texts, TLangText::SaveWriteWouldBeDamaged, {DescribeSaveFault(check, Texts)}));
         }
     }
     // The new file takes the old one's permissions (a save kept at 0640 stays 0640), not the
@@ -288,8 +286,8 @@ bool TSaveDocument::WriteVerified(const QString &Path, QString *Error) const
                             std::filesystem::path(Path.toStdU16String()), ec);
     if (ec) {
         QFile::remove(temporary);
-        return fail(QStringLiteral("The new savegame could not replace \"%1\" (%2).")
-                        .arg(QDir::toNativeSeparators(Path), QString::fromLocal8Bit(ec.message())));
+        return fail(TextOrEnglish(Texts, TLangText::SaveWriteNotReplaced,
+                                  {QDir::toNativeSeparators(Path), QString::fromLocal8Bit(ec.message())}));
     }
     return true;
 }

@@ -17,14 +17,14 @@
 
 namespace kvn {
 
+class TLanguageTexts;
+
 // One unit "Class : ID {" of the save: its header line and the line of its closing brace.
 struct TSaveUnit {
     QString ID;
     int Header = -1;
     int End = -1;
     bool IsValid() const { return Header >= 0 && End > Header; }
-    // Lines between the header and the closing brace.
-    int BodyLines() const { return IsValid() ? End - Header - 1 : 0; }
 };
 
 // An array attribute of a unit as the game writes it: "Name: N" followed directly by the lines
@@ -87,8 +87,8 @@ public:
     // Writes the lines to a temporary file beside Path, reads it back and compares every line,
     // checks that it is a whole save, and only then renames it over Path with Path's permissions. A
     // write-protected Path is refused. On failure Path is untouched, no temporary file is left and
-    // Error says why.
-    bool WriteVerified(const QString &Path, QString *Error = nullptr) const;
+    // Error says why, in the language of Texts (English without them).
+    bool WriteVerified(const QString &Path, QString *Error = nullptr, const TLanguageTexts *Texts = nullptr) const;
 
 private:
     struct TClassMoves {

@@ -41,13 +41,6 @@ std::int32_t ClampToInt(double Value)
 
 } // namespace
 
-std::vector<TSaveCargoOffer> ReadCargoOffers(const TGameSaveLines &Save)
-{
-    std::vector<TSaveCargoOffer> offers;
-    ForEachCargoOffer(Save, [&offers](const TSaveCargoOffer &Offer) { offers.push_back(Offer); });
-    return offers;
-}
-
 void ForEachCargoOffer(const TGameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit)
 {
     for (int header = Save.FindLineFrom(u"job_offer_data : ", 0); header >= 0;

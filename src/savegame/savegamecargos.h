@@ -30,10 +30,9 @@ struct TSaveCargoOffer {
     QString Definition;
 };
 
-// The offers of the save in line order. Attributes are read by name inside each job offer unit,
-// so saves that order them differently (older game versions) are read as well as today's.
-std::vector<TSaveCargoOffer> ReadCargoOffers(const TGameSaveLines &Save);
-// The same, one offer at a time (no list of all offers in memory).
+// The offers of the save in line order, one at a time (no list of all offers in memory).
+// Attributes are read by name inside each job offer unit, so saves that order them differently
+// (older game versions) are read as well as today's.
 void ForEachCargoOffer(const TGameSaveLines &Save, const std::function<void(const TSaveCargoOffer &)> &Visit);
 
 // The save has job offers, but none of them names a trailer definition: the game wrote it before

@@ -80,12 +80,12 @@ TSaveInspection InspectSave(const QString &FileName, TCatalogue &Catalogue, cons
             result.Error = QStringLiteral("No temporary folder for decoding the save");
             return result;
         }
-        const SiiDecryptStatus status = Decrypter.DecryptCopy(FileName, scratch.path(), readable);
-        if (status == SiiDecryptStatus::StartFailed) {
+        const TSiiDecryptStatus status = Decrypter.DecryptCopy(FileName, scratch.path(), readable);
+        if (status == TSiiDecryptStatus::StartFailed) {
             result.Error = QStringLiteral("The decrypter %1 could not be started").arg(Decrypter.DecrypterPath());
             return result;
         }
-        if (status == SiiDecryptStatus::NotDecoded) {
+        if (status == TSiiDecryptStatus::NotDecoded) {
             result.Error = QStringLiteral("The save could not be decoded");
             return result;
         }

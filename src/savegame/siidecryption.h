@@ -12,16 +12,16 @@ inline constexpr const char *SiiDecrypterFileName = "SII_Decrypt.exe";
 // An existing file (not a folder) whose text does not begin with "SiiNunit".
 bool IsSiiFileEncrypted(const QString &FileName);
 
-enum class SiiDecryptStatus : std::uint8_t {
+enum class TSiiDecryptStatus : std::uint8_t {
     AlreadyPlain, // nothing had to be done
     Converted,    // the decrypter ran and the file is plain text now
     StartFailed,  // the decrypter could not be started
     NotDecoded,   // it ran (or timed out) but the file is still not plain text
 };
 
-inline bool IsReadable(SiiDecryptStatus Status)
+inline bool IsReadable(TSiiDecryptStatus Status)
 {
-    return Status == SiiDecryptStatus::AlreadyPlain || Status == SiiDecryptStatus::Converted;
+    return Status == TSiiDecryptStatus::AlreadyPlain || Status == TSiiDecryptStatus::Converted;
 }
 
 class TSiiDecrypter {
@@ -32,12 +32,12 @@ public:
     // Runs the decrypter on FileName when it is not plain text. While it runs, the caller's event
     // loop keeps being served (the window answers). Whatever the decrypter says, the file itself
     // decides: still not plain text afterwards is NotDecoded.
-    SiiDecryptStatus DecryptSiiFile(const QString &FileName) const;
+    TSiiDecryptStatus DecryptSiiFile(const QString &FileName) const;
     // The same without touching FileName: a file that is not plain text is copied into
     // ScratchFolder and the copy is decoded there. Readable names the file to read afterwards
     // (FileName itself when it was plain text already). Used wherever a file is only read, so
     // that the player's files keep the form the game wrote.
-    SiiDecryptStatus DecryptCopy(const QString &FileName, const QString &ScratchFolder, QString &Readable) const;
+    TSiiDecryptStatus DecryptCopy(const QString &FileName, const QString &ScratchFolder, QString &Readable) const;
 
 private:
     QString FProgramFolder;

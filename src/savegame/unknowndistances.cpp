@@ -238,7 +238,7 @@ void TGetUnkownDistances::LearnFromOtherSaves(const QSet<QString> &Skip)
         if (!scratch && IsSiiFileEncrypted(save.Path))
             scratch = std::make_unique<QTemporaryDir>();
         QString readable;
-        const SiiDecryptStatus decoded =
+        const TSiiDecryptStatus decoded =
             decrypter.DecryptCopy(save.Path, scratch && scratch->isValid() ? scratch->path() : QString(), readable);
         TGameSaveLines lines;
         // A save the game is still writing (cut off) would teach wrong numbers: it is left for

@@ -339,21 +339,4 @@ bool CanEncodeLosslessly(const QString &Text, TTextEncoding Enc)
     return true;
 }
 
-QString EncodingName(TTextEncoding Enc)
-{
-    switch (Enc) {
-    case TTextEncoding::Ansi:
-        return QStringLiteral("ANSI");
-    case TTextEncoding::Utf8:
-        return QStringLiteral("UTF-8");
-    case TTextEncoding::Utf16LE:
-        return QStringLiteral("UTF-16LE");
-    case TTextEncoding::Utf16BE:
-        return QStringLiteral("UTF-16BE");
-    case TTextEncoding::Utf7:
-        return QStringLiteral("UTF-7");
-    }
-    return {};
-}
-
 } // namespace kvn

@@ -54,7 +54,4 @@ QByteArray EncodeText(const QString &Text, TTextEncoding Enc, bool WithBom);
 // Whether EncodeText(Text, Enc, ...) keeps every character.
 bool CanEncodeLosslessly(const QString &Text, TTextEncoding Enc);
 
-// Short name for messages and tests: "ANSI", "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-7".
-QString EncodingName(TTextEncoding Enc);
-
 } // namespace kvn

@@ -1,23 +1,11 @@
 #include "ui/delay.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 
 namespace kvn {
-
-std::uint64_t TickCount64()
-{
-    // A monotonic 64-bit clock has no 32-bit wrap to correct.
-    static QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return static_cast<std::uint64_t>(clock.elapsed());
-}
 
 void Delay(int Milliseconds, bool ProcessMessages)
 {

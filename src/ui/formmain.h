@@ -338,12 +338,8 @@ public:
     const TRandomiserOptions &RandomiserOptions() const { return FRandomiserOptions; }
     // The random numbers of the generator; tests give a seeded source.
     void SetRandomNumbers(TRandomNumbers Random) { FRandomNumbers = std::move(Random); }
-    // The settings of the last SaveSettings could not be written.
-    bool SettingsSaveFailed() const { return FSettingsSaveFailed; }
 
 private:
-    bool FSettingsSaveFailed = false;
-
     // The loading sequence (formmainload.cpp).
     void RunLoadSequence(bool ProfilesOnly);
     void RunOnMainThread(const std::function<void()> &Step);

@@ -117,11 +117,10 @@ void TFormMain::ComboBox1Change()
         for (int lock = 0; lock < TSelectionLocks::kLockCount; ++lock)
             ComboBoxNumber(TSelectionLocks::ComboBoxNumber(lock))->setEnabled(!FLocks.Closed(lock));
     }
-    if (loaded) {
-        // The jobs waited across the load: what the save now loaded cannot take is marked.
-        CheckQueuedJobs(FState.JobList, session, FState.Catalogue, FState.Texts);
-        ShowQueuedJobs();
-    }
+    // The jobs waited across the load: what the save now loaded cannot take is marked, and after a
+    // failed load no mark of the previous save stays.
+    CheckQueuedJobs(FState.JobList, session, FState.Catalogue, FState.Texts);
+    ShowQueuedJobs();
     ShowLoadResult(result);
     UpdateAddJobButton();
     AssembleJobPreview();

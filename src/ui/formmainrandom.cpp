@@ -134,7 +134,9 @@ void TFormMain::SaveSettings()
     // user's options.
     if (!FSettingsLoaded)
         return;
-    FSettingsSaveFailed = !WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown()).Ok;
+    // The window is closing: no one is left to tell when this fails, and the next start simply
+    // begins with the options it finds.
+    WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown());
     // The options are written as a whole, without the folder: it goes back in after them.
     SaveGameFolderSetting();
 }
@@ -143,8 +145,8 @@ void TFormMain::SaveGameFolderSetting()
 {
     if (!FSettingsLoaded)
         return;
-    if (!WritePlayerGameFolder(SettingsFolder(), QDir::fromNativeSeparators(Edit3->text())).Ok)
-        FSettingsSaveFailed = true;
+    // Unreported like the options themselves: the next start then finds the folder it had before.
+    WritePlayerGameFolder(SettingsFolder(), QDir::fromNativeSeparators(Edit3->text()));
 }
 
 void TFormMain::Button11Click()

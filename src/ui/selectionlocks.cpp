@@ -31,12 +31,6 @@ bool ValidLock(int Lock)
 
 TSelectionLocks::TSelectionLocks() = default;
 
-const TLockData &TSelectionLocks::LockData(int Lock)
-{
-    static const TLockData none;
-    return ValidLock(Lock) ? kLocks[std::size_t(Lock)] : none;
-}
-
 int TSelectionLocks::ComboBoxNumber(int Lock)
 {
     return ValidLock(Lock) ? kComboBoxNumbers[std::size_t(Lock)] : -1;
@@ -92,14 +86,6 @@ std::vector<int> TSelectionLocks::ToggleLock(int Lock)
 void TSelectionLocks::OpenAll()
 {
     FClosed.fill(false);
-}
-
-bool TSelectionLocks::AnyClosed() const
-{
-    for (bool closed : FClosed)
-        if (closed)
-            return true;
-    return false;
 }
 
 } // namespace kvn

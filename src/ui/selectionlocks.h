@@ -25,7 +25,6 @@ public:
 
     TSelectionLocks();
 
-    static const TLockData &LockData(int Lock);
     // The combo box number ("ComboBox" + n) that lock k freezes.
     static int ComboBoxNumber(int Lock);
 
@@ -37,7 +36,6 @@ public:
     // whose combo boxes must follow, in the order first partner, the lock itself, second partner.
     std::vector<int> ToggleLock(int Lock);
     void OpenAll();
-    bool AnyClosed() const;
 
 private:
     std::array<bool, kLockCount> FClosed{};

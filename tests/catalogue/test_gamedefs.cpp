@@ -456,7 +456,6 @@ private slots:
             QCOMPARE(a.Length(), b.Length());
             QCOMPARE(a.IsDoubleTrailer(), b.IsDoubleTrailer());
             QCOMPARE(a.IsCountryBoundTrailer(), b.IsCountryBoundTrailer());
-            QCOMPARE(a.IsArticulatedTrailer(), b.IsArticulatedTrailer());
             QCOMPARE(a.CountryValidityList().Items(), b.CountryValidityList().Items());
             QCOMPARE(a.CountryValidityListCommaList(), b.CountryValidityListCommaList());
         }

@@ -47,7 +47,6 @@ private slots:
         QCOMPARE(t->Axles(), 5);
         QCOMPARE(t->Volume(), 140.0);
         QVERIFY(t->IsDoubleTrailer());
-        QVERIFY(!t->IsArticulatedTrailer());
 
         t = ParseTrailerDefinitionLine(QStringLiteral("x.Double_3_2;a;b;c;d;e"));
         QVERIFY(t);

@@ -362,6 +362,41 @@ private slots:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    // Why a job or the write failed reaches the player in the language of the window, like the
+    // status line around it.
+    void reasonsInThePlayersLanguage()
+    {
+        TLanguageTexts german;
+        QCOMPARE(german.LoadInterfaceTexts(KVN_SOURCE_DIR, "de"), TLanguageSource::File);
+        FixtureCompany noEvent{"b", "berlin"};
+        noEvent.HasEvent = false;
+        UseSave(BuildSave({{"a", "berlin"}, noEvent, {"z", "wien"}}));
+        AddJob("a", "berlin", "paris");
+        AddJob("a", "berlin", "paris");
+        AddJob("b", "berlin", "paris");
+        AddJob("nobody", "berlin", "paris");
+        const std::vector<QString> expected = {{},
+                                               german.Format(TLangText::JobWriteNoOfferLeft, {"a", "berlin"}),
+                                               german.Format(TLangText::JobWriteNoEvent, {"b", "berlin"}),
+                                               german.Format(TLangText::JobCheckNoCompany, {"nobody", "berlin"})};
+        QCOMPARE(JobWriteObstacles(FLines, Jobs(), &german), expected);
+        QVERIFY(expected[1] != JobWriteObstacles(FLines, Jobs())[1]); // English without texts
+        TJobWriteContext context = Context();
+        context.Texts = &german;
+        const TSaveJobsResult r = SaveAllJobs(Jobs(), context);
+        QCOMPARE(r.Written, 1);
+        for (std::size_t k = 1; k < expected.size(); ++k)
+            QCOMPARE(r.Outcomes.at(k).Reason, expected[k]);
+
+        const QString path = FProfile.GameFilePath();
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        QString error;
+        const bool written = TSaveDocument(FLines).WriteVerified(path, &error, &german);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(!written);
+        QCOMPARE(error, german.Format(TLangText::SaveWriteReadOnly, {QDir::toNativeSeparators(path)}));
+    }
+
     // Without a verified backup nothing is written, and the status says why.
     void noBackupNoWrite()
     {

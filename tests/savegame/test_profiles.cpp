@@ -244,17 +244,17 @@ private slots:
         QVERIFY(!IsSiiFileEncrypted(dir.path()));
 
         TSiiDecrypter nowhere(dir.path());
-        QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("plain.sii")), SiiDecryptStatus::AlreadyPlain);
-        QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("enc.sii")), SiiDecryptStatus::StartFailed);
+        QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("plain.sii")), TSiiDecryptStatus::AlreadyPlain);
+        QCOMPARE(nowhere.DecryptSiiFile(dir.filePath("enc.sii")), TSiiDecryptStatus::StartFailed);
         // A decrypter that runs but leaves the file as it was is reported, not taken as success.
         TSiiDecrypter ours(KVN_BIN_DIR);
         if (!QFile::exists(ours.DecrypterPath()))
             QSKIP("decrypter not built");
-        const SiiDecryptStatus status = ours.DecryptSiiFile(dir.filePath("enc.sii"));
-        QCOMPARE(status, SiiDecryptStatus::NotDecoded);
+        const TSiiDecryptStatus status = ours.DecryptSiiFile(dir.filePath("enc.sii"));
+        QCOMPARE(status, TSiiDecryptStatus::NotDecoded);
         // Without a scratch folder nothing is decoded, and no copy lands in the working folder.
         QString readable;
-        QCOMPARE(ours.DecryptCopy(dir.filePath("enc.sii"), QString(), readable), SiiDecryptStatus::NotDecoded);
+        QCOMPARE(ours.DecryptCopy(dir.filePath("enc.sii"), QString(), readable), TSiiDecryptStatus::NotDecoded);
         QCOMPARE(readable, dir.filePath("enc.sii"));
         QVERIFY(!QFile::exists("enc.sii"));
     }
@@ -270,7 +270,7 @@ private slots:
         QVERIFY(QFile::copy(source, copy));
         QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
         TSiiDecrypter decrypter(KVN_BIN_DIR);
-        if (decrypter.DecryptSiiFile(copy) != SiiDecryptStatus::Converted)
+        if (decrypter.DecryptSiiFile(copy) != TSiiDecryptStatus::Converted)
             QSKIP("this build's decrypter does not convert yet");
         TProfileList list;
         ListProfiles(list, decrypter, {dir.path() + "/"});

@@ -2,6 +2,7 @@
 // meet it: every control has a name in the player's language, the images that act can be pressed
 // without a mouse, and a whole job can be composed and saved with the keyboard alone.
 #include "app/loadsequence.h"
+#include "common/generatedgame.h"
 #include "savegen.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
@@ -155,11 +156,7 @@ private:
 void TestAccessibility::initTestCase()
 {
     QVERIFY(FHome.isValid() && FProgramFolder.isValid());
-    qputenv("HOME", FHome.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (FHome.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (FHome.path() + "/.config").toUtf8());
-    qputenv("XDG_DOCUMENTS_DIR", (FHome.path() + "/Documents").toUtf8());
-    FGameFolder = FHome.path() + "/.local/share/Euro Truck Simulator 2";
+    FGameFolder = kvntest::UseHomeFolder(FHome.path());
     // The shipped language files, beside a program folder of the test's own.
     QVERIFY(QDir(FProgramFolder.path()).mkpath("languages"));
     for (const QString &file : QDir(KVN_SOURCE_DIR "/languages").entryList({"*.lang"}, QDir::Files))
@@ -168,15 +165,8 @@ void TestAccessibility::initTestCase()
 
 void TestAccessibility::init()
 {
-    QDir(FGameFolder).removeRecursively();
-    QFile::remove(FProgramFolder.path() + "/job-history.ini");
-    savegen::Options options;
-    options.Seed = 7;
-    options.Lines = 6000;
-    options.Profiles = 1;
-    QString error;
-    QVERIFY2(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), options, FGameFolder, &error),
-             qPrintable(error));
+    // Every test starts from the same untouched saves.
+    kvntest::WriteGeneratedGameFolder(FGameFolder, FProgramFolder.path(), 1);
 }
 
 void TestAccessibility::everyControlNamedInTheLanguage_data()

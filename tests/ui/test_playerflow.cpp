@@ -1,6 +1,7 @@
 // The real window driven as a player would, on a game folder made by kvn-savegen: a profile is
 // picked, a job composed, added and saved, backups restored; the locks and the save watch.
 #include "app/loadsequence.h"
+#include "common/generatedgame.h"
 #include "jobs/assemblejob.h"
 #include "savegame/backup.h"
 #include "savegame/companies.h"
@@ -181,6 +182,7 @@ private slots:
     void queuedJobSurvivesProfileLoads();
     void otherProfileDiscardsQueuedJobs();
     void changedSaveOnDiskIsReadAgain();
+    void failedLoadClearsJobMarks();
     void screenshot();
 
 private:
@@ -192,25 +194,13 @@ private:
 void TestPlayerFlow::initTestCase()
 {
     QVERIFY(FHome.isValid() && FProgramFolder.isValid());
-    qputenv("HOME", FHome.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (FHome.path() + "/.local/share").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (FHome.path() + "/.config").toUtf8());
-    qputenv("XDG_DOCUMENTS_DIR", (FHome.path() + "/Documents").toUtf8());
-    FGameFolder = FHome.path() + "/.local/share/Euro Truck Simulator 2";
+    FGameFolder = kvntest::UseHomeFolder(FHome.path());
 }
 
 void TestPlayerFlow::init()
 {
     // Every test starts from the same untouched saves.
-    QDir(FGameFolder).removeRecursively();
-    QFile::remove(FProgramFolder.path() + "/job-history.ini");
-    savegen::Options options;
-    options.Seed = 7;
-    options.Lines = 6000;
-    options.Profiles = 2;
-    QString error;
-    QVERIFY2(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), options, FGameFolder, &error),
-             qPrintable(error));
+    kvntest::WriteGeneratedGameFolder(FGameFolder, FProgramFolder.path(), 2);
 }
 
 void TestPlayerFlow::pickProfilePresetsLastCity()
@@ -1170,6 +1160,26 @@ void TestPlayerFlow::otherProfileDiscardsQueuedJobs()
     QCOMPARE(FileBytes(first), firstBefore);
 }
 
+namespace {
+
+// The game took every job offer of the job's departure branch: the save still has the branch, but
+// nothing for a job to take over.
+bool TakeOffersOfBranch(const QString &GameSii, const TJobListDataSummary &Job)
+{
+    QStringList lines = QString::fromUtf8(FileBytes(GameSii)).split("\r\n");
+    const QString branch = "company : company.volatile." + Job.DepartureCompany() + "." + Job.DepartureCity() + " {";
+    qsizetype at = lines.indexOf(branch);
+    if (at < 0)
+        return false;
+    for (; at < lines.size() && !lines[at].trimmed().startsWith('}'); ++at)
+        if (lines[at].trimmed().startsWith("job_offer["))
+            lines[at] = lines[at].left(lines[at].indexOf(':')) + ": null";
+    QFile file(GameSii);
+    return file.open(QIODevice::WriteOnly) && file.write(lines.join("\r\n").toUtf8()) > 0;
+}
+
+} // namespace
+
 // The game quick-saved after the load and the player did not reload: "Save all jobs" reads the
 // newer save first and says so; a job that save cannot take stays with its reason, and a run
 // that writes nothing is no success.
@@ -1184,18 +1194,7 @@ void TestPlayerFlow::changedSaveOnDiskIsReadAgain()
     form.Timer2->stop(); // the player said No to the save watch
 
     // The newer save: the departure branch offers nothing any more.
-    QStringList lines = QString::fromUtf8(FileBytes(player.GameSii())).split("\r\n");
-    const QString branch = "company : company.volatile." + job->DepartureCompany() + "." + job->DepartureCity() + " {";
-    qsizetype at = lines.indexOf(branch);
-    QVERIFY(at >= 0);
-    for (; !lines[at].trimmed().startsWith('}'); ++at)
-        if (lines[at].trimmed().startsWith("job_offer["))
-            lines[at] = lines[at].left(lines[at].indexOf(':')) + ": null";
-    {
-        QFile file(player.GameSii());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(lines.join("\r\n").toUtf8());
-    }
+    QVERIFY(TakeOffersOfBranch(player.GameSii(), *job));
     const QByteArray newer = FileBytes(player.GameSii());
 
     QTest::mouseClick(form.Button5, Qt::LeftButton);
@@ -1209,6 +1208,35 @@ void TestPlayerFlow::changedSaveOnDiskIsReadAgain()
     const QString row = form.VST->model()->index(0, 0).data().toString();
     QVERIFY2(row.contains("not saved: " + player.State.JobList.At(0)->NotSavedReason()), qPrintable(row));
     QVERIFY(form.Button5->isEnabled());
+}
+
+// A load that fails leaves no save to judge the queued jobs by: the marks the last save gave them
+// go, instead of standing as if they still held.
+void TestPlayerFlow::failedLoadClearsJobMarks()
+{
+    TPlayer player(FProgramFolder.path() + "/");
+    TFormMain &form = *player.Form;
+    QVERIFY(player.Start());
+    QVERIFY(player.PickProfile(1));
+    QVERIFY(!player.AddJobWithLastTrailer().isEmpty());
+    form.Timer2->stop();
+    QVERIFY(TakeOffersOfBranch(player.GameSii(), *player.State.JobList.At(0)));
+    QTest::mouseClick(form.Image10, Qt::LeftButton);
+    QVERIFY(player.State.Session.IsProfileLoaded());
+    QVERIFY(player.State.JobList.At(0)->NotSavedReason().contains("has no job offer"));
+
+    const QByteArray whole = FileBytes(player.GameSii());
+    {
+        QFile file(player.GameSii());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(whole.left(whole.size() / 2)); // cut off: the load refuses it
+    }
+    QTest::mouseClick(form.Image10, Qt::LeftButton);
+    QVERIFY(!player.State.Session.IsProfileLoaded());
+    QCOMPARE(player.State.JobList.Count(), 1);
+    QCOMPARE(player.State.JobList.At(0)->NotSavedReason(), QString());
+    const QString row = form.VST->model()->index(0, 0).data().toString();
+    QVERIFY2(!row.contains("not saved:"), qPrintable(row));
 }
 
 void TestPlayerFlow::screenshot()
