@@ -1,5 +1,5 @@
 // Building the catalogue from a generated game of realistic size (about 400 cities, 400 cargos,
-// 600 trailers over 20 archives), once from the archives and once from the cache.
+// 600 trailers, 300 companies over 20 archives), once from the archives and once from the cache.
 #include "archivewriter.h"
 #include "savegame/gamecatalogue.h"
 
@@ -41,6 +41,36 @@ void WriteGame(const QString &Folder)
                                          "\n{\n\tgross_trailer_weight_limit: 40000\n\tchassis_mass: 6000\n"
                                          "\tlength: 13.6\n\taxles: 3\n\tvolume: 90\n\tbody_type: curtain\n}\n}\n",
                                      true});
+        // Each company is in four cities and ships and takes three cargos, as its folders say.
+        std::string companies = "SiiNunit\n{\n";
+        for (int i = 0; i < 15; ++i) {
+            const std::string company = "m" + part + "_" + std::to_string(i);
+            const std::string folder = "def/company/" + company + "/";
+            companies += "@include \"company/" + company + ".sui\"\n";
+            archive.Files.push_back(
+                {"def/company/" + company + ".sui",
+                 "company_permanent: company.permanent." + company + "\n{\n\tname: \"" + company + "\"\n}\n", true});
+            for (int k = 0; k < 4; ++k) {
+                const std::string city = "c" + part + "_" + std::to_string((i + k) % 20);
+                archive.Files.push_back(
+                    {folder + "editor/" + city + ".sii",
+                     "SiiNunit\n{\ncompany_def : ." + company + "." + city + "\n{\n\tcity: " + city + "\n}\n}\n",
+                     true});
+            }
+            for (int k = 0; k < 3; ++k) {
+                const std::string in = "g" + part + "_" + std::to_string((i + k) % 20);
+                const std::string out = "g" + part + "_" + std::to_string((i + k + 5) % 20);
+                archive.Files.push_back(
+                    {folder + "in/" + in + ".sii",
+                     "SiiNunit\n{\ncargo_def : ." + company + "." + in + "\n{\n\tcargo: cargo." + in + "\n}\n}\n",
+                     true});
+                archive.Files.push_back(
+                    {folder + "out/" + out + ".sii",
+                     "SiiNunit\n{\ncargo_def : ." + company + "." + out + "\n{\n\tcargo: cargo." + out + "\n}\n}\n",
+                     true});
+            }
+        }
+        archive.Files.push_back({"def/company." + part + ".sii", companies + "}\n", false});
         countries += "@include \"country/k" + part + ".sui\"\n}\n";
         archive.Files.push_back(
             {"def/country/k" + part + ".sui", "country_data: country.data.k" + part + "\n{\n\tname: \"K\"\n}\n", true});
@@ -68,10 +98,11 @@ int main(int argc, char **argv)
         t.start();
         const auto defs = LoadGameCatalogue(request, report);
         const double ms = t.nsecsElapsed() / 1e6;
-        std::printf("%-14s %8.1f ms  (archives %lld, cities %zu, cargos %zu, trailers %zu, cache used: %s)\n",
+        std::printf("%-14s %8.1f ms  (archives %lld, cities %zu, companies %zu, cargos %zu, trailers %zu, cache used: "
+                    "%s)\n",
                     cached ? "from cache" : "from archives", ms, static_cast<long long>(report.ArchivesRead.size()),
-                    defs ? defs->Cities.size() : 0, defs ? defs->Cargos.size() : 0, defs ? defs->Trailers.size() : 0,
-                    report.FromCache ? "yes" : "no");
+                    defs ? defs->Cities.size() : 0, defs ? defs->Companies.size() : 0, defs ? defs->Cargos.size() : 0,
+                    defs ? defs->Trailers.size() : 0, report.FromCache ? "yes" : "no");
     }
     return 0;
 }

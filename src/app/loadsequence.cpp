@@ -1,7 +1,11 @@
 #include "app/loadsequence.h"
 
+#include "savegame/gamefolders.h"
+#include "savegame/programcatalogue.h"
 #include "savegame/siidecryption.h"
 #include "ui/programstate.h"
+
+#include <QDir>
 
 namespace kvn {
 
@@ -18,14 +22,19 @@ void TLoadSequence::LoadDistances()
     FState.Catalogue.Distances.ReloadDistances();
 }
 
-void TLoadSequence::LoadTrailerDefinitions()
+void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress)
 {
-    LoadTrailerDefinitionsFromResource(FState.Catalogue.TrailerDefinitionDataList);
-}
-
-void TLoadSequence::LoadCargos()
-{
-    LoadCargosFromResource(FState.Catalogue.CargoInfoList);
+    TProgramCatalogueRequest request;
+    request.PlayerGameFolder = FState.PlayerGameFolder;
+    request.SteamLibraries = SteamLibraryFolders();
+    request.CachePath = QDir(FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder : FState.UserFilesFolder)
+                            .filePath(QLatin1String(GameCatalogueCacheFileName));
+    request.Progress = Progress;
+    request.Stop = &FStop;
+    // Read only while the load runs: the texts are loaded before the window starts it.
+    request.Texts = &FState.Texts;
+    request.LanguageCode = FState.LanguageCode;
+    LoadProgramCatalogue(FState.Catalogue, request);
 }
 
 bool TLoadSequence::ListProfiles()

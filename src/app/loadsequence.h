@@ -4,6 +4,8 @@
 
 #include "ui/loadsteps.h"
 
+#include <atomic>
+
 namespace kvn {
 
 struct TProgramState;
@@ -14,8 +16,8 @@ public:
 
     void CreateCatalogueLists() override;
     void LoadDistances() override;
-    void LoadTrailerDefinitions() override;
-    void LoadCargos() override;
+    void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) override;
+    void StopLoading() override { FStop = true; }
     bool ListProfiles() override;
     QStringList ProfileCaptions() const override;
     int ProfileCount() const override;
@@ -23,6 +25,7 @@ public:
 
 private:
     TProgramState &FState;
+    std::atomic_bool FStop = false;
 };
 
 } // namespace kvn

@@ -197,8 +197,12 @@ TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadCont
                     TCatalogue &catalogue = Context.Catalogue;
                     catalogue.Distances.ResetDistanceDeactivation();
                     const std::shared_ptr<const TDistanceTable> table = catalogue.Distances.Snapshot();
-                    catalogue.Countries.LoadCountriesToDataClasses(FGameSaveLines.Lines(), table.get(),
-                                                                   Context.CountryLists);
+                    if (catalogue.CityLines.isEmpty())
+                        catalogue.Countries.LoadCountriesToDataClasses(FGameSaveLines.Lines(), table.get(),
+                                                                       Context.CountryLists);
+                    else
+                        catalogue.Countries.LoadCountriesToDataClasses(FGameSaveLines.Lines(), catalogue.CityLines,
+                                                                       table.get(), Context.CountryLists);
                     LoadCargosFromGameFileToClasses(FGameSaveLines, catalogue.CargoInfoList,
                                                     catalogue.TrailerDefinitionDataList, Context.CargoList);
                     LoadCompaniesFromGameFile(FGameSaveLines, FCompanyList);

@@ -62,6 +62,24 @@ QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverag
     return Texts.Format(TLangText::StatusDistancesKnown, known);
 }
 
+QString CatalogueSourceLine(const TLanguageTexts &Texts, const TCatalogueSource &Source)
+{
+    QString line;
+    if (!Source.FromGame())
+        line = Texts.Format(TLangText::DbInformationCatalogueCompiled,
+                            {Source.GameVersion.isEmpty() ? CatalogueGameVersion() : Source.GameVersion});
+    else
+        line = Texts.Format(Source.Origin == TCatalogueOrigin::Cache ? TLangText::DbInformationCatalogueCache
+                                                                     : TLangText::DbInformationCatalogueGame,
+                            {Source.GameVersion, Source.ArchiveCount, Source.ModCount, int(Source.Skipped.size())});
+    // Also when none of the game could be read: the reasons tell the player why.
+    if (!Source.Failure.isEmpty())
+        line += QStringLiteral("\r\n") + Source.Failure;
+    for (const QString &skipped : Source.Skipped)
+        line += QStringLiteral("\r\n") + skipped;
+    return line;
+}
+
 void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,
                                     const QString &DistancesText)
 {

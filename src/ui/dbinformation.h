@@ -1,6 +1,7 @@
 // The database information message: when the catalogue was collected and how much it holds.
 #pragma once
 
+#include "catalogue/cataloguesource.h"
 #include "catalogue/distances.h"
 #include "catalogue/resources.h"
 #include "savegame/savesread.h"
@@ -32,6 +33,10 @@ QVariantList DistanceCoverageArgs(const TDistanceCoverage &Coverage, const TSave
 // The status line's word on the distances known; Learning's skipped saves are named when there are any.
 QString DistancesKnownStatus(const TLanguageTexts &Texts, const TDistanceCoverage &Coverage,
                              const TSavesLearning &Learning, const QLocale &Locale);
+
+// The message's line naming the catalogue in use: the player's game (read now, or as read at an
+// earlier start) with its version and counts, or the compiled data with the version it was made for.
+QString CatalogueSourceLine(const TLanguageTexts &Texts, const TCatalogueSource &Source);
 
 // Shows the message as information with a single OK button; DistancesText (when given) follows it.
 void ShowDatabaseInformationMessage(const TLanguageTexts &Texts, const TDatabaseInfo &Info, QWidget *Parent,

@@ -251,6 +251,10 @@ void TFormMain::CreateWidgets()
     Panel2 = Make<QFrame>(GroupBox4, "Panel2", 16, 24, 300, 341);
     Label13 = Make<QLabel>(Panel2, "Label13", 16, 0, 268, 20);
     Button9 = Make<QPushButton>(GroupBox4, "Button9", 16, 371, 113, 25);
+    // The player's game folder, under the history beside the two images.
+    Label15 = MakeLabel(this, "Label15", 965, 638, 221);
+    Edit3 = Make<QLineEdit>(this, "Edit3", 965, 658, 125, 23);
+    Button11 = Make<QPushButton>(this, "Button11", 1094, 657, 92, 25);
 
     TextFader1 = Make<TTextFader>(this, "TextFader1", 8, 651, 573, 16);
     ComboBox11 = Make<QComboBox>(this, "ComboBox11", 602, 669, 191, 21);
@@ -360,6 +364,8 @@ void TFormMain::ApplyInterfaceTexts()
             label->setText(entry.Text);
         }
     }
+    for (QWidget *widget : std::initializer_list<QWidget *>{Label15, Edit3, Button11})
+        widget->setToolTip(FState.Texts.Text(TLangText::HintGameFolder));
 #ifndef Q_OS_WIN
     // Explorer is the Windows name; elsewhere the button opens the folder in the file manager.
     Button4->setText(MainText(QStringLiteral("button-open-profile-in-file-manager")));
@@ -515,7 +521,9 @@ void TFormMain::ShowDatabaseInformation()
     const QString distances =
         FState.Texts.Format(TLangText::MsgDbInformationDistances,
                             DistanceCoverageArgs(coverage, FState.Session.SavesLearning(), QLocale()));
-    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this, distances);
+    ShowDatabaseInformationMessage(FState.Texts, FState.Catalogue.DatabaseInfo, this,
+                                   CatalogueSourceLine(FState.Texts, FState.Catalogue.Source) +
+                                       QStringLiteral("\r\n\r\n") + distances);
 }
 
 } // namespace kvn

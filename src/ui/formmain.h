@@ -4,6 +4,7 @@
 
 #include "jobs/randomiseroptions.h"
 #include "jobs/randomjob.h"
+#include "savegame/gamecatalogue.h"
 
 #include <QFuture>
 #include <QPointer>
@@ -140,6 +141,10 @@ public:
     QFrame *Panel2 = nullptr;
     QLabel *Label13 = nullptr;
     QPushButton *Button9 = nullptr;
+    // The player's game folder: Label15, Edit3 and Button11 ("Browse…").
+    QLabel *Label15 = nullptr;
+    QLineEdit *Edit3 = nullptr;
+    QPushButton *Button11 = nullptr;
     // Bottom strip.
     TTextFader *TextFader1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
@@ -320,6 +325,9 @@ private:
     void Edit1Change(QObject *Sender);
     TRandomiserSettings RandomiserSettingsShown() const;
     QString SettingsFolder() const;
+    void Button11Click();
+    // Keeps the folder in Edit3 for the next start.
+    void SaveGameFolderSetting();
     TRandomiserOptions FRandomiserOptions;
     TRandomNumbers FRandomNumbers;
     QFuture<void> FRandomJobThread;
@@ -338,6 +346,10 @@ private:
     void LoadStepBegin();
     void LoadStepStatus(const QString &Key);
     void LoadStepPreparing();
+    void LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int Total);
+    void LoadStepCatalogueLoaded();
+    // The caption names the catalogue in use and its game version.
+    void ShowCatalogueSource();
     void LoadStepProfiles();
     void LoadStepEnd(bool ProfilesFound);
     void LoadSettings();
@@ -361,6 +373,8 @@ private:
     bool FGeneratingRandomCargo = false;
     bool FCancelGenerateRandomCargo = false;
     bool FWantClose = false;
+    // What the catalogue could not read, told once when the load ends.
+    QStringList FCatalogueNotesToShow;
 };
 
 } // namespace kvn

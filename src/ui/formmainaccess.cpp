@@ -27,7 +27,7 @@ void TFormMain::SetUpKeyboardAccess()
         Image12,   Button8,       Button3,                                                           //
         VST,       Button5,       Button6,   Button2,   ComboBox11, Button10,                        // job list
         CheckBox1, Edit1,         CheckBox4, CheckBox2, Edit2,      CheckBox5, CheckBox6, CheckBox7, // options
-        SpinEdit1, VSTJobHistory, Button9,   Image101,  Image100,                                    // history
+        SpinEdit1, VSTJobHistory, Button9,   Edit3,     Button11,   Image101,  Image100,             // history
     };
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -1,12 +1,14 @@
 // TFormMain: the loading sequence that fills the catalogue and the profile list after the
 // window is first shown, and the rules for closing the window while work is running.
 #include "lang/textformat.h"
+#include "savegame/gamecataloguetexts.h"
 #include "savegame/profiles.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/loadsteps.h"
 #include "ui/programstate.h"
 #include "ui/textfade.h"
+#include "ui/versioninfo.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -47,9 +49,19 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-city-data")); });
         FLoadSteps.LoadDistances(); // 5
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
-        FLoadSteps.LoadTrailerDefinitions(); // 7
-        RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-cargo-data")); });
-        FLoadSteps.LoadCargos(); // 9
+        // Reading a game's archives takes a while: the count goes to the status line without
+        // waiting for the window, in the order it was sent.
+        // A game has thousands of definition files: a new text for every whole percent is enough.
+        FLoadSteps.LoadCatalogue([this, shown = std::pair(-1, -1)](TCatalogueStage Stage, int Done, int Total) mutable {
+            const std::pair now(int(Stage), Total > 0 ? int(qint64(Done) * 100 / Total) : 0);
+            if (now == shown && Done != Total)
+                return;
+            shown = now;
+            QMetaObject::invokeMethod(
+                this, [this, Stage, Done, Total] { LoadStepCatalogueProgress(Stage, Done, Total); },
+                Qt::QueuedConnection);
+        });
+        RunOnMainThread([this] { LoadStepCatalogueLoaded(); });
     }
     RunOnMainThread([this] { LoadStepProfiles(); }); // 10
     const bool profilesFound = FLoadSteps.ProfileCount() > 0;
@@ -70,6 +82,38 @@ void TFormMain::LoadStepBegin()
 void TFormMain::LoadStepStatus(const QString &Key)
 {
     SetTextFader(MainText(Key), true);
+}
+
+void TFormMain::LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int Total)
+{
+    SetTextFader(CatalogueStageText(Stage, Done, Total, FState.Texts), false);
+    ProgressBar1->setRange(0, Total);
+    ProgressBar1->setValue(Done);
+}
+
+void TFormMain::LoadStepCatalogueLoaded()
+{
+    ProgressBar1->setRange(0, 0);
+    ShowCatalogueSource();
+    // The names are read on this thread only; the game's come first, the compiled ones fill in.
+    if (!FState.Catalogue.GameNameLines.isEmpty())
+        FState.Catalogue.Names.LoadFromLines(FState.Catalogue.GameNameLines +
+                                             CatalogueLines(QStringLiteral("Names"), false));
+    // The names only: the reasons are long, the database information gives them.
+    FCatalogueNotesToShow.clear();
+    if (!FState.Catalogue.Source.Failure.isEmpty())
+        FCatalogueNotesToShow << FState.Catalogue.Source.Failure;
+    if (!FState.Catalogue.Source.SkippedNames.isEmpty())
+        FCatalogueNotesToShow << FState.Texts.Format(TLangText::StatusCatalogueSkipped,
+                                                     {FState.Catalogue.Source.SkippedNames.join(QStringLiteral(", "))});
+}
+
+void TFormMain::ShowCatalogueSource()
+{
+    const TCatalogueSource &source = FState.Catalogue.Source;
+    setWindowTitle(MainWindowCaption(
+        ProgramFileVersion(), source.GameVersion,
+        FState.Texts.Text(source.FromGame() ? TLangText::CaptionCatalogueGame : TLangText::CaptionCatalogueCompiled)));
 }
 
 void TFormMain::LoadStepPreparing()
@@ -115,6 +159,10 @@ void TFormMain::LoadStepEnd(bool ProfilesFound)
     else
         status = QLatin1String(NoGameFolderStatusKey());
     SetTextFader(MainText(status), true);
+    // What the catalogue could not read stays in the status line after the load's own word.
+    for (const QString &note : std::as_const(FCatalogueNotesToShow))
+        TextFader1->AddLine(TTextFader::EscapeLine(note));
+    FCatalogueNotesToShow.clear();
     FLoadingData = false;
     if (FWantClose)
         Timer1->start();
@@ -134,6 +182,8 @@ void TFormMain::closeEvent(QCloseEvent *Event)
     StopUnknownDistancesLearner();
     // A profile load may be waiting for the decrypter while the window answers.
     FWantClose = FLoadingData || FGeneratingRandomCargo || FProfileLoadRunning;
+    if (FLoadingData)
+        FLoadSteps.StopLoading();
     if (FGeneratingRandomCargo)
         FCancelGenerateRandomCargo = true;
     if (FWantClose)

@@ -1,6 +1,7 @@
 // The random job generator and its options in the window: the options box with its settings
 // file, "Create random job" / "Cancel", and the found job put into the selection boxes. The
 // search itself is TRandomJobGenerator; this file hands it what the boxes show.
+#include "jobs/gamefoldersetting.h"
 #include "lang/languages.h"
 #include "savegame/companies.h"
 #include "ui/delay.h"
@@ -11,6 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -67,6 +71,8 @@ void TFormMain::SetUpRandomiser()
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(Edit1); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit1Change(Edit2); });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { Edit1Change(SpinEdit1); });
+    connect(Edit3, &QLineEdit::editingFinished, this, &TFormMain::SaveGameFolderSetting);
+    connect(Button11, &QPushButton::clicked, this, &TFormMain::Button11Click);
     SetOptionsEnabled(true);
 }
 
@@ -100,6 +106,9 @@ void TFormMain::LoadSettings()
         SpinEdit1->setValue(settings.AdrClass);
     }
     FRandomiserOptions = OptionsFromSettings(settings);
+    // The catalogue step of this load reads the game from the folder as it was at the start.
+    FState.PlayerGameFolder = ReadPlayerGameFolder(SettingsFolder());
+    Edit3->setText(QDir::toNativeSeparators(FState.PlayerGameFolder));
     FSettingsLoaded = true;
     SetOptionsEnabled(!FGeneratingRandomCargo);
 }
@@ -128,6 +137,26 @@ void TFormMain::SaveSettings()
     // The window is closing: no one is left to tell when this fails, and the next start simply
     // begins with the options it finds.
     WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown());
+    // The options are written as a whole, without the folder: it goes back in after them.
+    SaveGameFolderSetting();
+}
+
+void TFormMain::SaveGameFolderSetting()
+{
+    if (!FSettingsLoaded)
+        return;
+    // Unreported like the options themselves: the next start then finds the folder it had before.
+    WritePlayerGameFolder(SettingsFolder(), QDir::fromNativeSeparators(Edit3->text()));
+}
+
+void TFormMain::Button11Click()
+{
+    const QString start = Edit3->text().trimmed().isEmpty() ? QDir::homePath() : Edit3->text().trimmed();
+    const QString folder = QFileDialog::getExistingDirectory(this, Label15->text(), start);
+    if (folder.isEmpty())
+        return;
+    Edit3->setText(QDir::toNativeSeparators(folder));
+    SaveGameFolderSetting();
 }
 
 void TFormMain::SetOptionsEnabled(bool On)

@@ -3,7 +3,11 @@
 // steps, so the window needs to know nothing of how the catalogue or the profiles are read.
 #pragma once
 
+#include "savegame/gamecatalogue.h"
+
 #include <QStringList>
+
+#include <functional>
 
 namespace kvn {
 
@@ -15,10 +19,12 @@ public:
     virtual void CreateCatalogueLists() = 0;
     // Loading task: the road-distance table, compiled table first, then the learnt distances.
     virtual void LoadDistances() = 0;
-    // Loading task.
-    virtual void LoadTrailerDefinitions() = 0;
-    // Loading task.
-    virtual void LoadCargos() = 0;
+    // Loading task: the trailers, cargos and cities, from the player's installed game when one is
+    // found (Progress: how far the read has got, called from the same task), from the compiled data
+    // otherwise.
+    virtual void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) = 0;
+    // Any thread: a catalogue read under way ends early; the compiled data is used.
+    virtual void StopLoading() {}
     // Main thread: searches the game folder for profiles; false when there was no profiles
     // folder to search.
     virtual bool ListProfiles() = 0;

@@ -20,6 +20,8 @@ struct TProgramState {
     // Empty means the program's folder.
     QString UserFilesFolder;
     QString LanguageCode;
+    // The game's install folder the player named in the options, as read at start-up; empty: none.
+    QString PlayerGameFolder;
     TLanguageTexts Texts;
     TCatalogue Catalogue;
     // The profiles found, the loaded profile and its save lines.

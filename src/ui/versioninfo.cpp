@@ -65,10 +65,11 @@ QString AppVersionText(const QString &FileVersion)
     return info.sVersion + QStringLiteral(" Build ") + info.sBuild;
 }
 
-QString MainWindowCaption(const QString &FileVersion, const QString &GameVersion)
+QString MainWindowCaption(const QString &FileVersion, const QString &GameVersion, const QString &Source)
 {
     return QStringLiteral("Kestrovan ") + AppVersionText(FileVersion).trimmed() + QStringLiteral(" - by ") +
-           kAuthorCredit + QStringLiteral(" [ETS2 v") + GameVersion + u']';
+           kAuthorCredit + QStringLiteral(" [ETS2 v") + GameVersion +
+           (Source.isEmpty() ? QString() : QStringLiteral(", ") + Source) + u']';
 }
 
 } // namespace kvn

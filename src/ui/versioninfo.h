@@ -29,7 +29,8 @@ bool GetAppVersionInfo(const QString &FileVersion, TAppVersionInfo &Info);
 // "26.12 Build 1", "26.12" without a build, empty when the version is unusable.
 QString AppVersionText(const QString &FileVersion);
 
-// "Kestrovan <version> - by <credit> [ETS2 v<game version>]".
-QString MainWindowCaption(const QString &FileVersion, const QString &GameVersion);
+// "Kestrovan <version> - by <credit> [ETS2 v<game version>]", with ", <source>" before the "]" when
+// the catalogue's source is known.
+QString MainWindowCaption(const QString &FileVersion, const QString &GameVersion, const QString &Source = QString());
 
 } // namespace kvn

@@ -48,6 +48,8 @@ constexpr TWidgetOfText Widgets[] = {
     {TLangText::LabelJobHistoryEmpty, "Label13", TWidgetTextKind::Caption},
     {TLangText::ButtonDeleteHistory, "Button9", TWidgetTextKind::Caption},
     {TLangText::ButtonCreateRandomJob, "Button8", TWidgetTextKind::Caption},
+    {TLangText::LabelGameFolder, "Label15", TWidgetTextKind::Caption},
+    {TLangText::ButtonBrowseGameFolder, "Button11", TWidgetTextKind::Caption},
     // What screen readers tell of the controls, so that two lists titled "Company" can be told apart.
     {TLangText::AccessibleProfile, "ComboBox1", TWidgetTextKind::AccessibleName},
     {TLangText::AccessibleReloadProfile, "Image10", TWidgetTextKind::AccessibleName},
@@ -80,6 +82,7 @@ constexpr TWidgetOfText Widgets[] = {
     {TLangText::AccessibleBackups, "ComboBox11", TWidgetTextKind::AccessibleName},
     {TLangText::AccessibleDbInfo, "Image101", TWidgetTextKind::AccessibleName},
     {TLangText::AccessibleHelp, "Image100", TWidgetTextKind::AccessibleName},
+    {TLangText::AccessibleGameFolder, "Edit3", TWidgetTextKind::AccessibleName},
     {TLangText::AccessibleCargoAmountDescription, "TrackBar1", TWidgetTextKind::AccessibleDescription},
 };
 

@@ -451,6 +451,30 @@ private slots:
         QCOMPARE(session.ProfileFolderToOpen(), session.CurrentProfile()->ProfilePath());
     }
 
+    // With a city list of its own (the game's), the catalogue decides which country a city is in.
+    void countriesFollowTheCatalogueCityList()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 3000;
+        opt.Profiles = 1;
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path()));
+        TCatalogue catalogue;
+        catalogue.LoadTrailersAndCargos();
+        for (const QString &line : CatalogueLines(QStringLiteral("Countries"), true))
+            if (!line.isEmpty())
+                catalogue.CityLines << line.section(u';', 0, 0) + QStringLiteral(";Testland");
+        TProfileSession session;
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/"});
+        Recorder sink;
+        TProfileLoadContext context{catalogue, decrypter, &sink, &sink, false};
+        const TProfileLoadResult result = session.LoadProfile(1, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QCOMPARE(sink.Countries, QStringList({kAllCountriesEntry, QStringLiteral("Testland")}));
+        QVERIFY(catalogue.Countries.CityCount() > 10);
+    }
+
     // After a load the learner runs on its own copy, writes the user file once and the profile's
     // marks are applied again to the table it swapped in.
     void sessionLearnerHandsOverAndMarksAgain()

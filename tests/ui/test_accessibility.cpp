@@ -297,7 +297,7 @@ void TestAccessibility::tabOrderFollowsTheSteps()
         "Button8",   "Button3",   "VST",     "Button5",    "Button6", "Button2",   "ComboBox11", "Button10"};
     const QStringList strip = {"CheckBox1", "Edit1",     "CheckBox4", "CheckBox2", "Edit2",
                                "CheckBox5", "CheckBox6", "CheckBox7", "SpinEdit1", "VSTJobHistory",
-                               "Button9",   "Image101",  "Image100"};
+                               "Button9",   "Edit3",     "Button11",  "Image101",  "Image100"};
     const auto expected = [&form](const QStringList &Names) {
         QStringList result;
         for (const QString &name : Names) {

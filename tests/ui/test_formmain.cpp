@@ -2,7 +2,10 @@
 // folder without any game folder.
 #include "app/loadsequence.h"
 #include "catalogue/resources.h"
+#include "jobs/gamefoldersetting.h"
 #include "savegame/profiles.h"
+#include "savegame/programcatalogue.h"
+#include "smallgame.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
 #include "ui/optionsslide.h"
@@ -14,6 +17,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,15 +35,21 @@ namespace {
 class TGatedLoadSequence : public TLoadSequence {
 public:
     using TLoadSequence::TLoadSequence;
-    void LoadCargos() override
+    void LoadCatalogue(const std::function<void(TCatalogueStage, int, int)> &Progress) override
     {
         if (Gated) {
             ReachedCargos.release();
             Gate.acquire();
         }
-        TLoadSequence::LoadCargos();
+        TLoadSequence::LoadCatalogue(Progress);
+    }
+    void StopLoading() override
+    {
+        StopAsked = true;
+        TLoadSequence::StopLoading();
     }
     bool Gated = false;
+    std::atomic_bool StopAsked = false;
     QSemaphore ReachedCargos;
     QSemaphore Gate;
 };
@@ -79,10 +89,11 @@ private slots:
     void everyWidgetNamed();
     void interfaceTexts();
     void loadsOnceWithoutGameFolder();
-    void closeDuringCargoLoadingWaitsForTheEnd();
+    void closeDuringCatalogueLoadingStopsItAndWaits();
     void closesAtOnceWhenIdle();
     void loadsCatalogueAndFindsProfile();
     void databaseInformationMessage();
+    void catalogueFromThePlayersGame();
     void statusShowsWindowsPathsAsTheyAre();
     void fitsTheScreen_data();
     void fitsTheScreen();
@@ -137,6 +148,7 @@ void TestFormMain::widgetPlaces_data()
         {"Button2", {265, 586, 81, 25}},    {"GroupBox7", {965, 8, 332, 209}},   {"GroupBox4", {962, 223, 332, 410}},
         {"TextFader1", {8, 651, 573, 16}},  {"ComboBox11", {602, 669, 191, 21}}, {"ProgressBar1", {8, 669, 573, 21}},
         {"Button10", {808, 667, 138, 23}},  {"Image101", {1192, 642, 48, 48}},   {"Image100", {1246, 642, 48, 48}},
+        {"Label15", {965, 638, 221, 14}},   {"Edit3", {965, 658, 125, 23}},      {"Button11", {1094, 657, 92, 25}},
     };
     for (const auto &place : places)
         QTest::newRow(place.Name) << QString(place.Name) << place.Bounds;
@@ -158,15 +170,16 @@ void TestFormMain::everyWidgetNamed()
     QStringList names = {"VST",       "VSTJobHistory", "TextFader1", "ProgressBar1", "Panel1",    "Panel2",
                          "SpinEdit1", "TrackBar1",     "Edit1",      "Edit2",        "GroupBox1", "GroupBox3",
                          "GroupBox4", "GroupBox5",     "GroupBox6",  "GroupBox7",    "Image100",  "Image101"};
+    names << "Edit3";
     for (int i = 1; i <= 11; ++i)
         names << QString("ComboBox%1").arg(i);
     for (int i = 1; i <= 12; ++i)
         names << QString("Image%1").arg(i);
-    for (int i : {2, 3, 4, 5, 6, 8, 9, 10})
+    for (int i : {2, 3, 4, 5, 6, 8, 9, 10, 11})
         names << QString("Button%1").arg(i);
     for (int i = 1; i <= 5; ++i)
         names << QString("JvHTLabel%1").arg(i);
-    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14})
+    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})
         names << QString("Label%1").arg(i);
     for (int i : {1, 2, 4, 5, 6, 7})
         names << QString("CheckBox%1").arg(i);
@@ -188,12 +201,14 @@ void TestFormMain::interfaceTexts()
     QCOMPARE(form.Button8->text(), QString("Create random job"));
     QCOMPARE(form.Button10->text(), QString("Show options / history"));
     QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
+    QCOMPARE(form.Button11->text(), QString("Browse…"));
+    QVERIFY(form.Edit3->toolTip().endsWith("Used from the next start."));
     QVERIFY(form.Image10->toolTip().startsWith("Reload the current profile"));
     QVERIFY(form.Label1->text().isEmpty());
     // Every text of the window's table names a widget of this window; the images take theirs as
     // tooltips.
     const QList<TWidgetText> all = MainWindowTexts(fixture.State.Texts);
-    QCOMPARE(all.size(), 35);
+    QCOMPARE(all.size(), 37);
     for (const TWidgetText &entry : all) {
         QVERIFY2(form.findChild<QWidget *>(entry.Widget), qPrintable(entry.Widget));
         QCOMPARE(entry.Kind, entry.Widget.startsWith("Image") ? TWidgetTextKind::Hint : TWidgetTextKind::Caption);
@@ -230,7 +245,7 @@ void TestFormMain::loadsOnceWithoutGameFolder()
     QCOMPARE(finished.size(), 1);
 }
 
-void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
+void TestFormMain::closeDuringCatalogueLoadingStopsItAndWaits()
 {
     TWindowFixture fixture(FProgramFolder.path() + "/");
     TFormMain &form = *fixture.Form;
@@ -238,12 +253,13 @@ void TestFormMain::closeDuringCargoLoadingWaitsForTheEnd()
     form.show();
     // The main thread must keep running the window steps while it waits.
     QTRY_VERIFY_WITH_TIMEOUT(fixture.Steps.ReachedCargos.available() == 1, 10000);
-    QCOMPARE(fixture.Status(), fixture.Main("status-loading-cargo-data"));
+    QCOMPARE(fixture.Status(), fixture.Main("status-loading-trailer-data"));
     QVERIFY(form.ProgressBar1->maximum() == 0); // busy
 
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());
     QVERIFY(form.WantClose());
+    QVERIFY(fixture.Steps.StopAsked);
     QTest::qWait(50);
     QVERIFY(form.isVisible());
 
@@ -321,6 +337,42 @@ void TestFormMain::databaseInformationMessage()
     QVERIFY2(text.startsWith("Database information\nLast updated: "), qPrintable(text));
     QVERIFY(text.contains(QString("Trailer count: %1\n").arg(fixture.State.Catalogue.DatabaseInfo.TrailerLineCount)));
     QVERIFY(text.contains("Scandinavia, Vive la France!, Heavy Cargo, High Power Cargo."));
+    QVERIFY2(text.contains("\n\nCatalogue: the compiled data for game version " + CatalogueGameVersion() +
+                           "\n\nRoad distances known: "),
+             qPrintable(text));
+}
+
+// The game named in the options is read in the loading task; the caption names it with its
+// version, the lists show its city names, and the damaged DLC is named in the status line after
+// the load's own word.
+void TestFormMain::catalogueFromThePlayersGame()
+{
+    QTemporaryDir game;
+    QVERIFY(archives::testing::WriteSmallGame(game.path(), "1.58.1.5"));
+    QVERIFY(WritePlayerGameFolder(FProgramFolder.path(), game.path()).Ok);
+    {
+        TWindowFixture fixture(FProgramFolder.path() + "/");
+        TFormMain &form = *fixture.Form;
+        fixture.State.LanguageCode = "de"; // the game's locale has German names only
+        QSignalSpy finished(&form, &TFormMain::LoadingFinished);
+        form.show();
+        QVERIFY(finished.wait(20000));
+        QVERIFY2(form.windowTitle().endsWith(" [ETS2 v1.58.1.5, your game]"), qPrintable(form.windowTitle()));
+        QCOMPARE(fixture.State.Catalogue.Names.CityName("alpha"), QString("Alphastadt"));
+        QCOMPARE(fixture.State.Catalogue.Source.Origin, TCatalogueOrigin::Game);
+        QCOMPARE(fixture.State.Catalogue.CargoInfoList.size(), std::size_t(1));
+        const QStringList lines = form.TextFader1->Lines();
+        QCOMPARE(lines.value(lines.size() - 2), fixture.Main(NoGameFolderStatusKey()));
+        QVERIFY2(lines.last() == "Left out, could not be read: dlc_broken.scs", qPrintable(lines.last()));
+        // On request, a picture for a look by eye: the options open with the folder field.
+        if (const QString folder = qEnvironmentVariable("KVN_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            form.setFixedWidth(TFormMain::kDesignedWidth);
+            QTRY_VERIFY(form.TextFader1->CurText() == lines.last());
+            QVERIFY(form.grab().save(folder + "/kestrovan-game-catalogue.png"));
+        }
+    }
+    QFile::remove(RandomiserSettingsPath(FProgramFolder.path()));
+    QFile::remove(QDir(FProgramFolder.path()).filePath(QLatin1String(GameCatalogueCacheFileName)));
 }
 
 void TestFormMain::statusShowsWindowsPathsAsTheyAre()

@@ -1,12 +1,14 @@
 // The options box of the random generator in the real window: the settings file read by the
 // loading sequence and written when the window goes, and the rules of its controls.
 #include "common/testfiles.h"
+#include "jobs/gamefoldersetting.h"
 #include "jobs/randomiseroptions.h"
 #include "ui/formmain.h"
 #include "ui/loadsteps.h"
 #include "ui/programstate.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -23,8 +25,7 @@ class TNoLoadSteps : public TLoadSteps {
 public:
     void CreateCatalogueLists() override {}
     void LoadDistances() override {}
-    void LoadTrailerDefinitions() override {}
-    void LoadCargos() override {}
+    void LoadCatalogue(const std::function<void(TCatalogueStage, int, int)> &) override {}
     bool ListProfiles() override { return false; }
     QStringList ProfileCaptions() const override { return {}; }
     int ProfileCount() const override { return 0; }
@@ -63,6 +64,7 @@ private slots:
     void controlsDriveTheValues();
     void reloadKeepsTheOptionsOfThisRun();
     void reloadAskedAsTheLoadEndsIsNotLost();
+    void gameFolderKeptBesideTheOptions();
 };
 
 void TestRandomOptions::bothDistanceOptionsInTheFile()
@@ -223,6 +225,37 @@ void TestRandomOptions::reloadAskedAsTheLoadEndsIsNotLost()
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
     QCOMPARE(f.LoadCodeRuns(), 2);
     QVERIFY(!f.LoadingData());
+}
+
+// The folder is written when the field is left, survives the options' own rewrite at the end, and
+// is what the next start reads; a file from before it had the key gives an empty field.
+void TestRandomOptions::gameFolderKeptBesideTheOptions()
+{
+    QTemporaryDir dir;
+    kvntest::WriteRaw(RandomiserSettingsPath(dir.path()), "[settings]\nmin-weight-active=1\nmin-weight=12\n");
+    {
+        TOptionsWindow w(dir.path());
+        QVERIFY(w.Load());
+        QCOMPARE(w.Form->Edit3->text(), QString());
+        QVERIFY(w.State.PlayerGameFolder.isEmpty());
+        w.Form->Edit3->setText(" /games/Euro Truck Simulator 2 ");
+        emit w.Form->Edit3->editingFinished();
+        QCOMPARE(ReadPlayerGameFolder(dir.path()), QString("/games/Euro Truck Simulator 2"));
+        QCOMPARE(ReadRandomiserSettings(dir.path()).MinWeight, 12);
+        // Takes effect on the next start: this run keeps the folder it started with.
+        QVERIFY(w.State.PlayerGameFolder.isEmpty());
+    }
+    {
+        TOptionsWindow w(dir.path());
+        QVERIFY(w.Load());
+        QCOMPARE(w.State.PlayerGameFolder, QString("/games/Euro Truck Simulator 2"));
+        QCOMPARE(w.Form->Edit3->text(), QDir::toNativeSeparators("/games/Euro Truck Simulator 2"));
+        QCOMPARE(w.Form->Edit2->text(), QString("12"));
+        w.Form->Edit3->clear();
+    }
+    QCOMPARE(ReadPlayerGameFolder(dir.path()), QString());
+    QVERIFY(!kvntest::ReadRaw(RandomiserSettingsPath(dir.path())).contains("[game]"));
+    QCOMPARE(ReadRandomiserSettings(dir.path()).MinWeight, 12);
 }
 
 QTEST_MAIN(TestRandomOptions)

@@ -25,6 +25,8 @@ private slots:
     void catalogueDateTime_data();
     void catalogueDateTime();
     void databaseInformationArgs();
+    void catalogueSourceLine_data();
+    void catalogueSourceLine();
 };
 
 void TestStartup::versionText_data()
@@ -80,6 +82,7 @@ void TestStartup::captionOfThisBuild()
     const QString caption = MainWindowCaption(ProgramFileVersion(), "1.58");
     QVERIFY2(caption.startsWith("Kestrovan 26.12 Build 1 - by "), qPrintable(caption));
     QVERIFY2(caption.endsWith(" [ETS2 v1.58]"), qPrintable(caption));
+    QVERIFY(MainWindowCaption(ProgramFileVersion(), "1.58.1.5", "your game").endsWith(" [ETS2 v1.58.1.5, your game]"));
     // An unusable version leaves the version out, nothing else.
     QVERIFY(MainWindowCaption("", "1.58").startsWith("Kestrovan  - by "));
 }
@@ -194,6 +197,40 @@ void TestStartup::databaseInformationArgs()
     learning.SavesSkipped = 0;
     QCOMPARE(DistancesKnownStatus(texts, coverage, learning, english),
              QString("64,150 road distances known, 1,200 of them learnt from your saves"));
+}
+
+void TestStartup::catalogueSourceLine_data()
+{
+    QTest::addColumn<int>("origin");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("read from the game")
+        << int(TCatalogueOrigin::Game) << "1.58.1.5"
+        << "Catalogue: your game 1.58.1.5 (23 archives, 2 mods, 1 skipped)\r\ncore.scs: not an archive";
+    QTest::newRow("from the cache") << int(TCatalogueOrigin::Cache) << "1.58.1.5"
+                                    << "Catalogue: your game 1.58.1.5, as read at an earlier start (23 archives, 2 "
+                                       "mods, 1 skipped)\r\ncore.scs: not an archive";
+    QTest::newRow("compiled, the game unreadable")
+        << int(TCatalogueOrigin::Compiled) << "1.58"
+        << "Catalogue: the compiled data for game version 1.58\r\ncore.scs: not an archive";
+    // Before the catalogue is loaded the compiled data's own version is named.
+    QTest::newRow("not loaded yet") << int(TCatalogueOrigin::Compiled) << QString()
+                                    << "Catalogue: the compiled data for game version " + CatalogueGameVersion() +
+                                           "\r\ncore.scs: not an archive";
+}
+
+void TestStartup::catalogueSourceLine()
+{
+    QFETCH(int, origin);
+    QFETCH(QString, version);
+    QFETCH(QString, expected);
+    TCatalogueSource source;
+    source.Origin = TCatalogueOrigin(origin);
+    source.GameVersion = version;
+    source.ArchiveCount = 23;
+    source.ModCount = 2;
+    source.Skipped = {"core.scs: not an archive"};
+    QCOMPARE(CatalogueSourceLine(TLanguageTexts(), source), expected);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
