@@ -8,7 +8,7 @@ namespace kvn {
 
 namespace {
 
-const QString kSection = QStringLiteral("game");
+const QString &kSection = kGameFolderSection;
 const QString kKey = QStringLiteral("install-folder");
 
 } // namespace

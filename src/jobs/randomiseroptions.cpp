@@ -98,9 +98,10 @@ TSettingsWriteResult WriteRandomiserSettings(const QString &Folder, const TRando
         QFile::remove(path);
         ini = std::make_unique<TMemIniFile>(path);
     }
-    // Whatever else the file held is dropped: it holds these nine keys and nothing more.
+    // Whatever else the file held is dropped: it holds these nine keys and the game folder.
     for (const QString &section : ini->ReadSections())
-        ini->EraseSection(section);
+        if (section != kGameFolderSection)
+            ini->EraseSection(section);
     ini->WriteBool(kSection, QStringLiteral("min-distance-active"), Settings.MinDistanceChecked);
     ini->WriteInteger(kSection, QStringLiteral("min-distance"), NotNegative(Settings.MinDistance));
     ini->WriteBool(kSection, QStringLiteral("min-distance-get-max-possible"), Settings.MaxTourChecked);

@@ -13,6 +13,8 @@ inline QString RandomiserSettingsFileName()
 
 // Folder + "/Kvn-settings.ini".
 QString RandomiserSettingsPath(const QString &Folder);
+// The section of the same file that holds the player's game folder, which the options leave alone.
+inline const QString kGameFolderSection = QStringLiteral("game");
 
 inline constexpr int kMinAdrClass = 1;
 inline constexpr int kMaxAdrClass = 8;

@@ -137,7 +137,7 @@ void TFormMain::SaveSettings()
     // The window is closing: no one is left to tell when this fails, and the next start simply
     // begins with the options it finds.
     WriteRandomiserSettings(SettingsFolder(), RandomiserSettingsShown());
-    // The options are written as a whole, without the folder: it goes back in after them.
+    // The folder field may still have the focus, so its last edit has not been written yet.
     SaveGameFolderSetting();
 }
 

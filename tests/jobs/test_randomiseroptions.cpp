@@ -1,5 +1,6 @@
 // The randomiser options: the settings file and the rules of the options box.
 #include "common/testfiles.h"
+#include "jobs/gamefoldersetting.h"
 #include "jobs/randomiseroptions.h"
 
 #include <QDir>
@@ -105,12 +106,14 @@ void TestRandomiserOptions::writeDropsWhatElseTheFileHeld()
 {
     QTemporaryDir dir;
     const QString path = RandomiserSettingsPath(dir.path());
-    kvntest::WriteRaw(path, "[settings]\nmin-weight=40\nold-key=1\n[other]\nx=y\n");
+    kvntest::WriteRaw(path, "[settings]\nmin-weight=40\nold-key=1\n[other]\nx=y\n[game]\ninstall-folder=/g\n");
     QVERIFY(WriteRandomiserSettings(dir.path(), TRandomiserSettings{}).Ok);
     const QString text = QString::fromUtf8(kvntest::ReadRaw(path));
     QVERIFY(!text.contains("old-key"));
     QVERIFY(!text.contains("[other]"));
     QVERIFY(text.contains("min-weight=0"));
+    // The player's game folder shares the file and outlives every write of the options.
+    QCOMPARE(ReadPlayerGameFolder(dir.path()), QString("/g"));
 }
 
 void TestRandomiserOptions::writeFailureIsReported()
