@@ -9,12 +9,6 @@
 
 namespace kvn {
 
-void TLoadSequence::CreateCatalogueLists()
-{
-    // The trailer and cargo lists belong to the catalogue and the save's lines to the profile
-    // session, both made with the program state, so they exist already.
-}
-
 void TLoadSequence::LoadDistances()
 {
     FState.Catalogue.Distances.SetUserFolder(FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder

@@ -14,7 +14,6 @@ class TLoadSequence : public TLoadSteps {
 public:
     explicit TLoadSequence(TProgramState &State) : FState(State) {}
 
-    void CreateCatalogueLists() override;
     void LoadDistances() override;
     void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) override;
     void StopLoading() override { FStop = true; }

@@ -1,6 +1,7 @@
 #include "savegame/profilesession.h"
 
 #include "lang/defaultlanguage.h"
+#include "lang/languages.h"
 #include "lang/textformat.h"
 #include "savegame/backup.h"
 #include "savegame/saveinspection.h"
@@ -37,21 +38,16 @@ void ApplyProfileMarks(const TDistanceTable &Table, const TCountries &Countries)
             entry.SetItemDeactivatedForProfile(true);
 }
 
-QString BuiltInText(TLangText Id, const QVariantList &Args)
-{
-    return FormatText(QString::fromUtf16(LangTextInfo(Id).Default), Args);
-}
-
 // The decrypter replaces the save with its text. The bytes the game wrote are kept first, as a
 // backup of their own, so that the player can always go back to them.
-TBackupResult KeepOriginalForm(const TProfileInfo &Profile, const QString &Game)
+TBackupResult KeepOriginalForm(const TProfileInfo &Profile, const QString &Game, const TLanguageTexts *Texts)
 {
     if (!IsSiiFileEncrypted(Game)) {
         TBackupResult nothingToKeep;
         nothingToKeep.Ok = true;
         return nothingToKeep;
     }
-    return BackupOriginalForm(Profile, Game, SiiFileForm(Game));
+    return BackupOriginalForm(Profile, Game, SiiFileForm(Game), QDateTime::currentDateTime(), Texts);
 }
 
 // A decrypter that did not change the save leaves a second copy of the same bytes: not worth a
@@ -143,11 +139,11 @@ TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadCont
             result.Status = TProfileLoadStatus::NoQuickSave;
             result.StatusText = QStringLiteral("Error: no quick save files have been found for the profile ") +
                                 Quoted(profile->ProfileName());
-        } else if (const TBackupResult kept = KeepOriginalForm(*profile, game); !kept.Ok) {
+        } else if (const TBackupResult kept = KeepOriginalForm(*profile, game, Context.Texts); !kept.Ok) {
             result.Status = TProfileLoadStatus::OriginalNotKept;
             result.Error = kept.Error;
-            result.StatusText =
-                BuiltInText(TLangText::StatusProfileOriginalNotKept, {profile->ProfileName(), kept.Error});
+            result.StatusText = TextOrEnglish(Context.Texts, TLangText::StatusProfileOriginalNotKept,
+                                              {profile->ProfileName(), kept.Error});
         } else {
             const TSiiDecryptStatus decrypted = Context.Decrypter.DecryptSiiFile(game);
             result.OriginalBackup = kept.BackupPath;
@@ -211,11 +207,11 @@ TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadCont
                         StartUnknownDistancesThread(Context);
                     result.Status = TProfileLoadStatus::Loaded;
                     result.SaveTooOldForJobs = OffersNameNoTrailers(FGameSaveLines);
-                    result.StatusText =
-                        result.SaveTooOldForJobs
-                            ? BuiltInText(TLangText::StatusProfileTooOldForJobs, {profile->ProfileName()})
-                            : QStringLiteral("Profile ") + Quoted(profile->ProfileName()) +
-                                  QStringLiteral(" loaded successfully");
+                    result.StatusText = result.SaveTooOldForJobs
+                                            ? TextOrEnglish(Context.Texts, TLangText::StatusProfileTooOldForJobs,
+                                                            {profile->ProfileName()})
+                                            : QStringLiteral("Profile ") + Quoted(profile->ProfileName()) +
+                                                  QStringLiteral(" loaded successfully");
                 }
             }
         }

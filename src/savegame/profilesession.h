@@ -19,6 +19,8 @@
 
 namespace kvn {
 
+class TLanguageTexts;
+
 class TSiiDecrypter;
 class TGetUnkownDistances;
 
@@ -56,6 +58,7 @@ struct TProfileLoadContext {
     ICountryListSink *CountryLists = nullptr; // the window's two country lists
     ICargoListSink *CargoList = nullptr;      // the window's cargo list
     bool StartLearner = true;                 // start the distance learner after a load
+    const TLanguageTexts *Texts = nullptr;    // the player's texts; null gives English
 };
 
 // Game time and last visited city of a save; GameTime is 0 and the city empty when missing.
@@ -110,8 +113,6 @@ public:
     bool QuickSaveChanged() const;
     void RecordQuickSaveTime();
 
-    // The quick-save as the last load read it (or as our own writer last wrote it).
-    const TSaveFingerprint &LoadedQuickSave() const { return FLoadedQuickSave; }
     // True when game.sii on disk still has the size, time and bytes of the loaded (or last written)
     // file; false without a loaded profile. Reads the whole file.
     bool QuickSaveStillAsLoaded() const;

@@ -127,7 +127,7 @@ void TFormMain::Button5Click()
     TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
     const TSiiDecrypter decrypter(FState.ProgramFolder);
-    TProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    TProfileLoadContext load{FState.Catalogue, decrypter, &countrySink, &cargoSink, true, &FState.Texts};
     TQueuedJobsContext context;
     context.Session = &FState.Session;
     context.Load = &load;

@@ -42,12 +42,11 @@ void TFormMain::RunOnMainThread(const std::function<void()> &Step)
 
 void TFormMain::RunLoadSequence(bool ProfilesOnly)
 {
-    RunOnMainThread([this] { LoadStepBegin(); }); // 1
+    RunOnMainThread([this] { LoadStepBegin(); });
     if (!ProfilesOnly) {
-        RunOnMainThread([this] { LoadStepPreparing(); }); // 2
-        FLoadSteps.CreateCatalogueLists();                // 3
+        RunOnMainThread([this] { LoadStepPreparing(); });
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-city-data")); });
-        FLoadSteps.LoadDistances(); // 5
+        FLoadSteps.LoadDistances();
         RunOnMainThread([this] { LoadStepStatus(QStringLiteral("status-loading-trailer-data")); });
         // Reading a game's archives takes a while: the count goes to the status line without
         // waiting for the window, in the order it was sent.
@@ -63,9 +62,9 @@ void TFormMain::RunLoadSequence(bool ProfilesOnly)
         });
         RunOnMainThread([this] { LoadStepCatalogueLoaded(); });
     }
-    RunOnMainThread([this] { LoadStepProfiles(); }); // 10
+    RunOnMainThread([this] { LoadStepProfiles(); });
     const bool profilesFound = FLoadSteps.ProfileCount() > 0;
-    RunOnMainThread([this, profilesFound] { LoadStepEnd(profilesFound); }); // 12
+    RunOnMainThread([this, profilesFound] { LoadStepEnd(profilesFound); });
 }
 
 void TFormMain::LoadStepBegin()

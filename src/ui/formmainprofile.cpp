@@ -73,7 +73,7 @@ void TFormMain::ComboBox1Change()
     TCountryListSink countrySink(*this, FState.Catalogue.Names);
     TCargoListSink cargoSink(ComboBox8);
     const TSiiDecrypter decrypter(FState.ProgramFolder);
-    TProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true};
+    TProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true, &FState.Texts};
     // Every profile entry carries its profile; the session counts entries the same way.
     const TProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);
 

@@ -15,8 +15,6 @@ class TLoadSteps {
 public:
     virtual ~TLoadSteps() = default;
 
-    // Loading task: makes sure the trailer and cargo lists and the save's line list exist.
-    virtual void CreateCatalogueLists() = 0;
     // Loading task: the road-distance table, compiled table first, then the learnt distances.
     virtual void LoadDistances() = 0;
     // Loading task: the trailers, cargos and cities, from the player's installed game when one is

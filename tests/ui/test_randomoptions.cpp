@@ -23,7 +23,6 @@ namespace {
 // A loading sequence that loads nothing: only the window's own steps (and the settings) run.
 class TNoLoadSteps : public TLoadSteps {
 public:
-    void CreateCatalogueLists() override {}
     void LoadDistances() override {}
     void LoadCatalogue(const std::function<void(TCatalogueStage, int, int)> &) override {}
     bool ListProfiles() override { return false; }
