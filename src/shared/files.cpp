@@ -186,54 +186,6 @@ bool CopyFileTo(const QString &Source, const QString &Target, TCopyFailure &Fail
     return true;
 }
 
-QString EnglishCopyFailure(const TCopyFailure &Failure)
-{
-    const QString &path = Failure.Path;
-    const QString &why = Failure.SystemMessage;
-    switch (Failure.Fault) {
-    case TCopyFault::None:
-        return {};
-    case TCopyFault::SourceMissing:
-        return QStringLiteral("\"%1\" does not exist and could not be copied.").arg(path);
-    case TCopyFault::TargetNotAFile:
-        return QStringLiteral("\"%1\" could not be copied: the destination is not a file name.").arg(path);
-    case TCopyFault::TargetIsSource:
-        return QStringLiteral("\"%1\" cannot be copied onto itself.").arg(path);
-    case TCopyFault::SourceUnreadable:
-        return QStringLiteral("\"%1\" could not be read (%2).").arg(path, why);
-    case TCopyFault::TargetNotOpened:
-        return QStringLiteral("\"%1\" could not be written (%2). Check that the folder exists and that you may "
-                              "write to it.")
-            .arg(path, why);
-    case TCopyFault::TargetIncomplete:
-        return QStringLiteral("\"%1\" could not be written completely (%2). Is the disk full?").arg(path, why);
-    case TCopyFault::TargetNotReplaced:
-        return QStringLiteral("\"%1\" could not be saved (%2). The previous file was left as it was.").arg(path, why);
-    }
-    return {};
-}
-
-bool CopyFileTo(const QString &Source, const QString &Target, QString *Error)
-{
-    TCopyFailure failure;
-    if (CopyFileTo(Source, Target, failure))
-        return true;
-    SetError(Error, EnglishCopyFailure(failure));
-    return false;
-}
-
-bool MoveFileTo(const QString &Source, const QString &Target, QString *Error)
-{
-    if (!CopyFileTo(Source, Target, Error))
-        return false;
-    if (!DeleteExistingFile(Source)) {
-        SetError(Error, QStringLiteral("\"%1\" was copied to \"%2\" but could not be removed afterwards.")
-                            .arg(Shown(Source), Shown(Target)));
-        return false;
-    }
-    return true;
-}
-
 bool DeleteExistingFile(const QString &Path)
 {
     if (!IsExistingFile(Path))

@@ -34,11 +34,6 @@ bool IsExistingFolder(const QString &Path);
 // asks the file at all.
 bool IsWriteProtectedFile(const QString &Path);
 
-// Copies Source over Target (an existing Target is replaced). The copy is written beside Target
-// and renamed over it, so a failed copy never leaves Target damaged. Source's last write time is
-// carried over, as the system's own file copy does. False when Source is not an existing file.
-bool CopyFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);
-
 // Why a copy failed, without words: the layers above put it into the player's language.
 enum class TCopyFault {
     None,
@@ -55,14 +50,11 @@ struct TCopyFailure {
     QString Path;          // the file the fault is about, in native separators
     QString SystemMessage; // the system's own words, empty when there are none
 };
-// The same copy, with the failure as a code and detail instead of an English sentence.
+// Copies Source over Target (an existing Target is replaced). The copy is written beside Target
+// and renamed over it, so a failed copy never leaves Target damaged. Source's last write time is
+// carried over, as the system's own file copy does. False when Source is not an existing file;
+// Failure then says why as a code and detail, which the layers above put into words.
 bool CopyFileTo(const QString &Source, const QString &Target, TCopyFailure &Failure);
-// The English sentence CopyFileTo gives for Failure.
-QString EnglishCopyFailure(const TCopyFailure &Failure);
-
-// CopyFileTo, then deletion of Source when the copy worked: always a copy plus a delete, also on
-// one volume. The result is that of the delete (false when the copy failed).
-bool MoveFileTo(const QString &Source, const QString &Target, QString *Error = nullptr);
 
 // False when Path is not an existing file; otherwise whether deleting it worked.
 bool DeleteExistingFile(const QString &Path);

@@ -83,12 +83,12 @@ private slots:
         WriteRaw(dir.filePath("big"), QByteArray(100000, 'b'));
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
         std::signal(SIGXFSZ, SIG_IGN);
-        QString copyError;
-        const bool copied = CopyFileTo(dir.filePath("big"), path, &copyError);
+        TCopyFailure copyFailure;
+        const bool copied = CopyFileTo(dir.filePath("big"), path, copyFailure);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!copied);
-        QVERIFY(!copyError.isEmpty());
+        QCOMPARE(copyFailure.Fault, TCopyFault::TargetIncomplete);
         QCOMPARE(ReadRaw(path), QByteArray("old"));
     }
 #endif
@@ -137,38 +137,32 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(sourceTime, QFileDevice::FileModificationTime));
         }
-        QVERIFY(CopyFileTo(source, target));
+        TCopyFailure failure;
+        QVERIFY(CopyFileTo(source, target, failure));
+        QCOMPARE(failure.Fault, TCopyFault::None);
         QCOMPARE(ReadRaw(target), QByteArray("new save"));
         QCOMPARE(ReadRaw(source), QByteArray("new save"));
         QVERIFY(qAbs(QFileInfo(target).lastModified().secsTo(sourceTime)) <= 1);
 
-        QVERIFY(!CopyFileTo(dir.filePath("missing"), target));
-        QVERIFY(!CopyFileTo(dir.path(), target));
-        QVERIFY(!CopyFileTo(source, dir.path()));
+        QVERIFY(!CopyFileTo(dir.filePath("missing"), target, failure));
+        QCOMPARE(failure.Fault, TCopyFault::SourceMissing);
+        QVERIFY(!CopyFileTo(dir.path(), target, failure));
+        QCOMPARE(failure.Fault, TCopyFault::SourceMissing);
+        QVERIFY(!CopyFileTo(source, dir.path(), failure));
+        QCOMPARE(failure.Fault, TCopyFault::TargetNotAFile);
         QCOMPARE(ReadRaw(target), QByteArray("new save"));
     }
 
-    void moveReplacesTargetAndRemovesSource()
-    {
-        QTemporaryDir dir;
-        const QString source = dir.filePath("2024-01-01 backup.sii");
-        const QString target = dir.filePath("game.sii");
-        WriteRaw(source, "backup");
-        WriteRaw(target, "current");
-        QVERIFY(MoveFileTo(source, target));
-        QCOMPARE(ReadRaw(target), QByteArray("backup"));
-        QVERIFY(!QFile::exists(source));
-        QVERIFY(!MoveFileTo(source, target));
-        QCOMPARE(ReadRaw(target), QByteArray("backup"));
-    }
-
-    void moveOntoItselfKeepsTheFile()
+    void copyOntoItselfKeepsTheFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("game.sii");
         WriteRaw(path, "only copy");
-        QVERIFY(!MoveFileTo(path, path));
-        QVERIFY(!MoveFileTo(path, dir.path() + "/./game.sii"));
+        TCopyFailure failure;
+        QVERIFY(!CopyFileTo(path, path, failure));
+        QCOMPARE(failure.Fault, TCopyFault::TargetIsSource);
+        QVERIFY(!CopyFileTo(path, dir.path() + "/./game.sii", failure));
+        QCOMPARE(failure.Fault, TCopyFault::TargetIsSource);
         QCOMPARE(ReadRaw(path), QByteArray("only copy"));
     }
 
