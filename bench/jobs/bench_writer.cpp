@@ -50,10 +50,10 @@ int main(int argc, char **argv)
         return 1;
 
     // One job per branch, to the next branch, with the first cargo and trailer the save offers.
-    TCargoInfo *cargo = nullptr;
+    PCargoInfo cargo;
     for (const auto &c : catalogue.CargoInfoList)
         if (c->SavegameCompatibleCargo() && !c->TrailerDefinitionList().empty()) {
-            cargo = c.get();
+            cargo = c;
             break;
         }
     if (!cargo)
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         job->SetDestinationCompany(to.first);
         job->SetDestinationCity(to.second);
         job->SetCargoInfo(cargo);
-        job->SetTrailerDefinitionData(cargo->TrailerDefinitionList().front().get());
+        job->SetTrailerDefinitionData(cargo->TrailerDefinitionList().front());
         job->SetCargoUnitCountUserCustom(cargo->TrailerDefinitionList().front()->CargoUnitCountMax);
         pointers.push_back(job.get());
         jobs.push_back(std::move(job));

@@ -34,21 +34,21 @@ void TCargoInfo::SetCargoWeightInT(double Value)
 PTrailerDefinitionItem TCargoInfo::AddTrailerDefinition(const QString &TrailerVariant, const QString &Truck,
                                                         std::int32_t CargoWeightApproxInKG, std::int32_t UnitCountMin,
                                                         std::int32_t UnitCountMax,
-                                                        TTrailerDefinitionData *TrailerDefinitionData)
+                                                        const PTrailerDefinitionData &TrailerDefinitionData)
 {
     for (const auto &item : FTrailerDefinitionList) {
         if (item->TrailerDefinitionData == TrailerDefinitionData)
-            return item.get();
+            return item;
     }
-    auto item = std::make_unique<TTrailerDefinitionItem>();
+    auto item = std::make_shared<TTrailerDefinitionItem>();
     item->TrailerVariant = TrailerVariant;
     item->Truck = Truck;
     item->TrailerDefinitionData = TrailerDefinitionData;
     item->CargoUnitCountMin = UnitCountMin;
     item->CargoUnitCountMax = UnitCountMax;
     item->CargoWeightApproxInKG = CargoWeightApproxInKG;
-    FTrailerDefinitionList.push_back(std::move(item));
-    return FTrailerDefinitionList.back().get();
+    FTrailerDefinitionList.push_back(item);
+    return item;
 }
 
 std::unique_ptr<TCargoInfo> TCargoInfo::CopyWithoutTrailers() const
@@ -117,11 +117,11 @@ void LoadCargosFromResource(TCargoInfoList &List)
     LoadCargosFromLines(CatalogueLines(QStringLiteral("Cargos"), true), List);
 }
 
-TCargoInfo *FindCargo(const TCargoInfoList &List, const QString &Name)
+PCargoInfo FindCargo(const TCargoInfoList &List, const QString &Name)
 {
     for (const auto &cargo : List) {
         if (cargo->CargoName() == Name)
-            return cargo.get();
+            return cargo;
     }
     return nullptr;
 }

@@ -45,12 +45,14 @@ private:
 struct TTrailerDefinitionItem {
     QString TrailerVariant;
     QString Truck;
-    TTrailerDefinitionData *TrailerDefinitionData = nullptr; // owned by the trailer list
+    PTrailerDefinitionData TrailerDefinitionData;
     std::int32_t CargoUnitCountMin = 0;
     std::int32_t CargoUnitCountMax = 0;
     std::int32_t CargoWeightApproxInKG = 0;
 };
-using PTrailerDefinitionItem = TTrailerDefinitionItem *;
+// Shared, so that a job or a list entry that holds a choice keeps it when the cargo's choices are
+// rebuilt for another save.
+using PTrailerDefinitionItem = std::shared_ptr<TTrailerDefinitionItem>;
 
 class TCargoInfo {
 public:
@@ -88,10 +90,7 @@ public:
     void SetIsFragile(bool Value) { FIsFragile = Value; }
     bool SavegameCompatibleCargo() const { return FSavegameCompatibleCargo; }
     void SetSavegameCompatibleCargo(bool Value) { FSavegameCompatibleCargo = Value; }
-    const std::vector<std::unique_ptr<TTrailerDefinitionItem>> &TrailerDefinitionList() const
-    {
-        return FTrailerDefinitionList;
-    }
+    const std::vector<PTrailerDefinitionItem> &TrailerDefinitionList() const { return FTrailerDefinitionList; }
     double CargoWeightMaxDoubleTrailerInKG() const { return FCargoWeightMaxDoubleTrailer; }
     void SetCargoWeightMaxDoubleTrailerInKG(double Value) { FCargoWeightMaxDoubleTrailer = Value; }
     TCargoGroupSet CargoGroups() const { return FCargoGroups; }
@@ -108,7 +107,7 @@ public:
     PTrailerDefinitionItem AddTrailerDefinition(const QString &TrailerVariant, const QString &Truck,
                                                 std::int32_t CargoWeightApproxInKG, std::int32_t UnitCountMin,
                                                 std::int32_t UnitCountMax,
-                                                TTrailerDefinitionData *TrailerDefinitionData);
+                                                const PTrailerDefinitionData &TrailerDefinitionData);
     // Forgets the trailer choices, e.g. before the next profile attaches its own.
     void ClearTrailerDefinitions() { FTrailerDefinitionList.clear(); }
     // Every value but the trailer choices, which belong to the save loaded now: what a queued job
@@ -132,7 +131,7 @@ private:
     bool FIsHeavy = false;
     bool FIsFragile = false;
     bool FSavegameCompatibleCargo = false;
-    std::vector<std::unique_ptr<TTrailerDefinitionItem>> FTrailerDefinitionList;
+    std::vector<PTrailerDefinitionItem> FTrailerDefinitionList;
     double FCargoWeightMaxDoubleTrailer = 0;
     TCargoGroupSet FCargoGroups;
     std::int32_t FCargoWeightMinUnitCountWeightInT = 0;
@@ -140,7 +139,10 @@ private:
     std::int32_t FCargoWeightMaxDoubleTrailerInT = 0;
 };
 
-using TCargoInfoList = std::vector<std::unique_ptr<TCargoInfo>>;
+// Shared: a job or a list entry made before the catalogue's cargo list is replaced (e.g. by one read
+// with a profile's mods) keeps the cargo it was made with.
+using PCargoInfo = std::shared_ptr<TCargoInfo>;
+using TCargoInfoList = std::vector<PCargoInfo>;
 
 // Cargos of fragility 0.75 and more count as fragile.
 inline constexpr double kFragileFrom = 0.75;
@@ -154,7 +156,7 @@ void LoadCargosFromLines(const QStringList &Lines, TCargoInfoList &List);
 void LoadCargosFromResource(TCargoInfoList &List);
 
 // First cargo whose name equals Name exactly; nullptr when there is none.
-TCargoInfo *FindCargo(const TCargoInfoList &List, const QString &Name);
+PCargoInfo FindCargo(const TCargoInfoList &List, const QString &Name);
 bool CargoExists(const TCargoInfoList &List, const QString &Name);
 
 } // namespace kvn

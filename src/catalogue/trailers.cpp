@@ -132,11 +132,11 @@ void LoadTrailerDefinitionsFromResource(TTrailerDefinitionDataList &List)
     LoadTrailerDefinitionsFromLines(CatalogueLines(QStringLiteral("TrailerDefinitions"), true), List);
 }
 
-TTrailerDefinitionData *FindTrailerDefinition(const TTrailerDefinitionDataList &List, const QString &Name)
+PTrailerDefinitionData FindTrailerDefinition(const TTrailerDefinitionDataList &List, const QString &Name)
 {
     for (const auto &trailer : List) {
         if (trailer->TrailerDefinition() == Name)
-            return trailer.get();
+            return trailer;
     }
     return nullptr;
 }

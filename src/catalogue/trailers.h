@@ -65,7 +65,10 @@ private:
     TCaseInsensitiveSortedList FCountryValidityList;
 };
 
-using TTrailerDefinitionDataList = std::vector<std::unique_ptr<TTrailerDefinitionData>>;
+// Shared: the cargos' trailer choices and the queued jobs keep the trailer they name alive when the
+// catalogue's trailer list is replaced, e.g. by one read with a profile's mods.
+using PTrailerDefinitionData = std::shared_ptr<TTrailerDefinitionData>;
+using TTrailerDefinitionDataList = std::vector<PTrailerDefinitionData>;
 
 // Splits delimited text the classic way: items end at a comma and at any blank or control
 // character; a double-quoted item may hold both; a trailing comma adds an empty item.
@@ -80,6 +83,6 @@ void LoadTrailerDefinitionsFromLines(const QStringList &Lines, TTrailerDefinitio
 void LoadTrailerDefinitionsFromResource(TTrailerDefinitionDataList &List);
 
 // First trailer whose identifier equals Name exactly; nullptr when there is none.
-TTrailerDefinitionData *FindTrailerDefinition(const TTrailerDefinitionDataList &List, const QString &Name);
+PTrailerDefinitionData FindTrailerDefinition(const TTrailerDefinitionDataList &List, const QString &Name);
 
 } // namespace kvn

@@ -76,7 +76,7 @@ std::unique_ptr<TJobListDataSummary> AssembleRow(const TJobsCsvRow &Row, const T
         Reason = QStringLiteral("The save has no company \"%1\" in \"%2\".").arg(Row.DestinationCompany, to);
     if (!Reason.isEmpty())
         return nullptr;
-    const TCargoInfo *cargo = FindCargo(Catalogue.CargoInfoList, cargoName);
+    const PCargoInfo cargo = FindCargo(Catalogue.CargoInfoList, cargoName);
     if (!cargo) {
         Reason = QStringLiteral("The cargo \"%1\" is not known.").arg(Row.Cargo);
         return nullptr;

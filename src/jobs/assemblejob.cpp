@@ -18,7 +18,7 @@ PTrailerDefinitionItem FindTrailerItem(const TCargoInfo &Cargo, const QString &T
     for (const auto &item : Cargo.TrailerDefinitionList())
         if (item && item->TrailerDefinitionData &&
             item->TrailerDefinitionData->TrailerDefinition() == TrailerDefinition)
-            return item.get();
+            return item;
     return nullptr;
 }
 
@@ -113,10 +113,10 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
                           const TDistanceTable *Distances, const TLanguageTexts &Texts, const TPlaceNames *Names)
 {
     TAssembledJob result;
-    TCargoInfo *cargo = FindCargo(Cargos, Selection.CargoName);
+    const PCargoInfo cargo = FindCargo(Cargos, Selection.CargoName);
     if (!cargo)
         return result;
-    PTrailerDefinitionItem item = FindTrailerItem(*cargo, Selection.TrailerDefinition);
+    const PTrailerDefinitionItem item = FindTrailerItem(*cargo, Selection.TrailerDefinition);
     if (!item)
         return result;
 
@@ -132,7 +132,7 @@ TAssembledJob AssembleJob(const TJobSelection &Selection, const TCargoInfoList &
     job->SetDestinationCompany(Selection.DestinationCompany);
     // The job keeps its own values: the catalogue's cargo and its trailer list change with every
     // profile load, while the job may wait in the list across loads.
-    job->SetOwnedCargoInfo(cargo->CopyWithoutTrailers());
+    job->SetCargoInfo(cargo->CopyWithoutTrailers());
     job->SetOwnedTrailerDefinition(*item);
     const TDistanceDataResult d =
         Distances ? Distances->GetDistance(job->DepartureCity(), job->DestinationCity()) : TDistanceDataResult{};

@@ -112,7 +112,7 @@ void LoadJobHistory(const QString &Folder, TJobList &History, IJobHistoryWindow 
             entry->SetDistanceDataResult(d);
             // Seconds since 1970 outgrow 32 bits in 2038; read the full width.
             entry->SetJobDate(ini.ReadInt64(section, QStringLiteral("date"), -1));
-            entry->SetOwnedCargoInfo(std::move(cargo));
+            entry->SetCargoInfo(std::move(cargo));
             History.Append(std::move(entry));
         }
     }

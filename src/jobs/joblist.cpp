@@ -16,14 +16,10 @@ QString GenerateJobID()
 
 void TJobListDataSummary::SetOwnedTrailerDefinition(const TTrailerDefinitionItem &Item)
 {
-    auto trailer = std::make_unique<TTrailerDefinitionItem>(Item);
-    std::unique_ptr<TTrailerDefinitionData> definition;
+    auto trailer = std::make_shared<TTrailerDefinitionItem>(Item);
     if (Item.TrailerDefinitionData)
-        definition = std::make_unique<TTrailerDefinitionData>(*Item.TrailerDefinitionData);
-    trailer->TrailerDefinitionData = definition.get();
-    FOwnedTrailerDefinition = std::move(definition);
-    FOwnedTrailer = std::move(trailer);
-    FTrailerDefinitionData = FOwnedTrailer.get();
+        trailer->TrailerDefinitionData = std::make_shared<TTrailerDefinitionData>(*Item.TrailerDefinitionData);
+    FTrailerDefinitionData = std::move(trailer);
 }
 
 TJobListDataSummary *TJobList::Append(std::unique_ptr<TJobListDataSummary> Job)

@@ -40,30 +40,17 @@ public:
     void SetDestinationCompany(const QString &V) { FDestinationCompany = V; }
     const TDistanceDataResult &DistanceDataResult() const { return FDistanceDataResult; }
     void SetDistanceDataResult(const TDistanceDataResult &V) { FDistanceDataResult = V; }
-    // The cargo's chosen trailer; not owned.
-    PTrailerDefinitionItem TrailerDefinitionData() const { return FTrailerDefinitionData; }
-    void SetTrailerDefinitionData(PTrailerDefinitionItem V)
-    {
-        FOwnedTrailer.reset();
-        FOwnedTrailerDefinition.reset();
-        FTrailerDefinitionData = V;
-    }
-    // A queued job keeps its own copy of the trailer choice and of the trailer: the cargos' trailer
-    // lists are rebuilt by every profile load, and a pointer into them would be left dangling.
+    // The cargo's chosen trailer, shared with the cargo that offered it.
+    const TTrailerDefinitionItem *TrailerDefinitionData() const { return FTrailerDefinitionData.get(); }
+    void SetTrailerDefinitionData(PTrailerDefinitionItem V) { FTrailerDefinitionData = std::move(V); }
+    // A queued job keeps its own copy of the trailer choice and of the trailer: a profile load may
+    // rebuild or change the cargos' trailer choices the job was made from.
     void SetOwnedTrailerDefinition(const TTrailerDefinitionItem &Item);
-    // A queued job owns a copy of its cargo (see TCargoInfo::CopyWithoutTrailers); a history entry
-    // owns a cargo made for it; a job being assembled may point at the catalogue's cargo.
-    TCargoInfo *CargoInfo() const { return FCargoInfo; }
-    void SetCargoInfo(TCargoInfo *V)
-    {
-        FOwnedCargoInfo.reset();
-        FCargoInfo = V;
-    }
-    void SetOwnedCargoInfo(std::unique_ptr<TCargoInfo> V)
-    {
-        FOwnedCargoInfo = std::move(V);
-        FCargoInfo = FOwnedCargoInfo.get();
-    }
+    // A queued job holds a copy of its cargo (see TCargoInfo::CopyWithoutTrailers); a history entry a
+    // cargo made for it; a job being assembled may share the catalogue's cargo. Shared either way,
+    // so that replacing the catalogue's cargo list leaves the job's cargo valid.
+    TCargoInfo *CargoInfo() const { return FCargoInfo.get(); }
+    void SetCargoInfo(PCargoInfo V) { FCargoInfo = std::move(V); }
     bool DistanceIsUnknown() const { return FDistanceIsUnknown; }
     void SetDistanceIsUnknown(bool V) { FDistanceIsUnknown = V; }
 
@@ -93,11 +80,8 @@ private:
     QString FDepartureCompany;
     QString FDestinationCompany;
     TDistanceDataResult FDistanceDataResult;
-    PTrailerDefinitionItem FTrailerDefinitionData = nullptr;
-    TCargoInfo *FCargoInfo = nullptr;
-    std::unique_ptr<TCargoInfo> FOwnedCargoInfo;
-    std::unique_ptr<TTrailerDefinitionItem> FOwnedTrailer;
-    std::unique_ptr<TTrailerDefinitionData> FOwnedTrailerDefinition;
+    PTrailerDefinitionItem FTrailerDefinitionData;
+    PCargoInfo FCargoInfo;
     bool FDistanceIsUnknown = false;
     std::int32_t FCargoUrgency = 0;
     std::int32_t FCargoUnitCountUserCustom = 0;

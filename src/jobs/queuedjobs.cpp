@@ -40,7 +40,7 @@ QString MissingInSave(const TJobListDataSummary &Job, const TProfileSession &Ses
     if (!BranchInSave(Session.CompanyList(), Job.DestinationCompany(), Job.DestinationCity()))
         return Texts.Format(TLangText::JobCheckNoCompany, {Job.DestinationCompany(), Job.DestinationCity()});
     const QString cargoName = Job.CargoInfo() ? Job.CargoInfo()->CargoName() : QString();
-    const TCargoInfo *cargo = FindCargo(Catalogue.CargoInfoList, cargoName);
+    const PCargoInfo cargo = FindCargo(Catalogue.CargoInfoList, cargoName);
     if (!cargo || !cargo->SavegameCompatibleCargo())
         return Texts.Format(TLangText::JobCheckNoCargo, {cargoName});
     const TTrailerDefinitionItem *trailer = Job.TrailerDefinitionData();

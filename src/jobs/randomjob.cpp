@@ -120,7 +120,7 @@ QString TRandomJobGenerator::PickCompany(const TRandomBox &Box, const QString &C
 const TCargoInfo *TRandomJobGenerator::PickCargo(const TRandomBox &Box, const QString &Current) const
 {
     if (Box.Locked && !Current.isEmpty())
-        return FindCargo(FWorld.Cargos, Current);
+        return FindCargo(FWorld.Cargos, Current).get();
     // Drawing among the compatible cargos is the same as drawing until one is compatible, but
     // ends when none is, instead of spinning without a pause.
     std::vector<const TCargoInfo *> compatible;
@@ -141,17 +141,17 @@ PTrailerDefinitionItem TRandomJobGenerator::PickTrailer(const TRandomBox &Box, c
     std::vector<PTrailerDefinitionItem> items;
     for (const auto &item : Cargo.TrailerDefinitionList())
         if (item && item->TrailerDefinitionData)
-            items.push_back(item.get());
+            items.push_back(item);
     if (Box.Locked && !Current.isEmpty()) {
         // A locked trailer the cargo does not offer, or that may not start in this country,
         // gives no trailer, never one of another cargo.
-        for (PTrailerDefinitionItem item : items)
+        for (const PTrailerDefinitionItem &item : items)
             if (item->TrailerDefinitionData->TrailerDefinition() == Current)
                 return allowed(*item->TrailerDefinitionData) ? item : nullptr;
         return nullptr;
     }
     // A trailer bound to other countries would only make "Add job" warn that the game refuses it.
-    std::erase_if(items, [&](PTrailerDefinitionItem Item) { return !allowed(*Item->TrailerDefinitionData); });
+    std::erase_if(items, [&](const PTrailerDefinitionItem &Item) { return !allowed(*Item->TrailerDefinitionData); });
     if (items.empty())
         return nullptr;
     return items[size_t(Draw(int(items.size())))];
@@ -342,7 +342,7 @@ TRandomJobResult TRandomJobGenerator::GenerateRandomJob(const TRandomJobSelectio
             if (!picked)
                 continue;
             // The job refers to the first cargo of that name, as every look-up by name does.
-            TCargoInfo *cargo = FindCargo(FWorld.Cargos, picked->CargoName());
+            const PCargoInfo cargo = FindCargo(FWorld.Cargos, picked->CargoName());
             if (!cargo)
                 continue;
             const PTrailerDefinitionItem trailer =

@@ -108,10 +108,10 @@ void LoadCargosFromGameFileToClasses(const TGameSaveLines &Save, TCargoInfoList 
         Sink->ClearCargoList();
 
     ForEachCargoOffer(Save, [&](const TSaveCargoOffer &offer) {
-        TCargoInfo *cargo = FindCargo(Cargos, offer.Cargo);
+        const PCargoInfo cargo = FindCargo(Cargos, offer.Cargo);
         if (!cargo)
             return;
-        TTrailerDefinitionData *trailer = FindTrailerDefinition(Trailers, offer.Definition);
+        const PTrailerDefinitionData trailer = FindTrailerDefinition(Trailers, offer.Definition);
         if (!trailer)
             return;
         const double weight = cargo->CargoWeightInKG();
@@ -143,7 +143,7 @@ void LoadCargosFromGameFileToClasses(const TGameSaveLines &Save, TCargoInfoList 
     }
     if (Sink)
         for (auto &cargo : Cargos)
-            Sink->AppendCargo(cargo.get());
+            Sink->AppendCargo(cargo);
 }
 
 int CompatibleCargoCount(const TCargoInfoList &Cargos)

@@ -18,7 +18,7 @@ public:
     virtual ~ICargoListSink() = default;
     virtual void ClearCargoList() = 0;
     // Every cargo in list order, compatible or not; the window attaches what it needs to draw it.
-    virtual void AppendCargo(TCargoInfo *Cargo) = 0;
+    virtual void AppendCargo(const PCargoInfo &Cargo) = 0;
 };
 
 // One job offer's cargo, truck, trailer variant and trailer definition.

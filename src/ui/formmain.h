@@ -216,7 +216,7 @@ private:
     void ShowLockPictures();
     void RunChangeHandler(QComboBox *Sender);
     QComboBox *ComboBoxNumber(int Number) const;
-    TCargoInfo *SelectedCargo() const;
+    PCargoInfo SelectedCargo() const;
 
 public:
     // What a question of the window is answered with; tests answer in place of the player.

@@ -102,10 +102,10 @@ QComboBox *TFormMain::ComboBoxNumber(int Number) const
     }
 }
 
-TCargoInfo *TFormMain::SelectedCargo() const
+PCargoInfo TFormMain::SelectedCargo() const
 {
     const int index = ComboBox8->currentIndex();
-    if (TCargoInfo *cargo = ItemPointer<TCargoInfo>(ComboBox8, index, kCargoInfoRole))
+    if (PCargoInfo cargo = ItemShared<TCargoInfo>(ComboBox8, index, kCargoInfoRole))
         return cargo;
     return index >= 0 ? FindCargo(FState.Catalogue.CargoInfoList, ComboBox8->currentText()) : nullptr;
 }
@@ -197,7 +197,7 @@ void TFormMain::ComboBoxCargoChange(QComboBox *)
     if (!ComboBox9->isEnabled())
         return;
     ComboBox9->clear();
-    const TCargoInfo *cargo = SelectedCargo();
+    const PCargoInfo cargo = SelectedCargo();
     if (cargo) {
         QStringList seen;
         for (const auto &item : cargo->TrailerDefinitionList()) {
@@ -208,7 +208,7 @@ void TFormMain::ComboBoxCargoChange(QComboBox *)
                 continue;
             seen << name;
             ComboBox9->addItem(name);
-            SetItemPointer(ComboBox9, ComboBox9->count() - 1, kTrailerDefinitionRole, item->TrailerDefinitionData);
+            SetItemShared(ComboBox9, ComboBox9->count() - 1, kTrailerDefinitionRole, item->TrailerDefinitionData);
             // The entry shows the trailer in words; its definition stays at hand for the curious.
             ComboBox9->setItemData(ComboBox9->count() - 1, name, Qt::ToolTipRole);
         }
@@ -238,7 +238,7 @@ void TFormMain::ComboBox4Change(QComboBox *)
 void TFormMain::ComboBox8Change()
 {
     ComboBoxCargoChange(ComboBox8);
-    const TCargoInfo *cargo = SelectedCargo();
+    const PCargoInfo cargo = SelectedCargo();
     if (!cargo || !cargo->SavegameCompatibleCargo()) {
         UpdateAddJobButton();
         ClearPreviewLabels(); // the preview of the cargo before would describe a job that cannot be made
@@ -278,7 +278,7 @@ void TFormMain::UpdateAddJobButton()
     for (QComboBox *box : {ComboBox2, ComboBox5, ComboBox3, ComboBox6, ComboBox4, ComboBox7, ComboBox8})
         enabled = enabled && box->currentIndex() >= 0;
     if (enabled) {
-        const TCargoInfo *cargo = SelectedCargo();
+        const PCargoInfo cargo = SelectedCargo();
         enabled = cargo && cargo->SavegameCompatibleCargo();
     }
     enabled = enabled && ComboBox9->currentIndex() >= 0 && ComboBox10->currentIndex() >= 0;

@@ -30,10 +30,11 @@ const TTrailerDefinitionItem *TrailerItemOfEntry(const TCargoInfo *Cargo, const 
     if (!Cargo)
         return nullptr;
     const auto &items = Cargo->TrailerDefinitionList();
-    const void *named = TrailerList->itemData(Index, kTrailerDefinitionRole).value<void *>();
+    const TTrailerDefinitionData *named =
+        ItemPointer<TTrailerDefinitionData>(TrailerList, Index, kTrailerDefinitionRole);
     if (named) {
         for (const auto &item : items)
-            if (item.get() == named || item->TrailerDefinitionData == named)
+            if (item->TrailerDefinitionData.get() == named)
                 return item.get();
     }
     return Index >= 0 && size_t(Index) < items.size() ? items[size_t(Index)].get() : nullptr;

@@ -1,12 +1,14 @@
 // What the entries of the owner-drawn lists carry: the filling code stores it, the painting code
-// reads it. The pointers belong to the catalogue or the profile session and outlive the entries,
-// because every reload clears the lists before it frees what they point to.
+// reads it. The profiles belong to the profile session and outlive the entries, because every
+// reload clears the lists before it frees what they point to. Cargos and trailers are shared with
+// the entries, which keep them valid while the catalogue's lists are replaced under them.
 #pragma once
 
 #include "catalogue/cargos.h"
 
 #include <QComboBox>
 #include <QVariant>
+#include <memory>
 
 namespace kvn {
 
@@ -45,11 +47,30 @@ inline QString SelectedCountryToken(const QComboBox *Box)
     return SelectedToken(Box, kCountryTokenRole);
 }
 
+// What the entry carries in Role: a shared record as SetItemShared stored it, or a plain pointer.
 template <typename T> T *ItemPointer(const QComboBox *Box, int Index, int Role)
 {
     if (Box == nullptr || Index < 0 || Index >= Box->count())
         return nullptr;
-    return static_cast<T *>(Box->itemData(Index, Role).value<void *>());
+    const QVariant data = Box->itemData(Index, Role);
+    // The entry holds its own share, so the record outlives this copy of it.
+    if (data.metaType() == QMetaType::fromType<std::shared_ptr<T>>())
+        return data.value<std::shared_ptr<T>>().get();
+    return static_cast<T *>(data.value<void *>());
+}
+
+// The shared record the entry carries in Role; none when it carries none or a plain pointer.
+template <typename T> std::shared_ptr<T> ItemShared(const QComboBox *Box, int Index, int Role)
+{
+    if (Box == nullptr || Index < 0 || Index >= Box->count())
+        return nullptr;
+    const QVariant data = Box->itemData(Index, Role);
+    return data.metaType() == QMetaType::fromType<std::shared_ptr<T>>() ? data.value<std::shared_ptr<T>>() : nullptr;
+}
+
+template <typename T> void SetItemShared(QComboBox *Box, int Index, int Role, std::shared_ptr<T> Shared)
+{
+    Box->setItemData(Index, QVariant::fromValue(std::move(Shared)), Role);
 }
 
 template <typename T> void SetItemPointer(QComboBox *Box, int Index, int Role, T *Pointer)

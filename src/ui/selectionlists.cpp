@@ -69,10 +69,10 @@ void TCountryListSink::FillCountryLists(const QStringList &Entries)
     }
 }
 
-void TCargoListSink::AppendCargo(TCargoInfo *Cargo)
+void TCargoListSink::AppendCargo(const PCargoInfo &Cargo)
 {
     FBox->addItem(Cargo->CargoName());
-    SetItemPointer(FBox, FBox->count() - 1, kCargoInfoRole, Cargo);
+    SetItemShared(FBox, FBox->count() - 1, kCargoInfoRole, Cargo);
 }
 
 } // namespace kvn

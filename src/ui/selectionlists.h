@@ -39,7 +39,7 @@ class TCargoListSink : public ICargoListSink {
 public:
     explicit TCargoListSink(QComboBox *Box) : FBox(Box) {}
     void ClearCargoList() override { FBox->clear(); }
-    void AppendCargo(TCargoInfo *Cargo) override;
+    void AppendCargo(const PCargoInfo &Cargo) override;
 
 private:
     QComboBox *FBox;

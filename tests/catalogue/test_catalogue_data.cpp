@@ -314,10 +314,10 @@ private slots:
         QCOMPARE(qsizetype(catalogue.Distances.Snapshot()->Entries().size()),
                  DataFileLines(QStringLiteral("Distances.txt")).size() - 1);
 
-        const TCargoInfo *glass = FindCargo(catalogue.CargoInfoList, QStringLiteral("glass"));
+        const PCargoInfo glass = FindCargo(catalogue.CargoInfoList, QStringLiteral("glass"));
         QVERIFY(glass);
         QCOMPARE(glass->CargoFragility(), 1.0); // the raw definition leaves it out: the game's default
-        const TCargoInfo *acid = FindCargo(catalogue.CargoInfoList, QStringLiteral("acid"));
+        const PCargoInfo acid = FindCargo(catalogue.CargoInfoList, QStringLiteral("acid"));
         QVERIFY(acid);
         QCOMPARE(acid->CargoADR(), 8);
         QVERIFY(acid->CargoGroups().Contains(TCargoGroups::liquid));
@@ -330,7 +330,7 @@ private slots:
         QVERIFY(heavy >= 20);
         QVERIFY(limited >= 5);
 
-        const TTrailerDefinitionData *curtain = FindTrailerDefinition(
+        const PTrailerDefinitionData curtain = FindTrailerDefinition(
             catalogue.TrailerDefinitionDataList, QStringLiteral("trailer_def.scs.box.single_3.curtain"));
         QVERIFY(curtain);
         QCOMPARE(curtain->Axles(), 3);

@@ -194,16 +194,17 @@ private slots:
 
     void addTrailerDefinitionKeepsTheFirst()
     {
-        TTrailerDefinitionData a, b;
+        const auto a = std::make_shared<TTrailerDefinitionData>();
+        const auto b = std::make_shared<TTrailerDefinitionData>();
         TCargoInfo c;
-        const PTrailerDefinitionItem first = c.AddTrailerDefinition("v1", "t1", 1000, 1, 10, &a);
-        c.AddTrailerDefinition("v2", "t2", 2000, 2, 20, &a);
-        c.AddTrailerDefinition("v3", "t3", 3000, 3, 30, &b);
+        const PTrailerDefinitionItem first = c.AddTrailerDefinition("v1", "t1", 1000, 1, 10, a);
+        c.AddTrailerDefinition("v2", "t2", 2000, 2, 20, a);
+        c.AddTrailerDefinition("v3", "t3", 3000, 3, 30, b);
         QCOMPARE(c.TrailerDefinitionList().size(), std::size_t(2));
-        QCOMPARE(c.TrailerDefinitionList()[0].get(), first);
+        QCOMPARE(c.TrailerDefinitionList()[0], first);
         QCOMPARE(first->TrailerVariant, QStringLiteral("v1"));
         QCOMPARE(first->CargoWeightApproxInKG, 1000);
-        QCOMPARE(c.TrailerDefinitionList()[1]->TrailerDefinitionData, &b);
+        QCOMPARE(c.TrailerDefinitionList()[1]->TrailerDefinitionData, b);
     }
 
     void findCargoIsExactAndFirst()

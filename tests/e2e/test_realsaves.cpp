@@ -170,7 +170,7 @@ class TestRealSaves : public QObject {
                 const QString cargo = offer.value("cargo").mid(6);
                 if (target.size() != 2 || !offer.value("cargo").startsWith(QLatin1String("cargo.")))
                     continue;
-                const TCargoInfo *info = FindCargo(Catalogue.CargoInfoList, cargo);
+                const PCargoInfo info = FindCargo(Catalogue.CargoInfoList, cargo);
                 if (!info || !info->SavegameCompatibleCargo() || !Catalogue.Countries.CityInSetIgnoringCase(parts[3]) ||
                     !Catalogue.Countries.CityInSetIgnoringCase(target[1]))
                     continue;

@@ -20,11 +20,11 @@ struct World {
 
     World()
     {
-        auto plain = std::make_unique<TTrailerDefinitionData>();
+        auto plain = std::make_shared<TTrailerDefinitionData>();
         plain->SetTrailerDefinition("trailer_def.box");
         plain->SetChassisMass(7900);
         plain->SetVolume(90.7);
-        auto bound = std::make_unique<TTrailerDefinitionData>();
+        auto bound = std::make_shared<TTrailerDefinitionData>();
         bound->SetTrailerDefinition("trailer_def.bdouble");
         bound->SetChassisMass(12000);
         bound->SetVolume(0);
@@ -36,14 +36,14 @@ struct World {
         boxes->SetCargoVolume(2.5);
         boxes->SetCargoWeightInKG(650);
         boxes->SetCargoMaximumDistance(-1);
-        boxes->AddTrailerDefinition("scs.box", "scania.r", 20000, 5, 33, plain.get());
-        boxes->AddTrailerDefinition("scs.bdouble", "volvo.fh", 30000, 40, 40, bound.get());
+        boxes->AddTrailerDefinition("scs.box", "scania.r", 20000, 5, 33, plain);
+        boxes->AddTrailerDefinition("scs.bdouble", "volvo.fh", 30000, 40, 40, bound);
         auto milk = std::make_unique<TCargoInfo>();
         milk->SetCargoName("milk");
         milk->SetCargoVolume(1);
         milk->SetCargoWeightInKG(1030);
         milk->SetCargoMaximumDistance(400);
-        milk->AddTrailerDefinition("scs.box", "scania.r", 20000, 1, 20, plain.get());
+        milk->AddTrailerDefinition("scs.box", "scania.r", 20000, 1, 20, plain);
         Trailers.push_back(std::move(plain));
         Trailers.push_back(std::move(bound));
         Cargos.push_back(std::move(boxes));
@@ -115,7 +115,7 @@ private slots:
         QFETCH(QString, from);
         QFETCH(QString, fromCountry);
         const TurkishLocale turkish;
-        auto bound = std::make_unique<TTrailerDefinitionData>();
+        auto bound = std::make_shared<TTrailerDefinitionData>();
         bound->SetTrailerDefinition("trailer_def.italy_austria");
         bound->SetVolume(50);
         bound->AddCountryValidityList("italy,austria");
@@ -123,7 +123,7 @@ private slots:
         cargos.push_back(std::make_unique<TCargoInfo>());
         cargos.back()->SetCargoName("boxes");
         cargos.back()->SetCargoVolume(1);
-        cargos.back()->AddTrailerDefinition("v", "t", 1000, 1, 10, bound.get());
+        cargos.back()->AddTrailerDefinition("v", "t", 1000, 1, 10, bound);
         const auto distances = TDistanceTable::Build({"innsbruck,istanbul,1900,0", "imperia,istanbul,2400,0"}, {});
         TCountries countries;
         countries.LoadCountriesToDataClasses(

@@ -22,15 +22,15 @@ public:
 };
 
 struct HistoryJob {
-    TCargoInfo Cargo;
+    PCargoInfo Cargo = std::make_shared<TCargoInfo>();
     TJobListDataSummary Job;
     HistoryJob(const QString &From, const QString &To, int Units, double KgPerUnit)
     {
-        Cargo.SetCargoName("cargo_" + From);
-        Cargo.SetCargoWeightInKG(KgPerUnit);
+        Cargo->SetCargoName("cargo_" + From);
+        Cargo->SetCargoWeightInKG(KgPerUnit);
         Job.SetDepartureCity(From);
         Job.SetDestinationCity(To);
-        Job.SetCargoInfo(&Cargo);
+        Job.SetCargoInfo(Cargo);
         Job.SetCargoUnitCountUserCustom(Units);
         Job.SetDistanceDataResult({812, 45, true});
     }

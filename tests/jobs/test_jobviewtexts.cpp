@@ -30,24 +30,24 @@ struct TJobSpec {
 struct TJobFixture {
     explicit TJobFixture(const TJobSpec &Spec)
     {
-        Trailer.SetTrailerDefinition("scs.box.single_3");
-        Trailer.SetChassisMass(Spec.ChassisMassKG);
-        Cargo.SetCargoName("Apples");
-        Cargo.SetCargoWeightInKG(Spec.UnitWeightKG);
-        Cargo.SetCargoVolume(Spec.UnitVolume);
-        Item = Cargo.AddTrailerDefinition("scs.box.single_3.variant", "scania.r", 0, 1, 20, &Trailer);
+        Trailer->SetTrailerDefinition("scs.box.single_3");
+        Trailer->SetChassisMass(Spec.ChassisMassKG);
+        Cargo->SetCargoName("Apples");
+        Cargo->SetCargoWeightInKG(Spec.UnitWeightKG);
+        Cargo->SetCargoVolume(Spec.UnitVolume);
+        Item = Cargo->AddTrailerDefinition("scs.box.single_3.variant", "scania.r", 0, 1, 20, Trailer);
         Job.SetDepartureCountry("Germany");
         Job.SetDestinationCountry("Czech Republic");
         Job.SetDepartureCity("berlin");
         Job.SetDestinationCity("praha");
         Job.SetDistanceDataResult({Spec.KM, Spec.FerryTime, Spec.NeedsFerry, Spec.Source});
-        Job.SetCargoInfo(&Cargo);
+        Job.SetCargoInfo(Cargo);
         Job.SetTrailerDefinitionData(Item);
         Job.SetCargoUnitCountUserCustom(Spec.Units);
         Job.SetCargoUrgency(Spec.Urgency);
     }
-    TTrailerDefinitionData Trailer;
-    TCargoInfo Cargo;
+    PTrailerDefinitionData Trailer = std::make_shared<TTrailerDefinitionData>();
+    PCargoInfo Cargo = std::make_shared<TCargoInfo>();
     PTrailerDefinitionItem Item = nullptr;
     TJobListDataSummary Job;
 };
@@ -182,7 +182,7 @@ void TestJobViewTexts::historyRows()
     spec.FerryTime = ferry ? 120 : 0;
     TJobFixture fixture(spec);
     // A history entry carries the whole cargo weight on its own cargo record.
-    fixture.Cargo.SetCargoWeightInKG(20500);
+    fixture.Cargo->SetCargoWeightInKG(20500);
     fixture.Job.SetJobDate(date);
     QCOMPARE(HistoryRootText(FTexts, &fixture.Job, row, QLocale::c()), texts[0]);
     QCOMPARE(HistoryChildText(FTexts, &fixture.Job, 0), texts[1]);
@@ -228,7 +228,7 @@ void TestJobViewTexts::cargoSummary()
     QFETCH(int, flags);
     QFETCH(QLocale, locale);
     QFETCH(QString, text);
-    std::vector<std::unique_ptr<TTrailerDefinitionData>> trailerData;
+    TTrailerDefinitionDataList trailerData;
     TCargoInfo cargo;
     cargo.SetCargoWeightMaxUnitCountWeightInT(single);
     cargo.SetCargoWeightMaxDoubleTrailerInT(doubled);
@@ -240,8 +240,8 @@ void TestJobViewTexts::cargoSummary()
     cargo.SetCargoMaximumDistance(flags & 8 ? 900 : 0);
     cargo.SetSavegameCompatibleCargo(!(flags & 16));
     for (int i = 0; i < trailers; ++i) {
-        trailerData.push_back(std::make_unique<TTrailerDefinitionData>());
-        cargo.AddTrailerDefinition("variant", "truck", 0, 1, 10, trailerData.back().get());
+        trailerData.push_back(std::make_shared<TTrailerDefinitionData>());
+        cargo.AddTrailerDefinition("variant", "truck", 0, 1, 10, trailerData.back());
     }
     QCOMPARE(CargoSummaryText(FTexts, cargo, locale), text);
 }
@@ -291,10 +291,10 @@ void TestJobViewTexts::namesShownForTokens()
              QStringLiteral("Berlin (Mitte) \u00BB Praha"));
     QCOMPARE(f.Job.DepartureCity(), QStringLiteral("berlin"));
 
-    f.Trailer.SetAxles(3);
-    QCOMPARE(TrailerTitleText(FTexts, f.Trailer, names), QStringLiteral("SCS dry van, 3 axles"));
-    f.Trailer.SetTrailerDefinition("scs.box.single_4");
-    QCOMPARE(TrailerTitleText(FTexts, f.Trailer, names), QStringLiteral("scs.box.single_4"));
+    f.Trailer->SetAxles(3);
+    QCOMPARE(TrailerTitleText(FTexts, *f.Trailer, names), QStringLiteral("SCS dry van, 3 axles"));
+    f.Trailer->SetTrailerDefinition("scs.box.single_4");
+    QCOMPARE(TrailerTitleText(FTexts, *f.Trailer, names), QStringLiteral("scs.box.single_4"));
 }
 
 QTEST_GUILESS_MAIN(TestJobViewTexts)

@@ -35,8 +35,8 @@ class TestJobWriter : public QObject {
     QTemporaryDir FDir;
     TProfileInfo FProfile;
     TGameSaveLines FLines;
-    TTrailerDefinitionData FTrailer;
-    TCargoInfo FCargo;
+    PTrailerDefinitionData FTrailer = std::make_shared<TTrailerDefinitionData>();
+    PCargoInfo FCargo = std::make_shared<TCargoInfo>();
     PTrailerDefinitionItem FItem = nullptr;
     std::shared_ptr<const TDistanceTable> FDistances =
         TDistanceTable::Build({"berlin,paris,1054,0", "dresden,malmo,600,130", "berlin,kiel,1234,0"}, {});
@@ -65,7 +65,7 @@ class TestJobWriter : public QObject {
         job->SetDepartureCity(City);
         job->SetDestinationCompany("posped");
         job->SetDestinationCity(ToCity);
-        job->SetCargoInfo(&FCargo);
+        job->SetCargoInfo(FCargo);
         job->SetTrailerDefinitionData(FItem);
         job->SetCargoUrgency(Urgency);
         job->SetCargoUnitCountUserCustom(Units);
@@ -128,10 +128,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(FDir.isValid());
-        FTrailer.SetTrailerDefinition("trailer_def.box");
-        FCargo.SetCargoName("boxes");
-        FCargo.SetCargoWeightInKG(500);
-        FItem = FCargo.AddTrailerDefinition("scs.box.var", "scania.r", 10000, 1, 20, &FTrailer);
+        FTrailer->SetTrailerDefinition("trailer_def.box");
+        FCargo->SetCargoName("boxes");
+        FCargo->SetCargoWeightInKG(500);
+        FItem = FCargo->AddTrailerDefinition("scs.box.var", "scania.r", 10000, 1, 20, FTrailer);
     }
 
     // Three companies: expirations step by 360; each unit goes behind the last of its kind.

@@ -237,10 +237,10 @@ private slots:
                 bool paired = false;
                 for (const auto &item :
                      FindCargo(world.Catalogue.CargoInfoList, bad->CargoInfo()->CargoName())->TrailerDefinitionList())
-                    paired = paired || item->TrailerDefinitionData == t.get();
+                    paired = paired || item->TrailerDefinitionData == t;
                 if (!paired) {
                     TTrailerDefinitionItem item = *bad->TrailerDefinitionData();
-                    item.TrailerDefinitionData = t.get();
+                    item.TrailerDefinitionData = t;
                     bad->SetOwnedTrailerDefinition(item);
                     break;
                 }
@@ -248,7 +248,7 @@ private slots:
         } else if (missing == "cargo") {
             for (const auto &c : world.Catalogue.CargoInfoList)
                 if (!c->SavegameCompatibleCargo()) {
-                    bad->SetOwnedCargoInfo(c->CopyWithoutTrailers());
+                    bad->SetCargoInfo(c->CopyWithoutTrailers());
                     break;
                 }
         } else if (missing == "company") {

@@ -22,9 +22,9 @@ struct World {
 
     World()
     {
-        auto box = std::make_unique<TTrailerDefinitionData>();
+        auto box = std::make_shared<TTrailerDefinitionData>();
         box->SetTrailerDefinition("trailer_def.box");
-        auto tank = std::make_unique<TTrailerDefinitionData>();
+        auto tank = std::make_shared<TTrailerDefinitionData>();
         tank->SetTrailerDefinition("trailer_def.tank");
 
         struct CargoSpec {
@@ -51,8 +51,8 @@ struct World {
             groups.Include(s.Group);
             cargo->SetCargoGroups(groups);
             cargo->SetCargoADR(s.Adr);
-            cargo->AddTrailerDefinition("scs.box", "scania.r", s.WeightKg, 1, 20, box.get());
-            cargo->AddTrailerDefinition("scs.tank", "volvo.fh", s.WeightKg / 2, 1, 10, tank.get());
+            cargo->AddTrailerDefinition("scs.box", "scania.r", s.WeightKg, 1, 20, box);
+            cargo->AddTrailerDefinition("scs.tank", "volvo.fh", s.WeightKg / 2, 1, 10, tank);
             Cargos.push_back(std::move(cargo));
         }
         Trailers.push_back(std::move(box));
@@ -416,11 +416,11 @@ void TestRandomJob::onlyJobsAddJobTakesWithoutAQuestion()
     // question (a trailer outside its countries, a branch without an offer, a job to its own
     // branch).
     World w;
-    auto sweden = std::make_unique<TTrailerDefinitionData>();
+    auto sweden = std::make_shared<TTrailerDefinitionData>();
     sweden->SetTrailerDefinition("trailer_def.tank.se");
     sweden->AddCountryValidityList("sweden");
     for (auto &cargo : w.Cargos)
-        cargo->AddTrailerDefinition("scs.tank.se", "volvo.fh", 30000, 1, 10, sweden.get());
+        cargo->AddTrailerDefinition("scs.tank.se", "volvo.fh", 30000, 1, 10, sweden);
     w.Trailers.push_back(std::move(sweden));
     const TFreeOffers offers = [](const QString &Company, const QString &City) {
         return Company == "posped" && City == "dresden" ? 0 : 1;

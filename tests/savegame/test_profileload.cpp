@@ -87,7 +87,7 @@ struct Recorder : ICargoListSink, ICountryListSink {
     int Cargos = 0;
     QStringList Countries;
     void ClearCargoList() override { Cargos = 0; }
-    void AppendCargo(TCargoInfo *) override { ++Cargos; }
+    void AppendCargo(const PCargoInfo &) override { ++Cargos; }
     void ClearCountryLists() override { Countries.clear(); }
     void FillCountryLists(const QStringList &Entries) override { Countries = Entries; }
 };
@@ -203,7 +203,7 @@ private slots:
                                             " z: 3",
                                             "}"});
         LoadCargosFromGameFileToClasses(save, catalogue.CargoInfoList, catalogue.TrailerDefinitionDataList, nullptr);
-        const TCargoInfo *acid = FindCargo(catalogue.CargoInfoList, "acid");
+        const PCargoInfo acid = FindCargo(catalogue.CargoInfoList, "acid");
         QCOMPARE(acid->TrailerDefinitionList().size(), size_t(1));
         const TTrailerDefinitionItem &item = *acid->TrailerDefinitionList().front();
         QCOMPARE(item.Truck, QString("truck_a"));
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(acid->CargoWeightMinUnitCountWeightInT(), 1);
         QCOMPARE(acid->CargoWeightMaxUnitCountWeightInT(), 2);
         // A heavy cargo with the same data offers all its units at least.
-        const TCargoInfo *beams = FindCargo(catalogue.CargoInfoList, "beams");
+        const PCargoInfo beams = FindCargo(catalogue.CargoInfoList, "beams");
         QCOMPARE(beams->TrailerDefinitionList().front()->CargoUnitCountMin, 100);
         QCOMPARE(beams->CargoWeightMinUnitCountWeightInT(), 2);
         QCOMPARE(CompatibleCargoCount(catalogue.CargoInfoList), 2);

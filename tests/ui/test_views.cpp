@@ -64,11 +64,11 @@ struct TWindowFixture {
 struct TQueuedJob {
     TQueuedJob()
     {
-        Trailer.SetChassisMass(7000);
-        Cargo.SetCargoName("Apples");
-        Cargo.SetCargoWeightInKG(2000);
-        Cargo.SetCargoVolume(3);
-        Item = Cargo.AddTrailerDefinition("variant", "truck", 0, 1, 20, &Trailer);
+        Trailer->SetChassisMass(7000);
+        Cargo->SetCargoName("Apples");
+        Cargo->SetCargoWeightInKG(2000);
+        Cargo->SetCargoVolume(3);
+        Item = Cargo->AddTrailerDefinition("variant", "truck", 0, 1, 20, Trailer);
     }
     std::unique_ptr<TJobListDataSummary> Make(const QString &ID, const QString &From, const QString &To)
     {
@@ -79,14 +79,14 @@ struct TQueuedJob {
         job->SetDepartureCity(From);
         job->SetDestinationCity(To);
         job->SetDistanceDataResult({570, 0, false});
-        job->SetCargoInfo(&Cargo);
+        job->SetCargoInfo(Cargo);
         job->SetTrailerDefinitionData(Item);
         job->SetCargoUnitCountUserCustom(10);
         job->SetCargoUrgency(2);
         return job;
     }
-    TTrailerDefinitionData Trailer;
-    TCargoInfo Cargo;
+    PTrailerDefinitionData Trailer = std::make_shared<TTrailerDefinitionData>();
+    PCargoInfo Cargo = std::make_shared<TCargoInfo>();
     PTrailerDefinitionItem Item = nullptr;
 };
 
@@ -416,32 +416,33 @@ void TestViews::trailerAndProfileLooks()
 {
     TLanguageTexts texts;
     const QPalette palette;
-    TTrailerDefinitionData bound, plain;
-    bound.SetTrailerDefinition("scs.box.bound");
-    bound.SetLength(13.6);
-    bound.SetAxles(3);
-    bound.AddCountryValidityList("germany");
-    bound.SetIsDoubleTrailer(true);
-    plain.SetTrailerDefinition("scs.box.plain");
+    const auto bound = std::make_shared<TTrailerDefinitionData>();
+    const auto plain = std::make_shared<TTrailerDefinitionData>();
+    bound->SetTrailerDefinition("scs.box.bound");
+    bound->SetLength(13.6);
+    bound->SetAxles(3);
+    bound->AddCountryValidityList("germany");
+    bound->SetIsDoubleTrailer(true);
+    plain->SetTrailerDefinition("scs.box.plain");
     TCargoInfo cargo;
     cargo.SetSavegameCompatibleCargo(true);
-    const PTrailerDefinitionItem boundItem = cargo.AddTrailerDefinition("v", "t", 0, 1, 9, &bound);
-    const PTrailerDefinitionItem plainItem = cargo.AddTrailerDefinition("v", "t", 0, 1, 9, &plain);
+    const PTrailerDefinitionItem boundItem = cargo.AddTrailerDefinition("v", "t", 0, 1, 9, bound);
+    const PTrailerDefinitionItem plainItem = cargo.AddTrailerDefinition("v", "t", 0, 1, 9, plain);
 
-    TListEntryLook look = TrailerEntryLook(texts, &cargo, boundItem, 1, false, true, palette, QLocale::c());
+    TListEntryLook look = TrailerEntryLook(texts, &cargo, boundItem.get(), 1, false, true, palette, QLocale::c());
     QCOMPARE(look.Background, ListColours::Highlight);
     QCOMPARE(look.Line1, QString("scs.box.bound"));
     QCOMPARE(look.Line2, QString("Length 13.6 m, 3 axles, valid in: Germany"));
     QCOMPARE(look.Icons, QStringList{"truck-double-trailer"});
     const QList<QRect> places = EntryIconPlaces(look, QRect(0, 70, 521, 35));
     QCOMPARE(places.value(0), QRect(521 - 48 - 5, 70, 48, 24)); // kept inside its own entry
-    look = TrailerEntryLook(texts, &cargo, plainItem, 1, false, true, palette, QLocale::c());
+    look = TrailerEntryLook(texts, &cargo, plainItem.get(), 1, false, true, palette, QLocale::c());
     QCOMPARE(look.Background, ListColours::White);
     QVERIFY(look.Icons.isEmpty());
     QVERIFY(!TrailerEntryLook(texts, &cargo, nullptr, 2, false, true, palette).Drawn);
 
     cargo.SetSavegameCompatibleCargo(false);
-    look = TrailerEntryLook(texts, &cargo, boundItem, 0, false, true, palette, QLocale::c());
+    look = TrailerEntryLook(texts, &cargo, boundItem.get(), 0, false, true, palette, QLocale::c());
     QCOMPARE(look.Background, ListColours::UnsupportedBackground);
     QCOMPARE(look.Line2, QString("Length 13.6 m, 3 axles"));
 
@@ -466,14 +467,14 @@ void TestViews::closedFieldIsOwnerDrawn()
 {
     TWindowFixture fixture(FProgramFolder.path() + "/");
     TFormMain &form = *fixture.Form;
-    TCargoInfo heavy;
-    heavy.SetCargoName("Excavator");
-    heavy.SetIsHeavy(true);
-    heavy.SetSavegameCompatibleCargo(true);
+    const auto heavy = std::make_shared<TCargoInfo>();
+    heavy->SetCargoName("Excavator");
+    heavy->SetIsHeavy(true);
+    heavy->SetSavegameCompatibleCargo(true);
     // Only the painting is looked at here, not what choosing a cargo sets off.
     const QSignalBlocker quiet(form.ComboBox8);
     form.ComboBox8->addItem("Excavator");
-    SetItemPointer(form.ComboBox8, 0, kCargoInfoRole, &heavy);
+    SetItemShared(form.ComboBox8, 0, kCargoInfoRole, heavy);
     form.ComboBox8->setCurrentIndex(0);
     const QImage picture = form.ComboBox8->grab().toImage();
     // Left of the text and above line 1: nothing but the entry's background.
