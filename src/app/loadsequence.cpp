@@ -16,19 +16,32 @@ void TLoadSequence::LoadDistances()
     FState.Catalogue.Distances.ReloadDistances();
 }
 
-void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress)
+TProgramCatalogueRequest TLoadSequence::CatalogueRequest() const
 {
     TProgramCatalogueRequest request;
     request.PlayerGameFolder = FState.PlayerGameFolder;
     request.SteamLibraries = SteamLibraryFolders();
     request.CachePath = QDir(FState.UserFilesFolder.isEmpty() ? FState.ProgramFolder : FState.UserFilesFolder)
                             .filePath(QLatin1String(GameCatalogueCacheFileName));
-    request.Progress = Progress;
-    request.Stop = &FStop;
-    // Read only while the load runs: the texts are loaded before the window starts it.
+    // Read only while a load runs: the texts are loaded before the window starts one.
     request.Texts = &FState.Texts;
     request.LanguageCode = FState.LanguageCode;
+    for (const QString &folder : GameFolderCandidates())
+        request.ModFolders.append(QDir(folder).filePath(QStringLiteral("mod")));
+    return request;
+}
+
+void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress)
+{
+    TProgramCatalogueRequest request = CatalogueRequest();
+    request.Progress = Progress;
+    request.Stop = &FStop;
     LoadProgramCatalogue(FState.Catalogue, request);
+}
+
+TProgramCatalogueRequest TLoadSequence::ProfileModsRequest() const
+{
+    return CatalogueRequest();
 }
 
 bool TLoadSequence::ListProfiles()

@@ -16,6 +16,9 @@ struct TCatalogueSource {
     QString InstallFolder; // empty for the compiled data unless a game was found and could not be read
     int ArchiveCount = 0;
     int ModCount = 0;
+    // The active mods of the profile the lists were read for, lowest priority first; empty: the game
+    // alone. A profile with other mods has the game read again.
+    QStringList ActiveMods;
     // The archives and mods that could not be read: their names, and one "name: reason" each.
     QStringList SkippedNames;
     QStringList Skipped;

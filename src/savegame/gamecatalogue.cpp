@@ -336,6 +336,18 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
     return defs;
 }
 
+QStringList ProfileActiveModPackages(const QString &ProfileFolder, QString *Reason)
+{
+    QString reason;
+    QStringList packages;
+    for (const TActiveMod &mod :
+         ParseActiveMods(ProfileLines(QDir(ProfileFolder).filePath(QStringLiteral("profile.sii")), reason)))
+        packages.append(mod.Package);
+    if (Reason)
+        *Reason = reason;
+    return packages;
+}
+
 TDefinitionProblemSummary SummariseProblems(const std::vector<TDefProblem> &Problems)
 {
     TDefinitionProblemSummary summary;

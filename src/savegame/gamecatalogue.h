@@ -82,6 +82,10 @@ struct TGameCatalogueReport {
 // damaged archive or mod is skipped and named in Report.
 std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &Request, TGameCatalogueReport &Report);
 
+// The packages of the mods the profile in ProfileFolder has active, lowest priority first; empty when
+// it has none, or when its profile.sii cannot be read (Reason then says why).
+QStringList ProfileActiveModPackages(const QString &ProfileFolder, QString *Reason = nullptr);
+
 // The number of problems and the first few, each as "file:line: detail".
 TDefinitionProblemSummary SummariseProblems(const std::vector<TDefProblem> &Problems);
 

@@ -191,6 +191,9 @@ TProfileLoadResult TProfileSession::LoadProfile(int ComboIndex, TProfileLoadCont
                     FGameTime = timeAndCity.GameTime;
                     FLastVisitedCity = timeAndCity.LastVisitedCity;
                     TCatalogue &catalogue = Context.Catalogue;
+                    // The profile's mods may add cities, cargos and trailers the save offers.
+                    if (Context.GameRead)
+                        result.Mods = UseProfileMods(catalogue, *Context.GameRead, profile->ProfilePath());
                     catalogue.Distances.ResetDistanceDeactivation();
                     const std::shared_ptr<const TDistanceTable> table = catalogue.Distances.Snapshot();
                     if (catalogue.CityLines.isEmpty())

@@ -7,6 +7,7 @@
 #include "savegame/companies.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
+#include "savegame/programcatalogue.h"
 #include "savegame/savefingerprint.h"
 #include "savegame/savegamecargos.h"
 #include "savegame/savesread.h"
@@ -48,6 +49,8 @@ struct TProfileLoadResult {
     QString Error;
     // Loaded, but the save predates trailer definitions: nothing can be composed from it.
     bool SaveTooOldForJobs = false;
+    // What reading the game with the profile's mods did (nothing without TProfileLoadContext::GameRead).
+    TProfileModsResult Mods;
     bool Loaded() const { return Status == TProfileLoadStatus::Loaded; }
 };
 
@@ -59,6 +62,8 @@ struct TProfileLoadContext {
     ICargoListSink *CargoList = nullptr;      // the window's cargo list
     bool StartLearner = true;                 // start the distance learner after a load
     const TLanguageTexts *Texts = nullptr;    // the player's texts; null gives English
+    // Set: a catalogue read from the installed game is read again with the profile's active mods.
+    const TProgramCatalogueRequest *GameRead = nullptr;
 };
 
 // Game time and last visited city of a save; GameTime is 0 and the city empty when missing.

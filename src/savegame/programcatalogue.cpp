@@ -6,7 +6,9 @@
 #include "savegame/gamecataloguetexts.h"
 #include "savegame/gameinstall.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 
 namespace kvn {
 
@@ -70,6 +72,51 @@ void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const T
     Catalogue.DatabaseInfo.CargoLineCount = std::int32_t(Catalogue.CargoInfoList.size());
 }
 
+namespace {
+
+// The source a successful read gives, before its lists are used.
+TCatalogueSource SourceOfRead(const QString &Install, const TGameCatalogueReport &Report,
+                              const TProgramCatalogueRequest &Request)
+{
+    TCatalogueSource source;
+    source.InstallFolder = Install;
+    source.Skipped = SkippedLines(Report, Request.Texts);
+    source.SkippedNames = SkippedNames(Report);
+    source.Origin = Report.FromCache ? TCatalogueOrigin::Cache : TCatalogueOrigin::Game;
+    source.GameVersion = Report.GameVersion;
+    source.ArchiveCount = int(Report.ArchivesRead.size());
+    source.ModCount = int(Report.ModsMounted.size());
+    return source;
+}
+
+// A game whose definitions hold no trailer or cargo would leave the player nothing to choose.
+bool Usable(const std::optional<TGameDefinitions> &Defs)
+{
+    return Defs && !Defs->Trailers.empty() && !Defs->Cargos.empty();
+}
+
+QString ReadFailure(const std::optional<TGameDefinitions> &Defs, const TGameCatalogueReport &Report,
+                    const QString &Install, const TProgramCatalogueRequest &Request)
+{
+    if (Defs)
+        return Request.Texts ? Request.Texts->Format(TLangText::CatalogueFailedNoTrailersOrCargos,
+                                                     {QDir::toNativeSeparators(Install)})
+                             : QStringLiteral("The game in \"%1\" defines no trailer or no cargo.").arg(Install);
+    return Request.Texts ? CatalogueFailureText(Report, Install, *Request.Texts) : Report.Failure;
+}
+
+// One cache per profile with mods: switching between profiles with different mods reads each set
+// once. Named after a hash of the profile's folder, which may hold any character.
+QString ProfileModsCachePath(const QString &BaseCachePath, const QString &ProfileFolder)
+{
+    const QFileInfo base(BaseCachePath);
+    const QString key = QString::fromLatin1(
+        QCryptographicHash::hash(QDir::cleanPath(ProfileFolder).toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+    return base.dir().filePath(QStringLiteral("%1-%2.%3").arg(base.completeBaseName(), key, base.suffix()));
+}
+
+} // namespace
+
 void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest &Request)
 {
     const QString playerFolder = Request.PlayerGameFolder.trimmed();
@@ -98,32 +145,68 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
     request.Stop = Request.Stop;
     TGameCatalogueReport report;
     const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
-    TCatalogueSource source;
-    source.InstallFolder = install;
+    TCatalogueSource source = SourceOfRead(install, report, Request);
     source.Failure = playerFolderFailure;
-    source.Skipped = SkippedLines(report, Request.Texts);
-    source.SkippedNames = SkippedNames(report);
-    // A game whose definitions hold no trailer or cargo would leave the player nothing to choose.
-    if (defs && !defs->Trailers.empty() && !defs->Cargos.empty()) {
-        source.Origin = report.FromCache ? TCatalogueOrigin::Cache : TCatalogueOrigin::Game;
-        source.GameVersion = report.GameVersion;
-        source.ArchiveCount = int(report.ArchivesRead.size());
-        source.ModCount = int(report.ModsMounted.size());
+    if (Usable(defs)) {
         UseGameDefinitions(source, Catalogue, *defs);
         Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
         return;
     }
-    QString failure;
-    if (defs)
-        failure = Request.Texts ? Request.Texts->Format(TLangText::CatalogueFailedNoTrailersOrCargos,
-                                                        {QDir::toNativeSeparators(install)})
-                                : QStringLiteral("The game in \"%1\" defines no trailer or no cargo.").arg(install);
-    else
-        failure = Request.Texts ? CatalogueFailureText(report, install, *Request.Texts) : report.Failure;
+    const QString failure = ReadFailure(defs, report, install, Request);
     source.Failure = source.Failure.isEmpty() ? failure : source.Failure + u' ' + failure;
     UseCompiledCatalogue(Catalogue);
+    source.Origin = TCatalogueOrigin::Compiled;
+    source.ArchiveCount = source.ModCount = 0;
     source.GameVersion = Catalogue.Source.GameVersion;
     Catalogue.Source = std::move(source);
+}
+
+TProfileModsResult UseProfileMods(TCatalogue &Catalogue, const TProgramCatalogueRequest &Request,
+                                  const QString &ProfileFolder)
+{
+    TProfileModsResult result;
+    const QString install = Catalogue.Source.InstallFolder;
+    if (!Catalogue.Source.FromGame() || install.isEmpty())
+        return result;
+    // An unreadable profile.sii counts as no mods here; the read below names it when it matters.
+    const QStringList mods = ProfileActiveModPackages(ProfileFolder);
+    // A profile with mods is read every time: a mod updated since is then seen, and the cache keeps
+    // a read of unchanged mods short.
+    if (mods.isEmpty() && Catalogue.Source.ActiveMods.isEmpty())
+        return result;
+
+    TGameCatalogueRequest request;
+    request.InstallFolder = install;
+    request.SteamLibraries = Request.SteamLibraries;
+    request.StageProgress = Request.Progress;
+    request.Stop = Request.Stop;
+    if (!mods.isEmpty()) {
+        request.ProfileFolder = ProfileFolder;
+        request.ModFolders = Request.ModFolders;
+        // A profile kept beside its own mod folder ("<documents>/…/profiles/<id>/../../mod").
+        const QString beside = QDir::cleanPath(QDir(ProfileFolder).filePath(QStringLiteral("../../mod")));
+        if (!request.ModFolders.contains(beside))
+            request.ModFolders.append(beside);
+    }
+    if (!Request.CachePath.isEmpty())
+        request.CachePath = mods.isEmpty() ? Request.CachePath : ProfileModsCachePath(Request.CachePath, ProfileFolder);
+    TGameCatalogueReport report;
+    const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
+    if (!Usable(defs)) {
+        result.Failure = ReadFailure(defs, report, install, Request);
+        result.SkippedNames = SkippedNames(report);
+        return result;
+    }
+    TCatalogueSource source = SourceOfRead(install, report, Request);
+    source.ActiveMods = mods;
+    // A damaged archive of the game was named when the lists in use were read; only news is told.
+    for (const QString &name : std::as_const(source.SkippedNames))
+        if (!Catalogue.Source.SkippedNames.contains(name))
+            result.SkippedNames.append(name);
+    UseGameDefinitions(source, Catalogue, *defs);
+    Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
+    result.Replaced = true;
+    return result;
 }
 
 } // namespace kvn

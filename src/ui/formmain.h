@@ -44,6 +44,7 @@ class TWindowSlide;
 class TLayoutScaler;
 class TLoadSteps;
 struct TProfileLoadResult;
+struct TProfileModsResult;
 class TTextFader;
 struct TProgramState;
 
@@ -201,6 +202,7 @@ private:
     void SetUpLocks();
     void RunProfilePreselection();
     void ShowLoadResult(const TProfileLoadResult &Result);
+    void ShowProfileModsNotes(const TProfileModsResult &Mods);
     // Queued jobs belong to the profile they were composed for: before another profile is loaded
     // the player is asked to let them go. False (and ComboBox1 back on their profile) when not.
     bool ConfirmProfileChange();
@@ -349,6 +351,8 @@ private:
     void LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int Total);
     void LoadStepCatalogueLoaded();
     // The caption names the catalogue in use and its game version.
+    // The caption and the names of the catalogue now in use.
+    void ShowCatalogueInUse();
     void ShowCatalogueSource();
     void LoadStepProfiles();
     void LoadStepEnd(bool ProfilesFound);

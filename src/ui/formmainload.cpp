@@ -93,11 +93,7 @@ void TFormMain::LoadStepCatalogueProgress(TCatalogueStage Stage, int Done, int T
 void TFormMain::LoadStepCatalogueLoaded()
 {
     ProgressBar1->setRange(0, 0);
-    ShowCatalogueSource();
-    // The names are read on this thread only; the game's come first, the compiled ones fill in.
-    if (!FState.Catalogue.GameNameLines.isEmpty())
-        FState.Catalogue.Names.LoadFromLines(FState.Catalogue.GameNameLines +
-                                             CatalogueLines(QStringLiteral("Names"), false));
+    ShowCatalogueInUse();
     // The names only: the reasons are long, the database information gives them.
     FCatalogueNotesToShow.clear();
     if (!FState.Catalogue.Source.Failure.isEmpty())
@@ -105,6 +101,14 @@ void TFormMain::LoadStepCatalogueLoaded()
     if (!FState.Catalogue.Source.SkippedNames.isEmpty())
         FCatalogueNotesToShow << FState.Texts.Format(TLangText::StatusCatalogueSkipped,
                                                      {FState.Catalogue.Source.SkippedNames.join(QStringLiteral(", "))});
+}
+
+void TFormMain::ShowCatalogueInUse()
+{
+    ShowCatalogueSource();
+    // The names are read on this thread only; the game's come first, the compiled ones fill in.
+    FState.Catalogue.Names.LoadFromLines(FState.Catalogue.GameNameLines +
+                                         CatalogueLines(QStringLiteral("Names"), false));
 }
 
 void TFormMain::ShowCatalogueSource()

@@ -13,13 +13,16 @@
 #include "ui/dbinformation.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
+#include "ui/loadsteps.h"
 #include "ui/programstate.h"
 #include "ui/selectionlists.h"
+#include "ui/textfade.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -32,6 +35,9 @@ namespace {
 
 // Shown while a profile loads; a fixed English text like the other texts of the load.
 const QString kLoadingProfileText = QStringLiteral("Loading profile data ... please wait");
+
+// A read of the profile's mods repaints its progress at most this often.
+constexpr qint64 kProgressRepaintMs = 50;
 
 // The help document: the player's guide that comes beside the program.
 const QString kHelpDocumentName = QStringLiteral("help.html");
@@ -74,8 +80,22 @@ void TFormMain::ComboBox1Change()
     TCargoListSink cargoSink(ComboBox8);
     const TSiiDecrypter decrypter(FState.ProgramFolder);
     TProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true, &FState.Texts};
+    // A profile with mods has the game read again with them; the window keeps painting meanwhile.
+    TProgramCatalogueRequest modsRead = FLoadSteps.ProfileModsRequest();
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    modsRead.Progress = [this, &sinceRepaint](TCatalogueStage Stage, int Done, int Total) {
+        if (Done < Total && sinceRepaint.elapsed() < kProgressRepaintMs)
+            return;
+        sinceRepaint.restart();
+        LoadStepCatalogueProgress(Stage, Done, Total);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    context.GameRead = &modsRead;
     // Every profile entry carries its profile; the session counts entries the same way.
     const TProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);
+    if (result.Mods.Replaced)
+        ShowCatalogueInUse();
 
     const bool loaded = session.IsProfileLoaded();
     FProfileLoadRunning = false;
@@ -122,6 +142,7 @@ void TFormMain::ComboBox1Change()
     CheckQueuedJobs(FState.JobList, session, FState.Catalogue, FState.Texts);
     ShowQueuedJobs();
     ShowLoadResult(result);
+    ShowProfileModsNotes(result.Mods);
     UpdateAddJobButton();
     AssembleJobPreview();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -233,6 +254,16 @@ void TFormMain::ShowLoadResult(const TProfileLoadResult &Result)
         SetTextFader(Result.StatusText, true);
         break;
     }
+}
+
+void TFormMain::ShowProfileModsNotes(const TProfileModsResult &Mods)
+{
+    // After the load's own word, as at start-up: what of the profile's mods could not be used.
+    if (!Mods.Failure.isEmpty())
+        TextFader1->AddLine(TTextFader::EscapeLine(Mods.Failure));
+    if (!Mods.SkippedNames.isEmpty())
+        TextFader1->AddLine(TTextFader::EscapeLine(
+            FState.Texts.Format(TLangText::StatusCatalogueSkipped, {Mods.SkippedNames.join(QStringLiteral(", "))})));
 }
 
 void TFormMain::ShowLearnerOutcome(const TLearnerOutcome &Outcome)

@@ -3,7 +3,7 @@
 // steps, so the window needs to know nothing of how the catalogue or the profiles are read.
 #pragma once
 
-#include "savegame/gamecatalogue.h"
+#include "savegame/programcatalogue.h"
 
 #include <QStringList>
 
@@ -21,6 +21,9 @@ public:
     // found (Progress: how far the read has got, called from the same task), from the compiled data
     // otherwise.
     virtual void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) = 0;
+    // What a profile load needs to read the installed game again with the profile's mods (the
+    // window adds the progress).
+    virtual TProgramCatalogueRequest ProfileModsRequest() const { return {}; }
     // Any thread: a catalogue read under way ends early; the compiled data is used.
     virtual void StopLoading() {}
     // Main thread: searches the game folder for profiles; false when there was no profiles

@@ -1,5 +1,6 @@
 #include "catalogue/estimatedoffers.h"
 #include "savegen.h"
+#include "smallgame.h"
 
 #include "catalogue/catalogue.h"
 #include "savegame/backup.h"
@@ -449,6 +450,63 @@ private slots:
         session.RecordQuickSaveTime();
         QVERIFY(!session.QuickSaveChanged());
         QCOMPARE(session.ProfileFolderToOpen(), session.CurrentProfile()->ProfilePath());
+    }
+
+    // A profile whose mods add a cargo gets lists read with them, the next profile without mods the
+    // game's own again; without a game read in the context the lists stay as they are.
+    void profileModsAreReadAtLoad()
+    {
+        QTemporaryDir dir;
+        savegen::Options opt;
+        opt.Lines = 3000;
+        opt.Profiles = 2;
+        QVERIFY(savegen::WriteGameFolder(savegen::Catalogue::FromResources(), opt, dir.path() + "/docs"));
+        const QString game = dir.path() + "/game";
+        QVERIFY(archives::testing::WriteSmallGame(game, "1.58.1.5"));
+        archives::testing::TTestArchive mod;
+        mod.Files = {{"def/cargo.mymod.sii",
+                      "SiiNunit\n{\ncargo_data: cargo.steel\n{\n\tmass: 500\n\tvolume: 1\n}\n}\n", false}};
+        QVERIFY(QDir().mkpath(dir.path() + "/docs/mod"));
+        QVERIFY(archives::testing::WriteFileBytes((dir.path() + "/docs/mod/mymod.scs").toStdString(),
+                                                  archives::testing::WriteZip(mod)));
+
+        TProgramCatalogueRequest request;
+        request.PlayerGameFolder = game;
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QVERIFY(catalogue.Source.FromGame());
+        catalogue.Distances.SetUserFolder(dir.path());
+        catalogue.Distances.ReloadDistances();
+
+        TProfileSession session;
+        TSiiDecrypter decrypter(KVN_BIN_DIR);
+        ListProfiles(session.ProfileList(), decrypter, {dir.path() + "/docs/"});
+        QCOMPARE(session.ProfileList().Count(), 2);
+        // The first profile has the mod switched on, found in "<documents>/mod" beside its profiles.
+        WriteFile(
+            session.ProfileList().At(0)->ProfilePath() + "/profile.sii",
+            "SiiNunit\n{\nuser_profile : _nameless.1 {\n active_mods: 1\n active_mods[0]: \"mymod|My mod\"\n}\n}\n");
+        Recorder sink;
+        TProfileLoadContext context{catalogue, decrypter, &sink, &sink, false};
+        context.GameRead = &request;
+
+        TProfileLoadResult result = session.LoadProfile(1, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QVERIFY(result.Mods.Replaced);
+        QCOMPARE(catalogue.Source.ActiveMods, QStringList{QStringLiteral("mymod")});
+        QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+
+        result = session.LoadProfile(2, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QVERIFY(result.Mods.Replaced);
+        QVERIFY(catalogue.Source.ActiveMods.isEmpty());
+        QVERIFY(!CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+
+        context.GameRead = nullptr;
+        result = session.LoadProfile(1, context);
+        QVERIFY2(result.Loaded(), qPrintable(result.StatusText));
+        QVERIFY(!result.Mods.Replaced);
+        QVERIFY(!CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
     }
 
     // With a city list of its own (the game's), the catalogue decides which country a city is in.

@@ -15,7 +15,7 @@ class TestProgramCatalogue : public QObject {
     Q_OBJECT
 
     QTemporaryDir FDir;
-    QString FLibrary, FPlayerGame;
+    QString FLibrary, FPlayerGame, FMods;
 
     TProgramCatalogueRequest Request(const QString &PlayerFolder = QString()) const
     {
@@ -34,7 +34,37 @@ private slots:
         FPlayerGame = FDir.filePath(QStringLiteral("my game"));
         QVERIFY(WriteSmallGame(FLibrary + QStringLiteral("steamapps/common/Euro Truck Simulator 2"), "1.58.1.5"));
         QVERIFY(WriteSmallGame(FPlayerGame, "1.57.2.0"));
+
+        // A map and cargo mod in the player's mod folder: one more city and one more cargo.
+        FMods = FDir.filePath(QStringLiteral("mod"));
+        QVERIFY(QDir().mkpath(FMods));
+        TTestArchive mod;
+        mod.Files = {{"def/city.mymod.sii",
+                      "SiiNunit\n{\ncity_data: city.gamma\n{\n\tcity_name: \"Gamma\"\n\tcountry: testland\n}\n}\n",
+                      false},
+                     {"def/cargo.mymod.sii",
+                      "SiiNunit\n{\ncargo_data: cargo.steel\n{\n\tmass: 500\n\tvolume: 1\n\tbody_types[]: "
+                      "curtainside\n}\n}\n",
+                      false}};
+        QVERIFY(WriteFileBytes((FMods + "/mymod.scs").toStdString(), WriteZip(mod)));
+        QVERIFY(WriteProfile(QStringLiteral("modded"), {"mymod"}));
+        QVERIFY(WriteProfile(QStringLiteral("ghostly"), {"mymod", "ghost"}));
+        QVERIFY(WriteProfile(QStringLiteral("plain"), {}));
     }
+
+    bool WriteProfile(const QString &Name, const std::vector<std::string> &Mods)
+    {
+        std::string text =
+            "SiiNunit\n{\nuser_profile : _nameless.1 {\n active_mods: " + std::to_string(Mods.size()) + "\n";
+        for (std::size_t i = 0; i < Mods.size(); ++i)
+            text += " active_mods[" + std::to_string(i) + "]: \"" + Mods[i] + "|" + Mods[i] + "\"\n";
+        text += "}\n}\n";
+        const QString folder = FDir.filePath(QStringLiteral("profiles/") + Name);
+        return QDir().mkpath(folder) && WriteFileBytes((folder + "/profile.sii").toStdString(),
+                                                       std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+
+    QString Profile(const QString &Name) const { return FDir.filePath(QStringLiteral("profiles/") + Name); }
 
     // The first start reads the archives, the second the cache; the damaged DLC is named both times.
     void gameFoundThenCached()
@@ -133,6 +163,73 @@ private slots:
         LoadProgramCatalogue(catalogue, request);
         QVERIFY(catalogue.Source.FromGame());
         QCOMPARE(catalogue.GameNameLines, lines);
+    }
+
+    // Loading a profile with mods reads the game again with them, from a cache of that profile's own
+    // the second time; a profile without mods goes back to the game alone. What the window and the
+    // queued jobs took from the lists before stays valid.
+    void profileModsReplaceTheLists()
+    {
+        TProgramCatalogueRequest request = Request();
+        request.ModFolders = {FMods};
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QVERIFY(catalogue.Source.FromGame());
+        const PCargoInfo heldCargo = catalogue.CargoInfoList.front();
+        const PTrailerDefinitionData heldTrailer = catalogue.TrailerDefinitionDataList.front();
+
+        TProfileModsResult result = UseProfileMods(catalogue, request, Profile(QStringLiteral("plain")));
+        QVERIFY(!result.Replaced); // read without mods already: nothing to do
+        QVERIFY(catalogue.CargoInfoList.front() == heldCargo);
+
+        result = UseProfileMods(catalogue, request, Profile(QStringLiteral("modded")));
+        QVERIFY(result.Replaced);
+        QVERIFY(result.Failure.isEmpty());
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Game);
+        QCOMPARE(catalogue.Source.ActiveMods, QStringList{QStringLiteral("mymod")});
+        QCOMPARE(catalogue.Source.ModCount, 1);
+        QVERIFY(catalogue.CityLines.contains(QStringLiteral("gamma;Testland")));
+        QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+        QVERIFY(catalogue.CargoInfoList.front() != heldCargo);
+        // Held across the swap: under the address sanitizer a freed record would be caught here.
+        QCOMPARE(heldCargo->CargoName(), QStringLiteral("glass"));
+        QCOMPARE(heldTrailer->TrailerDefinition(), QStringLiteral("trailer_def.scs.box.single_3.dryvan"));
+
+        result = UseProfileMods(catalogue, request, Profile(QStringLiteral("modded")));
+        QVERIFY(result.Replaced);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Cache);
+        QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+
+        // A mod that is nowhere is named; the others are used.
+        result = UseProfileMods(catalogue, request, Profile(QStringLiteral("ghostly")));
+        QVERIFY(result.Replaced);
+        QCOMPARE(result.SkippedNames, QStringList{QStringLiteral("ghost")});
+        QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+
+        result = UseProfileMods(catalogue, request, Profile(QStringLiteral("plain")));
+        QVERIFY(result.Replaced);
+        QVERIFY(catalogue.Source.ActiveMods.isEmpty());
+        QCOMPARE(catalogue.Source.ModCount, 0);
+        QVERIFY(!CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+        QVERIFY(!catalogue.CityLines.contains(QStringLiteral("gamma;Testland")));
+        // The game alone still comes from the start-up cache.
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Cache);
+    }
+
+    // Mods are laid over the game only: the compiled data stays as it is.
+    void profileModsLeaveTheCompiledData()
+    {
+        TProgramCatalogueRequest request = Request();
+        request.SteamLibraries.clear();
+        request.ModFolders = {FMods};
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Compiled);
+        const std::size_t cargos = catalogue.CargoInfoList.size();
+        const TProfileModsResult result = UseProfileMods(catalogue, request, Profile(QStringLiteral("modded")));
+        QVERIFY(!result.Replaced);
+        QVERIFY(result.Failure.isEmpty());
+        QCOMPARE(catalogue.CargoInfoList.size(), cargos);
     }
 
     // A game whose every definition archive is damaged: the compiled data, and the archives named.
