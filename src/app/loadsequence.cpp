@@ -39,11 +39,6 @@ void TLoadSequence::LoadCatalogue(const std::function<void(TCatalogueStage Stage
     LoadProgramCatalogue(FState.Catalogue, request);
 }
 
-TProgramCatalogueRequest TLoadSequence::ProfileModsRequest() const
-{
-    return CatalogueRequest();
-}
-
 bool TLoadSequence::ListProfiles()
 {
     // The search frees the profiles a loaded profile would point into.

@@ -16,7 +16,7 @@ public:
 
     void LoadDistances() override;
     void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) override;
-    TProgramCatalogueRequest ProfileModsRequest() const override;
+    TProgramCatalogueRequest CatalogueRequest() const override;
     void StopLoading() override { FStop = true; }
     bool ListProfiles() override;
     QStringList ProfileCaptions() const override;
@@ -24,9 +24,6 @@ public:
     bool GameDocumentsFolderExists() const override;
 
 private:
-    // The settings of a read of the player's game, without progress.
-    TProgramCatalogueRequest CatalogueRequest() const;
-
     TProgramState &FState;
     std::atomic_bool FStop = false;
 };

@@ -349,6 +349,8 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
      u"The game in \"%s\" defines no trailer or no cargo."},
     {TLangText::StatusCatalogueSkipped, TLangSection::Main, "status-catalogue-skipped",
      u"Left out, could not be read: %s"},
+    {TLangText::StatusCatalogueInUse, TLangSection::Main, "status-catalogue-in-use",
+     u"Trailers, cargos and cities now come from %s (ETS2 v%s)."},
     {TLangText::CaptionCatalogueGame, TLangSection::Main, "caption-catalogue-game", u"your game"},
     {TLangText::CaptionCatalogueCompiled, TLangSection::Main, "caption-catalogue-compiled", u"compiled data"},
     {TLangText::DbInformationCatalogueGame, TLangSection::Main, "db-information-catalogue-game",

@@ -220,6 +220,7 @@ enum class TLangText : int {
     SaveWriteNotReplaced,
     CatalogueFailedNoTrailersOrCargos,
     StatusCatalogueSkipped,
+    StatusCatalogueInUse,
     CaptionCatalogueGame,
     CaptionCatalogueCompiled,
     DbInformationCatalogueGame,

@@ -330,6 +330,13 @@ private:
     void Button11Click();
     // Keeps the folder in Edit3 for the next start.
     void SaveGameFolderSetting();
+    // Keeps the folder and, when it is another one, reads the game from it at once.
+    void GameFolderEdited();
+    // The trailers, cargos and cities read again from the game folder now named, then the loaded
+    // profile again, so that its lists and queued jobs follow.
+    void ReadGameAgain();
+    // The progress of a read of the game on this thread, shown in the status line.
+    std::function<void(TCatalogueStage, int, int)> PaintedCatalogueProgress();
     TRandomiserOptions FRandomiserOptions;
     TRandomNumbers FRandomNumbers;
     QFuture<void> FRandomJobThread;

@@ -3,6 +3,7 @@
 #include "lang/textformat.h"
 #include "savegame/gamecataloguetexts.h"
 #include "savegame/profiles.h"
+#include "savegame/programcatalogue.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/loadsteps.h"
@@ -12,6 +13,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QThreadPool>
@@ -101,6 +104,55 @@ void TFormMain::LoadStepCatalogueLoaded()
     if (!FState.Catalogue.Source.SkippedNames.isEmpty())
         FCatalogueNotesToShow << FState.Texts.Format(TLangText::StatusCatalogueSkipped,
                                                      {FState.Catalogue.Source.SkippedNames.join(QStringLiteral(", "))});
+}
+
+std::function<void(TCatalogueStage, int, int)> TFormMain::PaintedCatalogueProgress()
+{
+    // A game has thousands of definition files: the window is painted a few times a second.
+    constexpr qint64 kRepaintMs = 50;
+    auto sinceRepaint = std::make_shared<QElapsedTimer>();
+    sinceRepaint->start();
+    return [this, sinceRepaint](TCatalogueStage Stage, int Done, int Total) {
+        if (Done < Total && sinceRepaint->elapsed() < kRepaintMs)
+            return;
+        sinceRepaint->restart();
+        LoadStepCatalogueProgress(Stage, Done, Total);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+}
+
+void TFormMain::ReadGameAgain()
+{
+    // Like a profile load: on this thread, the window painting its progress, the player's input held.
+    FProfileLoadRunning = true;
+    const TFocusReturn focus = DisableKeepingFocus(ComboBox1);
+    Timer2->stop();
+    TProgramCatalogueRequest request = FLoadSteps.CatalogueRequest();
+    request.PlayerGameFolder = FState.PlayerGameFolder;
+    request.Progress = PaintedCatalogueProgress();
+    LoadProgramCatalogue(FState.Catalogue, request);
+    LoadStepCatalogueLoaded();
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    FProfileLoadRunning = false;
+    EnableReturningFocus(ComboBox1, focus);
+
+    // The loaded profile is read again with the new lists; its notes follow those of the read.
+    const QStringList notes = FCatalogueNotesToShow;
+    FCatalogueNotesToShow.clear();
+    if (IsProfileLoaded() && !FWantClose)
+        Reload();
+    else if (IsProfileLoaded())
+        Timer2->start();
+    const TCatalogueSource &source = FState.Catalogue.Source;
+    TextFader1->AddLine(TTextFader::EscapeLine(FState.Texts.Format(
+        TLangText::StatusCatalogueInUse,
+        {FState.Texts.Text(source.FromGame() ? TLangText::CaptionCatalogueGame : TLangText::CaptionCatalogueCompiled),
+         source.GameVersion})));
+    for (const QString &note : notes)
+        TextFader1->AddLine(TTextFader::EscapeLine(note));
+    if (FWantClose)
+        Timer1->start();
 }
 
 void TFormMain::ShowCatalogueInUse()

@@ -22,7 +22,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -35,9 +34,6 @@ namespace {
 
 // Shown while a profile loads; a fixed English text like the other texts of the load.
 const QString kLoadingProfileText = QStringLiteral("Loading profile data ... please wait");
-
-// A read of the profile's mods repaints its progress at most this often.
-constexpr qint64 kProgressRepaintMs = 50;
 
 // The help document: the player's guide that comes beside the program.
 const QString kHelpDocumentName = QStringLiteral("help.html");
@@ -81,16 +77,8 @@ void TFormMain::ComboBox1Change()
     const TSiiDecrypter decrypter(FState.ProgramFolder);
     TProfileLoadContext context{FState.Catalogue, decrypter, &countrySink, &cargoSink, true, &FState.Texts};
     // A profile with mods has the game read again with them; the window keeps painting meanwhile.
-    TProgramCatalogueRequest modsRead = FLoadSteps.ProfileModsRequest();
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
-    modsRead.Progress = [this, &sinceRepaint](TCatalogueStage Stage, int Done, int Total) {
-        if (Done < Total && sinceRepaint.elapsed() < kProgressRepaintMs)
-            return;
-        sinceRepaint.restart();
-        LoadStepCatalogueProgress(Stage, Done, Total);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    TProgramCatalogueRequest modsRead = FLoadSteps.CatalogueRequest();
+    modsRead.Progress = PaintedCatalogueProgress();
     context.GameRead = &modsRead;
     // Every profile entry carries its profile; the session counts entries the same way.
     const TProfileLoadResult result = session.LoadProfile(ComboBox1->currentIndex(), context);

@@ -71,7 +71,7 @@ void TFormMain::SetUpRandomiser()
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(Edit1); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit1Change(Edit2); });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { Edit1Change(SpinEdit1); });
-    connect(Edit3, &QLineEdit::editingFinished, this, &TFormMain::SaveGameFolderSetting);
+    connect(Edit3, &QLineEdit::editingFinished, this, &TFormMain::GameFolderEdited);
     connect(Button11, &QPushButton::clicked, this, &TFormMain::Button11Click);
     SetOptionsEnabled(true);
 }
@@ -156,7 +156,23 @@ void TFormMain::Button11Click()
     if (folder.isEmpty())
         return;
     Edit3->setText(QDir::toNativeSeparators(folder));
+    GameFolderEdited();
+}
+
+void TFormMain::GameFolderEdited()
+{
     SaveGameFolderSetting();
+    if (!FSettingsLoaded)
+        return;
+    const QString folder = QDir::fromNativeSeparators(Edit3->text()).trimmed();
+    if (folder == FState.PlayerGameFolder.trimmed())
+        return;
+    // While the start-up load or a profile load runs, the folder is kept for the next start: the
+    // lists they fill must not change under them.
+    if (FLoadingData || FProfileLoadRunning || FGeneratingRandomCargo)
+        return;
+    FState.PlayerGameFolder = folder;
+    ReadGameAgain();
 }
 
 void TFormMain::SetOptionsEnabled(bool On)

@@ -21,9 +21,9 @@ public:
     // found (Progress: how far the read has got, called from the same task), from the compiled data
     // otherwise.
     virtual void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) = 0;
-    // What a profile load needs to read the installed game again with the profile's mods (the
-    // window adds the progress).
-    virtual TProgramCatalogueRequest ProfileModsRequest() const { return {}; }
+    // Main thread: what a read of the player's game needs, for a profile's mods or another game folder
+    // (the window adds the progress).
+    virtual TProgramCatalogueRequest CatalogueRequest() const { return {}; }
     // Any thread: a catalogue read under way ends early; the compiled data is used.
     virtual void StopLoading() {}
     // Main thread: searches the game folder for profiles; false when there was no profiles
