@@ -2,7 +2,7 @@
 // writer: one in a Steam library, one in a folder the player names, and none at all.
 #include "catalogue/resources.h"
 #include "savegame/programcatalogue.h"
-#include "smallgame.h"
+#include "archives/smallgame.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "jobs/gamefoldersetting.h"
 #include "savegame/profiles.h"
 #include "savegame/programcatalogue.h"
-#include "smallgame.h"
+#include "archives/smallgame.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
 #include "ui/optionsslide.h"
