@@ -378,10 +378,17 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
     std::vector<CargoEntry> cargos = Cat.Cargos;
     if (!Opt.AlwaysOfferedCargo.Name.isEmpty()) {
         cargos.push_back(Opt.AlwaysOfferedCargo);
-        std::vector<int> fitting;
-        for (size_t t = 0; t < Cat.Trailers.size(); ++t)
-            if (Cat.Trailers[t].Volume >= Opt.AlwaysOfferedCargo.Volume)
-                fitting.push_back(int(t));
+        // On the curtainside trailers its body type asks for, as far as the catalogue has them.
+        std::vector<int> fitting, curtains;
+        for (size_t t = 0; t < Cat.Trailers.size(); ++t) {
+            if (Cat.Trailers[t].Volume < Opt.AlwaysOfferedCargo.Volume)
+                continue;
+            fitting.push_back(int(t));
+            if (Cat.Trailers[t].Definition.contains(QStringLiteral(".curtain")))
+                curtains.push_back(int(t));
+        }
+        if (!curtains.empty())
+            fitting = curtains;
         for (size_t b = 0; b < branches.size() && !fitting.empty(); b += 3) {
             const auto first =
                 std::find_if(offers[b].begin(), offers[b].end(), [](const Offer &O) { return !O.Target.isEmpty(); });
