@@ -233,6 +233,29 @@ private slots:
             QVERIFY2(bytes(dir.filePath(file)) == bytes(again.filePath(file)), qPrintable(file));
         }
         const QByteArray offer = "cargo: cargo." + QByteArray(savegen::ModCargoName);
+
+        // The mod's cargo changes only the offers that carry it.
+        QBuffer without, with;
+        without.open(QIODevice::WriteOnly);
+        with.open(QIODevice::WriteOnly);
+        savegen::WriteGameSii(cat, opt, without);
+        savegen::Options withCargo = opt;
+        withCargo.AlwaysOfferedCargo = {savegen::ModCargoName, savegen::ModCargoVolume};
+        const savegen::Summary summary = savegen::WriteGameSii(cat, withCargo, with);
+        const QList<QByteArray> a = without.data().split('\n'), b = with.data().split('\n');
+        QCOMPARE(a.size(), b.size());
+        int carried = 0;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            carried += b[i].contains(offer) ? 1 : 0;
+            if (a[i] != b[i])
+                QVERIFY2(b[i].startsWith(" cargo:") || b[i].startsWith(" trailer_definition: trailer_def.") ||
+                             b[i].startsWith(" units_count:"),
+                         b[i].constData());
+            if (b[i].contains(offer))
+                QVERIFY2(b[i + 3].contains(".curtain"), b[i + 3].constData());
+        }
+        QVERIFY(carried > 0);
+        QCOMPARE(carried, summary.AlwaysOfferedCargoOffers);
         QVERIFY(bytes(dir.filePath(modded + "/save/quicksave/game.sii")).contains(offer));
         QVERIFY(!bytes(dir.filePath(plain + "/save/quicksave/game.sii")).contains(offer));
 

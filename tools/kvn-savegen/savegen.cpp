@@ -377,11 +377,13 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
     // with and without it.
     std::vector<CargoEntry> cargos = Cat.Cargos;
     if (!Opt.AlwaysOfferedCargo.Name.isEmpty()) {
-        cargos.push_back(Opt.AlwaysOfferedCargo);
+        // As the catalogue's volumes are read: never zero, so that the unit count stays finite.
+        const double volume = std::max(0.01, Opt.AlwaysOfferedCargo.Volume);
+        cargos.push_back({Opt.AlwaysOfferedCargo.Name, volume});
         // On the curtainside trailers its body type asks for, as far as the catalogue has them.
         std::vector<int> fitting, curtains;
         for (size_t t = 0; t < Cat.Trailers.size(); ++t) {
-            if (Cat.Trailers[t].Volume < Opt.AlwaysOfferedCargo.Volume)
+            if (Cat.Trailers[t].Volume < volume)
                 continue;
             fitting.push_back(int(t));
             if (Cat.Trailers[t].Definition.contains(QStringLiteral(".curtain")))
@@ -396,8 +398,7 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
                 continue;
             first->Cargo = int(cargos.size() - 1);
             first->Trailer = fitting[b % fitting.size()];
-            first->Units =
-                std::max(1, int(Cat.Trailers[size_t(first->Trailer)].Volume / Opt.AlwaysOfferedCargo.Volume));
+            first->Units = std::max(1, int(Cat.Trailers[size_t(first->Trailer)].Volume / volume));
             ++summary.AlwaysOfferedCargoOffers;
         }
     }
