@@ -5,6 +5,7 @@
 #include "catalogue/gamedefs.h"
 #include "catalogue/gamedefslocale.h"
 #include "common/memorygamefiles.h"
+#include "installgen.h"
 #include "shared/strings.h"
 
 #include <QFile>
@@ -96,122 +97,11 @@ TReadResult ReadOne(const TMemoryGameFiles &Files, const std::string &Path, TDef
     return result;
 }
 
-QStringList DataFileLines(const QString &Name)
-{
-    QFile f(QStringLiteral(KVN_SOURCE_DIR "/src/catalogue/data/") + Name);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromLatin1(f.readAll()).split(u'\n');
-    lines.removeAll(QString());
-    return lines;
-}
-
-// The IEEE single notation of a value a float holds exactly; empty when it does not.
-QString HexWhenExact(const QString &Decimal)
-{
-    const double value = Decimal.toDouble();
-    const float single = static_cast<float>(value);
-    if (static_cast<double>(single) != value)
-        return {};
-    return QStringLiteral("&%1").arg(std::bit_cast<std::uint32_t>(single), 8, 16, QChar(u'0'));
-}
-
-const QStringList kGroupBits = {QStringLiteral("nogroup"),      QStringLiteral("bulk"),
-                                QStringLiteral("construction"), QStringLiteral("containers"),
-                                QStringLiteral("machinery"),    QStringLiteral("refrigerated"),
-                                QStringLiteral("gooseneck"),    QStringLiteral("liquid"),
-                                QStringLiteral("livestock"),    QStringLiteral("inloader")};
-
-// A def/ tree as the game lays it out, written from the compiled data: multi-file lists with
-// suffixes, one .sui per city, country and cargo, trailer definitions in nested folders, with the
-// notations a real tree mixes (omitted defaults, &hex floats, comments, one-line units).
+// The def/ tree kvn-savegen writes into its installed game, made from the compiled data.
 void AddDefTreeFromCompiledData(TMemoryGameFiles &Files)
 {
-    QString countryList = QStringLiteral("SiiNunit\n{\n");
-    QString cityLists[2] = {QStringLiteral("SiiNunit\n{\n"), QStringLiteral("SiiNunit\n{\n")};
-    QSet<QString> countries;
-    int i = 0;
-    for (const QString &line : DataFileLines(QStringLiteral("Countries.txt"))) {
-        const QString city = line.section(u';', 0, 0);
-        const QString country = line.section(u';', 1).toLower();
-        cityLists[i % 2] += QStringLiteral("@include \"city/%1.sui\"\n").arg(city);
-        const QString body =
-            i % 5 == 0 ? QStringLiteral("city_data : city.%1 { city_name: \"%1\" /* one line */ country: %2 }\n")
-                       : QStringLiteral("city_data: city.%1\n{\n\tcity_name: \"@@%1@@\"\n\tcountry: %2 // token\n}\n");
-        Files.Add("def/city/" + city.toStdString() + ".sui", body.arg(city, country).toStdString());
-        if (!countries.contains(country)) {
-            countries.insert(country);
-            countryList += QStringLiteral("@include \"country/%1.sui\"\n").arg(country);
-            Files.Add(
-                "def/country/" + country.toStdString() + ".sui",
-                QStringLiteral("country_data: country.data.%1\n{\n\tname: \"@@%1@@\"\n\tcountry_code: \"XX\"\n}\n")
-                    .arg(country)
-                    .toStdString());
-        }
-        ++i;
-    }
-    Files.Add("def/country.sii", (countryList + u'}').toStdString());
-    Files.Add("def/city.sii", (cityLists[0] + u'}').toStdString());
-    Files.Add("def/city.dlc_north.sii", (cityLists[1] + u'}').toStdString());
-
-    QString cargoLists[2] = {QStringLiteral("SiiNunit\n{\n"), QStringLiteral("SiiNunit\n{\n")};
-    i = 0;
-    for (const QString &line : DataFileLines(QStringLiteral("Cargos.txt"))) {
-        const QStringList f = line.split(u';');
-        const QString name = f[0].section(u'.', 1);
-        cargoLists[i % 2] += QStringLiteral("@include \"cargo/%1.sui\"\n").arg(name);
-        QString body = QStringLiteral("cargo_data: %1\n{\n\tname: \"@@cn_%2@@\"\n").arg(f[0], name);
-        if (f[1] != QStringLiteral("1"))
-            body += QStringLiteral("\tfragility: %1\n").arg(f[1]);
-        if (f[2] == QStringLiteral("1"))
-            body += QStringLiteral("\tvaluable: true\n");
-        if (f[3] != QStringLiteral("0"))
-            body += QStringLiteral("\tadr_class: %1\n").arg(f[3]);
-        const int mask = f[4].toInt();
-        for (int bit = 0; bit < kGroupBits.size(); ++bit) {
-            // "nogroup" is what a cargo without groups gets; half of them spell it out.
-            if ((mask >> bit) & 1 && (bit > 0 || i % 2))
-                body += QStringLiteral("\tgroup[]: %1\n").arg(kGroupBits[bit]);
-        }
-        if (i % 3 == 0)
-            body += QStringLiteral("\tgroup[]: adr\n"); // a game group the program does not sort by
-        const auto number = [&](const QString &Text) {
-            const QString hex = HexWhenExact(Text);
-            return i % 2 && !hex.isEmpty() ? hex : Text;
-        };
-        body += QStringLiteral("\tvolume: %1\n\tmass: %2\n\tunit_reward_per_km: %3\n")
-                    .arg(number(f[5]), number(f[6]), number(f[7]));
-        if (f[8] == QStringLiteral("1"))
-            body += QStringLiteral("\toverweight: true\n");
-        if (f[9] != QStringLiteral("-1"))
-            body += QStringLiteral("\tmaximum_distance: %1\n").arg(f[9]);
-        body += QStringLiteral("\tminimum_distance: 50\n\tbody_types[]: curtainside\n}\n");
-        Files.Add("def/cargo/" + name.toStdString() + ".sui", body.toStdString());
-        ++i;
-    }
-    Files.Add("def/cargo.sii", (cargoLists[0] + u'}').toStdString());
-    Files.Add("def/cargo.dlc_trailers.sii", (cargoLists[1] + u'}').toStdString());
-
-    i = 0;
-    for (const QString &line : DataFileLines(QStringLiteral("TrailerDefinitions.txt"))) {
-        const QStringList f = line.split(u';');
-        const int mass = f[2].toInt();
-        const int body = mass >= 1000 && i % 2 ? 700 : 0;
-        QString unit = QStringLiteral("SiiNunit\n{\ntrailer_def : %1\n{\n\tgross_trailer_weight_limit: %2\n"
-                                      "\tchassis_mass: %3\n\tlength: %4\n\taxles: %5\n\tvolume: %6\n"
-                                      "\tbody_type: curtain\n\tchain_type: single\n")
-                           .arg(f[0], f[1], QString::number(mass - body), f[3], f[4], f[5]);
-        if (body)
-            unit += QStringLiteral("\tbody_mass: %1\n").arg(body);
-        if (f.size() == 7) {
-            for (const QString &country : f[6].split(u','))
-                unit += QStringLiteral("\tcountry_validity[]: %1\n").arg(country);
-        }
-        unit += QStringLiteral("}\n}\n");
-        const std::string folder = i % 3 == 0 ? "def/vehicle/trailer_defs/" : "def/vehicle/trailer_defs/scs/box/";
-        Files.Add(folder + "t" + std::to_string(i) + ".sii", unit.toStdString());
-        ++i;
-    }
+    for (const archives::testing::TTestFile &file : savegen::CompiledDefTree())
+        Files.Add(file.Path, file.Content);
 }
 
 } // namespace

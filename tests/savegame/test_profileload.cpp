@@ -1,6 +1,6 @@
+#include "archives/smallgame.h"
 #include "catalogue/estimatedoffers.h"
 #include "savegen.h"
-#include "smallgame.h"
 
 #include "catalogue/catalogue.h"
 #include "savegame/backup.h"

@@ -1,8 +1,8 @@
 // The catalogue the program starts with, from small game folders written with the test archive
 // writer: one in a Steam library, one in a folder the player names, and none at all.
+#include "archives/smallgame.h"
 #include "catalogue/resources.h"
 #include "savegame/programcatalogue.h"
-#include "smallgame.h"
 
 #include <QDir>
 #include <QTemporaryDir>

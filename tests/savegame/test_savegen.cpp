@@ -1,9 +1,11 @@
+#include "installgen.h"
 #include "savegen.h"
 
 #include "catalogue/catalogue.h"
 #include "savegame/gamesavelines.h"
 #include "savegame/profiles.h"
 #include "savegame/profilesession.h"
+#include "savegame/programcatalogue.h"
 #include "savegame/siidecryption.h"
 #include "siicodec/siicodec.h"
 
@@ -203,6 +205,86 @@ private slots:
         QVERIFY(f.readAll() == expected);
         QCOMPARE(session.CompanyList().Count(), summary.Companies);
         QCOMPARE(session.CompanyList().BranchCount(), summary.CompanyBranches);
+    }
+    // The generated game reads as the compiled catalogue under the generated version, with German
+    // city names from its locale; the mod adds its cargo for the profile that has it, whose save
+    // offers that cargo, and for no other. The same call writes the same bytes.
+    void installedGameWithAMod()
+    {
+        const savegen::Catalogue cat = savegen::Catalogue::FromResources();
+        savegen::Options opt;
+        opt.Seed = 5;
+        opt.Lines = 2000;
+        opt.ModName = "kvn_tea";
+        QTemporaryDir dir, again;
+        for (const QTemporaryDir *d : {&dir, &again})
+            QVERIFY(savegen::WriteInstalledGame(d->filePath("game")) &&
+                    savegen::WriteGameFolder(cat, opt, d->filePath("docs")));
+        const QString modded = "docs/profiles/" + savegen::ProfileFolderName("Kestrel Driver");
+        const QString plain = "docs/profiles/" + savegen::ProfileFolderName("Night Hauler");
+        const auto bytes = [](const QString &Path) {
+            QFile f(Path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        for (const QString &file :
+             {QString("game/def.scs"), QString("game/version.scs"), QString("game/locale.scs"),
+              QString("docs/mod/kvn_tea.scs"), modded + "/profile.sii", modded + "/save/quicksave/game.sii"}) {
+            QVERIFY2(!bytes(dir.filePath(file)).isEmpty(), qPrintable(file));
+            QVERIFY2(bytes(dir.filePath(file)) == bytes(again.filePath(file)), qPrintable(file));
+        }
+        const QByteArray offer = "cargo: cargo." + QByteArray(savegen::ModCargoName);
+
+        // The mod's cargo changes only the offers that carry it.
+        QBuffer without, with;
+        without.open(QIODevice::WriteOnly);
+        with.open(QIODevice::WriteOnly);
+        savegen::WriteGameSii(cat, opt, without);
+        savegen::Options withCargo = opt;
+        withCargo.AlwaysOfferedCargo = {savegen::ModCargoName, savegen::ModCargoVolume};
+        const savegen::Summary summary = savegen::WriteGameSii(cat, withCargo, with);
+        const QList<QByteArray> a = without.data().split('\n'), b = with.data().split('\n');
+        QCOMPARE(a.size(), b.size());
+        int carried = 0;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            carried += b[i].contains(offer) ? 1 : 0;
+            if (a[i] != b[i])
+                QVERIFY2(b[i].startsWith(" cargo:") || b[i].startsWith(" trailer_definition: trailer_def.") ||
+                             b[i].startsWith(" units_count:"),
+                         b[i].constData());
+            if (b[i].contains(offer))
+                QVERIFY2(b[i + 3].contains(".curtain"), b[i + 3].constData());
+        }
+        QVERIFY(carried > 0);
+        QCOMPARE(carried, summary.AlwaysOfferedCargoOffers);
+        QVERIFY(bytes(dir.filePath(modded + "/save/quicksave/game.sii")).contains(offer));
+        QVERIFY(!bytes(dir.filePath(plain + "/save/quicksave/game.sii")).contains(offer));
+
+        TCatalogue compiled;
+        compiled.LoadTrailersAndCargos();
+        TProgramCatalogueRequest request;
+        request.PlayerGameFolder = dir.filePath("game");
+        request.LanguageCode = "de";
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Game);
+        QCOMPARE(catalogue.Source.GameVersion, savegen::GeneratedGameVersion());
+        QVERIFY2(catalogue.Source.Skipped.isEmpty(), qPrintable(catalogue.Source.Skipped.join(", ")));
+        QCOMPARE(catalogue.CargoInfoList.size(), compiled.CargoInfoList.size());
+        QCOMPARE(catalogue.TrailerDefinitionDataList.size(), compiled.TrailerDefinitionDataList.size());
+        for (const auto &[token, name] : savegen::GermanCityNames())
+            QVERIFY2(catalogue.GameNameLines.contains("city;" + token + ";" + name), qPrintable(token));
+
+        TProfileModsResult result = UseProfileMods(catalogue, request, dir.filePath(modded));
+        QVERIFY(result.Replaced);
+        QVERIFY2(result.SkippedNames.isEmpty() && result.Failure.isEmpty(), qPrintable(result.SkippedNames.join(", ")));
+        QCOMPARE(catalogue.Source.ModCount, 1);
+        QVERIFY(CargoExists(catalogue.CargoInfoList, savegen::ModCargoName));
+        QCOMPARE(catalogue.CargoInfoList.size(), compiled.CargoInfoList.size() + 1);
+
+        result = UseProfileMods(catalogue, request, dir.filePath(plain));
+        QVERIFY(result.Replaced);
+        QCOMPARE(catalogue.Source.ModCount, 0);
+        QVERIFY(!CargoExists(catalogue.CargoInfoList, savegen::ModCargoName));
     }
 };
 

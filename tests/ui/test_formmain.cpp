@@ -1,11 +1,11 @@
 // The main window built in this process with the program's own loading steps, in a home
 // folder without any game folder.
 #include "app/loadsequence.h"
+#include "archives/smallgame.h"
 #include "catalogue/resources.h"
 #include "jobs/gamefoldersetting.h"
 #include "savegame/profiles.h"
 #include "savegame/programcatalogue.h"
-#include "smallgame.h"
 #include "ui/clickimage.h"
 #include "ui/formmain.h"
 #include "ui/optionsslide.h"

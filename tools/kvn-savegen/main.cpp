@@ -1,4 +1,5 @@
 // kvn-savegen: writes a synthetic game folder (or a single game.sii) for tests, benchmarks and demos.
+#include "installgen.h"
 #include "savegen.h"
 
 #include <QBuffer>
@@ -28,6 +29,14 @@ int main(int argc, char **argv)
                       "encrypted-text (text inside the container). A comma list gives each profile its own form; "
                       "the last one serves the rest.",
                       "form[,form...]", "text"});
+    parser.addOption({"install",
+                      "Also write an installed game to this folder: def.scs, version.scs and locale.scs made from "
+                      "the compiled-in catalogue.",
+                      "folder"});
+    parser.addOption({"mod",
+                      "With --out: write the mod package <out>/mod/<name>.scs, which adds one cargo, and make it "
+                      "active in the first profile, whose quick-save then offers that cargo.",
+                      "name"});
     parser.process(app);
 
     kvn::savegen::Options options;
@@ -45,11 +54,25 @@ int main(int argc, char **argv)
         ok = ok && kvn::savegen::ParseSaveForm(name.trimmed(), form);
         options.Forms.push_back(form);
     }
+    options.ModName = parser.value("mod");
+    const bool install = parser.isSet("install");
+    const bool saves = parser.isSet("out") || parser.isSet("game-sii");
     if (!ok || lines < 1 || lines > 50000000 || profiles < 1 || profiles > 100 ||
-        (parser.isSet("out") == parser.isSet("game-sii"))) {
-        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file>, sensible numbers and known "
-                             "forms (text, binary, encrypted, encrypted-text).\n");
+        (parser.isSet("out") && parser.isSet("game-sii")) || (!saves && !install) ||
+        (parser.isSet("mod") && (!parser.isSet("out") || !kvn::savegen::IsModPackageName(options.ModName)))) {
+        std::fprintf(stderr, "kvn-savegen: give --out <folder> or --game-sii <file> and/or --install <folder>, "
+                             "sensible numbers, known forms (text, binary, encrypted, encrypted-text), and --mod "
+                             "<name> (letters, digits, _ and -) only with --out.\n");
         return 2;
+    }
+    if (install) {
+        QString error;
+        if (!kvn::savegen::WriteInstalledGame(parser.value("install"), &error)) {
+            std::fprintf(stderr, "kvn-savegen: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (!saves)
+            return 0;
     }
     const kvn::savegen::Catalogue catalogue = kvn::savegen::Catalogue::FromResources();
     if (parser.isSet("game-sii")) {

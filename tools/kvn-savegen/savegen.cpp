@@ -2,6 +2,7 @@
 
 #include "catalogue/resources.h"
 #include "gameclasses.h"
+#include "installgen.h"
 #include "siicodec/encoder.h"
 
 #include <QBuffer>
@@ -279,11 +280,17 @@ QString ProfileFolderName(const QString &ProfileName)
     return QString::fromLatin1(ProfileName.toUtf8().toHex().toUpper());
 }
 
-QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed)
+QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed,
+                      const QStringList &ActiveMods)
 {
     NamelessIds ids(Seed);
     QByteArray t = "SiiNunit\r\n{\r\nuser_profile : " + ids.Next() + " {\r\n";
     t += " face: 0\r\n brand: scania\r\n map_path: \"/map/europe.mbd\"\r\n logo: scs_logo_1\r\n";
+    if (!ActiveMods.isEmpty()) {
+        t += " active_mods: " + QByteArray::number(ActiveMods.size()) + "\r\n";
+        for (qsizetype i = 0; i < ActiveMods.size(); ++i)
+            t += " active_mods[" + QByteArray::number(i) + "]: \"" + ActiveMods[i].toUtf8() + "\"\r\n";
+    }
     t += " company_name: \"" + CompanyName.toUtf8() + "\"\r\n male: true\r\n cached_experience: 0\r\n";
     t += " cached_distance: 0\r\n version: 5\r\n online_user_name: \"\"\r\n online_password: \"\"\r\n";
     t += " profile_name: \"" + ProfileName.toUtf8() + "\"\r\n creation_time: 1733700000\r\n";
@@ -366,6 +373,35 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
             ++summary.JobOffers;
         }
     }
+    // After the random picks and without a random number, so that the rest of the save is the same
+    // with and without it.
+    std::vector<CargoEntry> cargos = Cat.Cargos;
+    if (!Opt.AlwaysOfferedCargo.Name.isEmpty()) {
+        // As the catalogue's volumes are read: never zero, so that the unit count stays finite.
+        const double volume = std::max(0.01, Opt.AlwaysOfferedCargo.Volume);
+        cargos.push_back({Opt.AlwaysOfferedCargo.Name, volume});
+        // On the curtainside trailers its body type asks for, as far as the catalogue has them.
+        std::vector<int> fitting, curtains;
+        for (size_t t = 0; t < Cat.Trailers.size(); ++t) {
+            if (Cat.Trailers[t].Volume < volume)
+                continue;
+            fitting.push_back(int(t));
+            if (Cat.Trailers[t].Definition.contains(QStringLiteral(".curtain")))
+                curtains.push_back(int(t));
+        }
+        if (!curtains.empty())
+            fitting = curtains;
+        for (size_t b = 0; b < branches.size() && !fitting.empty(); b += 3) {
+            const auto first =
+                std::find_if(offers[b].begin(), offers[b].end(), [](const Offer &O) { return !O.Target.isEmpty(); });
+            if (first == offers[b].end())
+                continue;
+            first->Cargo = int(cargos.size() - 1);
+            first->Trailer = fitting[b % fitting.size()];
+            first->Units = std::max(1, int(Cat.Trailers[size_t(first->Trailer)].Volume / volume));
+            ++summary.AlwaysOfferedCargoOffers;
+        }
+    }
     summary.UnknownDistancePairs = int(unknownPairs.size());
 
     // The save, in the game's order of units.
@@ -434,7 +470,7 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
             w.Line(" ferry_time: " + QByteArray::number(o.Ferry));
             w.Line(" ferry_price: " + QByteArray::number(o.Ferry > 0 ? 100 + int(random() % 900) : 0));
             if (filled) {
-                w.Line(" cargo: cargo." + Cat.Cargos[size_t(o.Cargo)].Name.toUtf8());
+                w.Line(" cargo: cargo." + cargos[size_t(o.Cargo)].Name.toUtf8());
                 w.Line(" company_truck: " + QByteArray(kTrucks[random() % 5]));
                 w.Line(" trailer_variant: " + QByteArray(kVariants[random() % 5]));
                 w.Line(" trailer_definition: " + Cat.Trailers[size_t(o.Trailer)].Definition.toUtf8());
@@ -480,6 +516,8 @@ Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out)
 
 bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Folder, QString *Error)
 {
+    if (!Opt.ModName.isEmpty() && !WriteModPackage(QDir(Folder).filePath(QStringLiteral("mod")), Opt.ModName, Error))
+        return false;
     static const char *const names[] = {"Kestrel Driver", "Night Hauler", "Alpine Freight", "North Sea", "Ostwind"};
     for (int p = 0; p < Opt.Profiles; ++p) {
         const QString name = p < 5 ? QString::fromLatin1(names[p]) : QStringLiteral("Driver %1").arg(p + 1);
@@ -492,9 +530,12 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
             return false;
         }
         QSaveFile sii(profile + QStringLiteral("/profile.sii"));
+        const bool withMod = p == 0 && !Opt.ModName.isEmpty();
         const SaveForm form = Opt.FormOfProfile(p);
         const QByteArray profileBytes =
-            StoreProfileSii(ProfileSii(name, company, Opt.Seed + quint64(p)), form, Opt.Seed + quint64(p));
+            StoreProfileSii(ProfileSii(name, company, Opt.Seed + quint64(p),
+                                       withMod ? QStringList{ActiveModEntry(Opt.ModName)} : QStringList()),
+                            form, Opt.Seed + quint64(p));
         if (!sii.open(QIODevice::WriteOnly) || profileBytes.isEmpty() || sii.write(profileBytes) < 0 || !sii.commit()) {
             if (Error)
                 *Error = QStringLiteral("cannot write %1").arg(sii.fileName());
@@ -503,6 +544,9 @@ bool WriteGameFolder(const Catalogue &Cat, const Options &Opt, const QString &Fo
         Options one = Opt;
         one.Seed = Opt.Seed + 1000 * quint64(p);
         one.Lines = p == 0 ? Opt.Lines : std::max<std::int64_t>(400, Opt.Lines / 4);
+        // Only the profile with the mod has its cargo.
+        if (withMod)
+            one.AlwaysOfferedCargo = {QString::fromLatin1(ModCargoName), ModCargoVolume};
         QSaveFile game(quick + QStringLiteral("/game.sii"));
         if (!game.open(QIODevice::WriteOnly)) {
             if (Error)

@@ -53,6 +53,12 @@ struct Options {
     // The form of each profile's files in turn; the last one also serves the profiles after it.
     std::vector<SaveForm> Forms = {SaveForm::Text};
     SaveForm FormOfProfile(int Profile) const;
+    // WriteGameSii: a cargo beside the catalogue's (a mod's) that the first offer of every third
+    // company carries. Empty name: none.
+    CargoEntry AlwaysOfferedCargo{};
+    // WriteGameFolder: a mod package "<folder>/mod/<ModName>.scs" adding installgen's ModCargoName,
+    // active in the first profile, whose quick-save then offers that cargo. Empty: no mod.
+    QString ModName;
 };
 
 // What a generated save holds, for tests to compare a reader's findings with.
@@ -63,6 +69,7 @@ struct Summary {
     int JobOffers = 0;       // job offer units
     int FilledOffers = 0;    // offers with a target and a cargo
     int UnknownDistancePairs = 0;
+    int AlwaysOfferedCargoOffers = 0;
     int GameTime = 0;
     QString LastVisitedCity;
     QStringList Cities;
@@ -70,7 +77,9 @@ struct Summary {
 
 // Writes game.sii to Out (plain text, CR LF).
 Summary WriteGameSii(const Catalogue &Cat, const Options &Opt, QIODevice &Out);
-QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed);
+// ActiveMods: the profile's "active_mods" values ("<package>|<name>"), lowest priority first.
+QByteArray ProfileSii(const QString &ProfileName, const QString &CompanyName, std::uint64_t Seed,
+                      const QStringList &ActiveMods = {});
 
 // Wraps Payload in the game's encrypted container (zlib, then AES-256-CBC with the game's key);
 // the initialisation vector comes from Seed, so the same seed gives the same bytes. Empty on failure.

@@ -1,5 +1,6 @@
-// Writes small HashFS v1/v2 and ZIP archives in memory, for tests and benchmarks: the game's own
-// archives cannot be kept in the repository. Knobs make the damaged and unusual layouts met in mods.
+// Writes small HashFS v1/v2 and ZIP archives in memory, for tests, benchmarks and the installed games
+// kvn-savegen generates: the game's own archives cannot be kept in the repository. Knobs make the damaged and unusual
+// layouts met in mods.
 #pragma once
 
 #include <cstdint>
