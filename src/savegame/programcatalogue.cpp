@@ -7,6 +7,7 @@
 #include "savegame/gameinstall.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -115,6 +116,35 @@ QString ProfileModsCachePath(const QString &BaseCachePath, const QString &Profil
     return base.dir().filePath(QStringLiteral("%1-%2.%3").arg(base.completeBaseName(), key, base.suffix()));
 }
 
+// What a profile's read could not use that the player should hear of: every mod of the profile
+// (a missing mod is told at every load, as the game's mod manager would show it), and archives of
+// the game only when the lists in use did not name them already.
+QStringList NewsOfRead(const TGameCatalogueReport &Report, const TCatalogueSource &InUse)
+{
+    QStringList names;
+    for (const TSkippedSource &skipped : Report.Skipped) {
+        const bool gameArchive = skipped.Code == TSkipCode::DamagedArchive && InUse.SkippedNames.contains(skipped.Name);
+        if (!gameArchive && !names.contains(skipped.Name))
+            names.append(skipped.Name);
+    }
+    return names;
+}
+
+// A cache of a profile's mods that no load has written for this long belongs to a profile or a mod
+// set long gone; a profile still in use only has its mods read once more.
+constexpr int kModsCacheDays = 60;
+
+void RemoveOldModsCaches(const QString &BaseCachePath)
+{
+    const QFileInfo base(BaseCachePath);
+    const QDateTime oldest = QDateTime::currentDateTime().addDays(-kModsCacheDays);
+    const QFileInfoList caches =
+        base.dir().entryInfoList({QStringLiteral("%1-*.%2").arg(base.completeBaseName(), base.suffix())}, QDir::Files);
+    for (const QFileInfo &cache : caches)
+        if (cache.lastModified() < oldest)
+            QFile::remove(cache.filePath());
+}
+
 } // namespace
 
 void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest &Request)
@@ -190,19 +220,18 @@ TProfileModsResult UseProfileMods(TCatalogue &Catalogue, const TProgramCatalogue
     }
     if (!Request.CachePath.isEmpty())
         request.CachePath = mods.isEmpty() ? Request.CachePath : ProfileModsCachePath(Request.CachePath, ProfileFolder);
+    if (!mods.isEmpty() && !Request.CachePath.isEmpty())
+        RemoveOldModsCaches(Request.CachePath);
     TGameCatalogueReport report;
     const std::optional<TGameDefinitions> defs = LoadGameCatalogue(request, report);
     if (!Usable(defs)) {
         result.Failure = ReadFailure(defs, report, install, Request);
-        result.SkippedNames = SkippedNames(report);
+        result.SkippedNames = NewsOfRead(report, Catalogue.Source);
         return result;
     }
     TCatalogueSource source = SourceOfRead(install, report, Request);
     source.ActiveMods = mods;
-    // A damaged archive of the game was named when the lists in use were read; only news is told.
-    for (const QString &name : std::as_const(source.SkippedNames))
-        if (!Catalogue.Source.SkippedNames.contains(name))
-            result.SkippedNames.append(name);
+    result.SkippedNames = NewsOfRead(report, Catalogue.Source);
     UseGameDefinitions(source, Catalogue, *defs);
     Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
     result.Replaced = true;

@@ -3,7 +3,6 @@
 #include "lang/textformat.h"
 #include "savegame/gamecataloguetexts.h"
 #include "savegame/profiles.h"
-#include "savegame/programcatalogue.h"
 #include "ui/formmain.h"
 #include "ui/itemroles.h"
 #include "ui/loadsteps.h"
@@ -127,10 +126,7 @@ void TFormMain::ReadGameAgain()
     FProfileLoadRunning = true;
     const TFocusReturn focus = DisableKeepingFocus(ComboBox1);
     Timer2->stop();
-    TProgramCatalogueRequest request = FLoadSteps.CatalogueRequest();
-    request.PlayerGameFolder = FState.PlayerGameFolder;
-    request.Progress = PaintedCatalogueProgress();
-    LoadProgramCatalogue(FState.Catalogue, request);
+    FLoadSteps.LoadCatalogue(PaintedCatalogueProgress());
     LoadStepCatalogueLoaded();
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);

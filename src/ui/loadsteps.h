@@ -17,9 +17,9 @@ public:
 
     // Loading task: the road-distance table, compiled table first, then the learnt distances.
     virtual void LoadDistances() = 0;
-    // Loading task: the trailers, cargos and cities, from the player's installed game when one is
-    // found (Progress: how far the read has got, called from the same task), from the compiled data
-    // otherwise.
+    // Loading task, or the main thread when the player names another game folder: the trailers,
+    // cargos and cities, from the player's installed game when one is found (Progress: how far the
+    // read has got, called from the same thread), from the compiled data otherwise.
     virtual void LoadCatalogue(const std::function<void(TCatalogueStage Stage, int Done, int Total)> &Progress) = 0;
     // Main thread: what a read of the player's game needs, for a profile's mods or another game folder
     // (the window adds the progress).

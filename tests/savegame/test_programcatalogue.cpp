@@ -201,10 +201,14 @@ private slots:
         QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
 
         // A mod that is nowhere is named; the others are used.
-        result = UseProfileMods(catalogue, request, Profile(QStringLiteral("ghostly")));
-        QVERIFY(result.Replaced);
-        QCOMPARE(result.SkippedNames, QStringList{QStringLiteral("ghost")});
-        QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+        // A mod that is nowhere is named at every load; the game's damaged archive, named at the
+        // start, is not repeated.
+        for (int load = 0; load < 2; ++load) {
+            result = UseProfileMods(catalogue, request, Profile(QStringLiteral("ghostly")));
+            QVERIFY(result.Replaced);
+            QCOMPARE(result.SkippedNames, QStringList{QStringLiteral("ghost")});
+            QVERIFY(CargoExists(catalogue.CargoInfoList, QStringLiteral("steel")));
+        }
 
         result = UseProfileMods(catalogue, request, Profile(QStringLiteral("plain")));
         QVERIFY(result.Replaced);
@@ -214,6 +218,24 @@ private slots:
         QVERIFY(!catalogue.CityLines.contains(QStringLiteral("gamma;Testland")));
         // The game alone still comes from the start-up cache.
         QCOMPARE(catalogue.Source.Origin, TCatalogueOrigin::Cache);
+    }
+
+    // The caches of profiles' mods that no load has written for months go; the game's own stays.
+    void oldModsCachesAreRemoved()
+    {
+        TProgramCatalogueRequest request = Request();
+        request.ModFolders = {FMods};
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        const QString stale = FDir.filePath(QStringLiteral("game-catalogue-0123456789abcdef.cache"));
+        for (const QString &path : {stale, request.CachePath}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-100), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(UseProfileMods(catalogue, request, Profile(QStringLiteral("modded"))).Replaced);
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(QFileInfo::exists(request.CachePath));
     }
 
     // Mods are laid over the game only: the compiled data stays as it is.

@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -98,6 +100,7 @@ class TestModsWindow : public QObject {
 private slots:
     void initTestCase();
     void listsFollowTheProfilesMods();
+    void gameFolderNamedLaterIsReadAtOnce();
 
 private:
     QTemporaryDir FHome;
@@ -154,11 +157,14 @@ void TestModsWindow::listsFollowTheProfilesMods()
     QVERIFY(window.LoadProfile("Kestrel Driver"));
     QCOMPARE(window.ModCargoEntry(), 1);
 
-    QVERIFY(window.LoadProfile("Alpine Freight"));
-    QCOMPARE(window.ModCargoEntry(), -1);
-    const QStringList lines = window.StatusLines();
-    QCOMPARE(lines.last(), window.State.Texts.Format(TLangText::StatusCatalogueSkipped, {kMissingMod}));
-    QVERIFY(lines.size() >= 2);
+    // Named at every load of that profile, not only the first.
+    for (int load = 0; load < 2; ++load) {
+        QVERIFY(window.LoadProfile("Alpine Freight"));
+        QCOMPARE(window.ModCargoEntry(), -1);
+        const QStringList lines = window.StatusLines();
+        QCOMPARE(lines.last(), window.State.Texts.Format(TLangText::StatusCatalogueSkipped, {kMissingMod}));
+        QVERIFY(lines.size() >= 2);
+    }
 
     // On request, a picture of the window with the modded profile loaded, for a look by eye.
     if (const QString file = qEnvironmentVariable("KVN_MODS_SCREENSHOT"); !file.isEmpty()) {
@@ -169,6 +175,41 @@ void TestModsWindow::listsFollowTheProfilesMods()
         QTest::qWait(1500);
         QVERIFY(window.Form->grab().save(file));
     }
+}
+
+// A player who starts without the game named, loads the modded profile and then names the game in
+// the options: the game is read at once and the loaded profile again, with its mod; emptying the
+// field goes back to the compiled data with the profile still loaded.
+void TestModsWindow::gameFolderNamedLaterIsReadAtOnce()
+{
+    const QString install = FHome.filePath("games/ETS2");
+    QVERIFY(WritePlayerGameFolder(FProgramFolder.path(), QString()).Ok);
+    TModsWindow window(FProgramFolder.path() + "/");
+    QVERIFY(window.Start());
+    QCOMPARE(window.State.Catalogue.Source.Origin, TCatalogueOrigin::Compiled);
+    QVERIFY(window.LoadProfile("Kestrel Driver"));
+    QCOMPARE(window.ModCargoEntry(), -1);
+
+    window.Form->Edit3->setText(QDir::toNativeSeparators(install));
+    emit window.Form->Edit3->editingFinished();
+    QVERIFY(window.State.Catalogue.Source.FromGame());
+    QVERIFY2(window.Form->windowTitle().endsWith(", your game]"), qPrintable(window.Form->windowTitle()));
+    QVERIFY(window.State.Session.IsProfileLoaded());
+    QCOMPARE(window.ModCargoEntry(), 1);
+    const QString inUse = window.State.Texts.Format(
+        TLangText::StatusCatalogueInUse,
+        {window.State.Texts.Text(TLangText::CaptionCatalogueGame), savegen::GeneratedGameVersion()});
+    QVERIFY2(window.StatusLines().contains(inUse), qPrintable(window.StatusLines().join('|')));
+    QCOMPARE(ReadPlayerGameFolder(FProgramFolder.path()), install);
+
+    window.Form->Edit3->clear();
+    emit window.Form->Edit3->editingFinished();
+    QCOMPARE(window.State.Catalogue.Source.Origin, TCatalogueOrigin::Compiled);
+    QVERIFY2(window.Form->windowTitle().endsWith(", compiled data]"), qPrintable(window.Form->windowTitle()));
+    QVERIFY(window.State.Session.IsProfileLoaded());
+    QCOMPARE(window.ModCargoEntry(), -1);
+    QVERIFY(window.Form->ComboBox8->count() > 0);
+    QVERIFY(WritePlayerGameFolder(FProgramFolder.path(), install).Ok);
 }
 
 QTEST_MAIN(TestModsWindow)

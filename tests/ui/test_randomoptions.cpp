@@ -226,7 +226,7 @@ void TestRandomOptions::reloadAskedAsTheLoadEndsIsNotLost()
     QVERIFY(!f.LoadingData());
 }
 
-// The folder is written when the field is left, survives the options' own rewrite at the end, and
+// The folder is written and used when the field is left, survives the options' own rewrite at the end, and
 // is what the next start reads; a file from before it had the key gives an empty field.
 void TestRandomOptions::gameFolderKeptBesideTheOptions()
 {
@@ -241,8 +241,8 @@ void TestRandomOptions::gameFolderKeptBesideTheOptions()
         emit w.Form->Edit3->editingFinished();
         QCOMPARE(ReadPlayerGameFolder(dir.path()), QString("/games/Euro Truck Simulator 2"));
         QCOMPARE(ReadRandomiserSettings(dir.path()).MinWeight, 12);
-        // Takes effect on the next start: this run keeps the folder it started with.
-        QVERIFY(w.State.PlayerGameFolder.isEmpty());
+        // In use at once: the game is read from it without waiting for the next start.
+        QCOMPARE(w.State.PlayerGameFolder, QString("/games/Euro Truck Simulator 2"));
     }
     {
         TOptionsWindow w(dir.path());
