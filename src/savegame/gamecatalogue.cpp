@@ -291,6 +291,8 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
     for (const auto &archive : archives)
         Report.ArchivesRead.append(QFileInfo(archive.first).fileName());
     for (const TOpenedMod &mod : mods)
+        Report.ModPackages.push_back({mod.Path, mod.Parts});
+    for (const TOpenedMod &mod : mods)
         for (const QString &part : mod.Parts)
             Report.ModsMounted.append(part.isEmpty() ? mod.Package : QStringLiteral("%1 (%2)").arg(mod.Package, part));
 
@@ -334,6 +336,35 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
         WriteGameDefinitionsCache(Request.CachePath, cacheKey, *defs);
     progress.Finished();
     return defs;
+}
+
+std::unique_ptr<archives::IGameFileSource> OpenLocaleSources(const QString &InstallFolder,
+                                                             const TGameCatalogueReport &Report)
+{
+    auto layered = std::make_unique<archives::TLayeredFileSystem>();
+    int priority = 0;
+    for (const QString &path : DefinitionArchives(InstallFolder)) {
+        const QString name = QFileInfo(path).fileName();
+        if (name != QLatin1String("locale.scs") && !name.startsWith(QLatin1String("dlc_")))
+            continue;
+        std::string error;
+        if (auto source = archives::OpenGameArchive(std::filesystem::path(path.toStdString()), error))
+            layered->AddSource(std::move(source), priority++);
+    }
+    for (const TMountedMod &mod : Report.ModPackages) {
+        std::string error;
+        std::shared_ptr<const archives::IGameFileSource> source =
+            archives::OpenGameArchive(std::filesystem::path(mod.Path.toStdString()), error);
+        if (!source)
+            continue;
+        for (const QString &part : mod.Parts) {
+            if (part.isEmpty())
+                layered->AddSource(std::make_unique<TSharedSource>(source), priority++);
+            else
+                layered->AddSource(std::make_unique<TSubFolderSource>(source, part.toStdString()), priority++);
+        }
+    }
+    return layered;
 }
 
 QStringList ProfileActiveModPackages(const QString &ProfileFolder, QString *Reason)

@@ -10,9 +10,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kvn {
+
+namespace archives {
+class IGameFileSource;
+}
 
 // The stages of a load, for a text such as "Reading the game's definitions: 120 of 900".
 enum class TCatalogueStage : std::uint8_t { OpeningArchives, ReadingDefinitions };
@@ -64,10 +69,17 @@ struct TDefinitionProblemSummary {
     QStringList First; // "file:line: detail", in English, at most a few
 };
 
+// A mod package as it was mounted: its file or folder and the parts of it in use ("" the whole).
+struct TMountedMod {
+    QString Path;
+    QStringList Parts;
+};
+
 struct TGameCatalogueReport {
     QString GameVersion;
     QStringList ArchivesRead;
-    QStringList ModsMounted; // "<package> (<part>)"
+    QStringList ModsMounted;              // "<package> (<part>)"
+    std::vector<TMountedMod> ModPackages; // lowest priority first
     std::vector<TSkippedSource> Skipped;
     bool FromCache = false;
     bool Stopped = false;
@@ -81,6 +93,11 @@ struct TGameCatalogueReport {
 // when the folder is not a game whose "def.scs" opens and defines cities, or when stopped. A
 // damaged archive or mod is skipped and named in Report.
 std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &Request, TGameCatalogueReport &Report);
+
+// The game's locale files as the game sees them: "locale.scs", then every DLC archive, then the mods
+// of Report in their order, later ones winning. Archives that do not open are passed over.
+std::unique_ptr<archives::IGameFileSource> OpenLocaleSources(const QString &InstallFolder,
+                                                             const TGameCatalogueReport &Report);
 
 // The packages of the mods the profile in ProfileFolder has active, lowest priority first; empty when
 // it has none, or when its profile.sii cannot be read (Reason then says why).

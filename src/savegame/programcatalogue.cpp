@@ -1,6 +1,5 @@
 #include "savegame/programcatalogue.h"
 
-#include "archives/opengamearchive.h"
 #include "catalogue/gamedefslocale.h"
 #include "lang/languages.h"
 #include "savegame/gamecataloguetexts.h"
@@ -31,17 +30,14 @@ QStringList SkippedNames(const TGameCatalogueReport &Report)
     return names;
 }
 
-QStringList GameCityNameLines(const QString &InstallFolder, const TGameDefinitions &Defs, const QString &LanguageCode)
+QStringList GameCityNameLines(const archives::IGameFileSource &Locale, const TGameDefinitions &Defs,
+                              const QString &LanguageCode)
 {
     QHash<QString, QString> names;
-    std::string error;
     // The locale is not in the cache: a player who changes language gets the names of the new one.
-    if (const auto locale = archives::OpenGameArchive(
-            std::filesystem::path(QDir(InstallFolder).filePath(QStringLiteral("locale.scs")).toStdString()), error)) {
-        const QString folder = LocaleFolderForLanguage(LocaleFolders(*locale), LanguageCode);
-        if (!folder.isEmpty())
-            names = ReadLocaleNames(*locale, folder);
-    }
+    const QString folder = LocaleFolderForLanguage(LocaleFolders(Locale), LanguageCode);
+    if (!folder.isEmpty())
+        names = ReadLocaleNames(Locale, folder);
     QStringList lines;
     for (const TGameCity &city : Defs.Cities) {
         const QString name = ResolveLocalised(city.Name, names).trimmed();
@@ -179,7 +175,7 @@ void LoadProgramCatalogue(TCatalogue &Catalogue, const TProgramCatalogueRequest 
     source.Failure = playerFolderFailure;
     if (Usable(defs)) {
         UseGameDefinitions(source, Catalogue, *defs);
-        Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
+        Catalogue.GameNameLines = GameCityNameLines(*OpenLocaleSources(install, report), *defs, Request.LanguageCode);
         return;
     }
     const QString failure = ReadFailure(defs, report, install, Request);
@@ -233,7 +229,7 @@ TProfileModsResult UseProfileMods(TCatalogue &Catalogue, const TProgramCatalogue
     source.ActiveMods = mods;
     result.SkippedNames = NewsOfRead(report, Catalogue.Source);
     UseGameDefinitions(source, Catalogue, *defs);
-    Catalogue.GameNameLines = GameCityNameLines(install, *defs, Request.LanguageCode);
+    Catalogue.GameNameLines = GameCityNameLines(*OpenLocaleSources(install, report), *defs, Request.LanguageCode);
     result.Replaced = true;
     return result;
 }

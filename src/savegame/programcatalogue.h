@@ -57,8 +57,9 @@ void UseCompiledCatalogue(TCatalogue &Catalogue);
 void UseGameDefinitions(TCatalogueSource &Source, TCatalogue &Catalogue, const TGameDefinitions &Defs);
 
 // "city;<token>;<name>" for every city of Defs whose name is known: written out, or a locale key
-// that the language's folder in the game's "locale.scs" resolves.
-QStringList GameCityNameLines(const QString &InstallFolder, const TGameDefinitions &Defs, const QString &LanguageCode);
+// that the language's folder in Locale (see OpenLocaleSources) resolves.
+QStringList GameCityNameLines(const archives::IGameFileSource &Locale, const TGameDefinitions &Defs,
+                              const QString &LanguageCode);
 
 // One line for each source the loader skipped (Texts: in the player's language, else the loader's
 // English), and the names alone.

@@ -254,6 +254,44 @@ private slots:
         QCOMPARE(catalogue.CargoInfoList.size(), cargos);
     }
 
+    // DLC archives and mods carry the names of the cities they add in locale files of their own.
+    void cityNamesFromDlcsAndMods()
+    {
+        const QString game = FDir.filePath(QStringLiteral("game with dlc"));
+        QVERIFY(WriteSmallGame(game, "1.58.1.5"));
+        const auto localeFile = [](const std::string &Key, const std::string &Name) {
+            return "SiiNunit\n{\nlocalization_db : .localization\n{\n key[]: \"" + Key + "\"\n val[]: \"" + Name +
+                   "\"\n}\n}\n";
+        };
+        TTestArchive dlc;
+        dlc.Files = {
+            {"def/city.dlc_north.sii",
+             "SiiNunit\n{\ncity_data: city.delta\n{\n\tcity_name: \"@@delta_city@@\"\n\tcountry: testland\n}\n}\n",
+             false},
+            {"locale/de_de/local.dlc_north.sii", localeFile("delta_city", "Deltaburg"), true}};
+        QVERIFY(WriteFileBytes((game + "/dlc_north.scs").toStdString(), WriteHashFsV2(dlc)));
+        TTestArchive mod;
+        mod.Files = {
+            {"def/city.namedmod.sii",
+             "SiiNunit\n{\ncity_data: city.epsilon\n{\n\tcity_name: \"@@eps_city@@\"\n\tcountry: testland\n}\n}\n",
+             false},
+            {"locale/de_de/local.namedmod.sii", localeFile("eps_city", "Epsilondorf"), false}};
+        QVERIFY(WriteFileBytes((FMods + "/namedmod.scs").toStdString(), WriteZip(mod)));
+        QVERIFY(WriteProfile(QStringLiteral("named"), {"namedmod"}));
+
+        TProgramCatalogueRequest request = Request(game);
+        request.ModFolders = {FMods};
+        request.LanguageCode = QStringLiteral("de");
+        request.CachePath.clear();
+        TCatalogue catalogue;
+        LoadProgramCatalogue(catalogue, request);
+        QVERIFY(catalogue.GameNameLines.contains(QStringLiteral("city;alpha;Alphastadt")));
+        QVERIFY(catalogue.GameNameLines.contains(QStringLiteral("city;delta;Deltaburg")));
+        QVERIFY(UseProfileMods(catalogue, request, Profile(QStringLiteral("named"))).Replaced);
+        QVERIFY(catalogue.GameNameLines.contains(QStringLiteral("city;epsilon;Epsilondorf")));
+        QVERIFY(catalogue.GameNameLines.contains(QStringLiteral("city;delta;Deltaburg")));
+    }
+
     // A game whose every definition archive is damaged: the compiled data, and the archives named.
     void unreadableGameUsesCompiledData()
     {
