@@ -362,8 +362,8 @@ constexpr std::array<TLangTextInfo, TextCount> Table{{
     {TLangText::LabelGameFolder, TLangSection::Main, "label-game-folder", u"Game folder:"},
     {TLangText::ButtonBrowseGameFolder, TLangSection::Main, "button-browse-game-folder", u"Browse…"},
     {TLangText::HintGameFolder, TLangSection::Main, "hint-game-folder",
-     u"The folder Euro Truck Simulator 2 is installed in, when it is not in a Steam library. Used from the next "
-     u"start."},
+     u"The folder Euro Truck Simulator 2 is installed in, when it is not in a Steam library. The game there is read "
+     u"as soon as you name it."},
     {TLangText::AccessibleGameFolder, TLangSection::Main, "accessible-game-folder", u"Game folder"},
     {TLangText::BackupNoSavegame, TLangSection::Main, "backup-no-savegame",
      u"There is no savegame at \"%s\" to back up."},

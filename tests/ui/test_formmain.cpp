@@ -202,7 +202,7 @@ void TestFormMain::interfaceTexts()
     QCOMPARE(form.Button10->text(), QString("Show options / history"));
     QCOMPARE(form.Image101->toolTip(), QString("Show database information"));
     QCOMPARE(form.Button11->text(), QString("Browse…"));
-    QVERIFY(form.Edit3->toolTip().endsWith("Used from the next start."));
+    QVERIFY(form.Edit3->toolTip().endsWith("The game there is read as soon as you name it."));
     QVERIFY(form.Image10->toolTip().startsWith("Reload the current profile"));
     QVERIFY(form.Label1->text().isEmpty());
     // Every text of the window's table names a widget of this window; the images take theirs as
