@@ -2,6 +2,7 @@
 // that adds a cargo: the lists follow the mods of the profile loaded, and a mod that is nowhere is
 // named.
 #include "app/loadsequence.h"
+#include "common/englishwindow.h"
 #include "common/generatedgame.h"
 #include "installgen.h"
 #include "jobs/gamefoldersetting.h"
@@ -32,13 +33,7 @@ const QString kMissingMod = QStringLiteral("ghost_mod");
 struct TModsWindow {
     explicit TModsWindow(const QString &ProgramFolder) : Steps(State)
     {
-        State.ProgramFolder = ProgramFolder;
-        State.UserFilesFolder = ProgramFolder;
-        State.LanguageCode = "en";
-        State.Texts.LoadMessageTexts(State.ProgramFolder, State.LanguageCode);
-        Form = std::make_unique<TFormMain>(State, Steps);
-        State.Texts.LoadInterfaceTexts(State.ProgramFolder, State.LanguageCode);
-        Form->ApplyInterfaceTexts();
+        Form = kvntest::MakeEnglishWindow(State, Steps, ProgramFolder);
     }
 
     bool Start()

@@ -1,6 +1,7 @@
 // The real window driven as a player would, on a game folder made by kvn-savegen: a profile is
 // picked, a job composed, added and saved, backups restored; the locks and the save watch.
 #include "app/loadsequence.h"
+#include "common/englishwindow.h"
 #include "common/generatedgame.h"
 #include "jobs/assemblejob.h"
 #include "savegame/backup.h"
@@ -44,13 +45,7 @@ struct TQuestion {
 struct TPlayer {
     explicit TPlayer(const QString &ProgramFolder) : Steps(State)
     {
-        State.ProgramFolder = ProgramFolder;
-        State.UserFilesFolder = ProgramFolder;
-        State.LanguageCode = "en";
-        State.Texts.LoadMessageTexts(State.ProgramFolder, State.LanguageCode);
-        Form = std::make_unique<TFormMain>(State, Steps);
-        State.Texts.LoadInterfaceTexts(State.ProgramFolder, State.LanguageCode);
-        Form->ApplyInterfaceTexts();
+        Form = kvntest::MakeEnglishWindow(State, Steps, ProgramFolder);
         Form->SetMessageDialogue(
             [this](const QString &Msg, const QString &Caption, TMsgDlgType, TMsgDlgButtons, TMsgDlgBtn Default) {
                 Questions.push_back({Msg, Caption, Default});
