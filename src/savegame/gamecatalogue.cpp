@@ -242,6 +242,14 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
     key.prepend(QStringLiteral("version|%1\n").arg(Report.GameVersion));
 
     std::vector<TOpenedMod> mods;
+    // The game keeps a profile's mods in the mod folder beside its profiles folder, wherever the
+    // documents folder is ("<documents>/Euro Truck Simulator 2/profiles/<id>/../../mod").
+    QStringList modFolders = Request.ModFolders;
+    if (!Request.ProfileFolder.isEmpty()) {
+        const QString beside = QDir::cleanPath(QDir(Request.ProfileFolder).filePath(QStringLiteral("../../mod")));
+        if (!modFolders.contains(beside))
+            modFolders.append(beside);
+    }
     if (!profileReason.isEmpty())
         Report.Skipped.push_back({QStringLiteral("profile.sii"), profileReason + QStringLiteral(": no mods read"),
                                   TSkipCode::ProfileUnreadable, profileReason});
@@ -252,7 +260,7 @@ std::optional<TGameDefinitions> LoadGameCatalogue(const TGameCatalogueRequest &R
                 return Stopped(Report);
             progress.Stage(TCatalogueStage::OpeningArchives, ++opened, packages);
             key += QStringLiteral("mod|%1\n").arg(mod.Package);
-            QString path = FindModPackage(mod, Request.ModFolders, Request.SteamLibraries);
+            QString path = FindModPackage(mod, modFolders, Request.SteamLibraries);
             QString reason;
             TModRefusal refusal;
             if (path.isEmpty()) {

@@ -25,7 +25,7 @@ enum class TCatalogueStage : std::uint8_t { OpeningArchives, ReadingDefinitions 
 struct TGameCatalogueRequest {
     QString InstallFolder;
     QString ProfileFolder;      // empty: no mods
-    QStringList ModFolders;     // "<documents>/Euro Truck Simulator 2/mod"
+    QStringList ModFolders;     // "<documents>/Euro Truck Simulator 2/mod"; the one beside the profile is added
     QStringList SteamLibraries; // for workshop mods
     QString CachePath;          // empty: no cache
     // The whole load, mounting and reading: Total stays the same during one load, Done only grows and

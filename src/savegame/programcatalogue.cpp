@@ -209,10 +209,6 @@ TProfileModsResult UseProfileMods(TCatalogue &Catalogue, const TProgramCatalogue
     if (!mods.isEmpty()) {
         request.ProfileFolder = ProfileFolder;
         request.ModFolders = Request.ModFolders;
-        // A profile kept beside its own mod folder ("<documents>/…/profiles/<id>/../../mod").
-        const QString beside = QDir::cleanPath(QDir(ProfileFolder).filePath(QStringLiteral("../../mod")));
-        if (!request.ModFolders.contains(beside))
-            request.ModFolders.append(beside);
     }
     if (!Request.CachePath.isEmpty())
         request.CachePath = mods.isEmpty() ? Request.CachePath : ProfileModsCachePath(Request.CachePath, ProfileFolder);

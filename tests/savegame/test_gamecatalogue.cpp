@@ -184,6 +184,22 @@ private slots:
                  QStringLiteral("core.scs"));
     }
 
+    // A profile's mods are found in the mod folder beside its profiles folder, wherever the
+    // documents folder lies; the command line names them.
+    void cliFindsModsBesideTheProfile()
+    {
+        const QString docs = FDir.filePath(QStringLiteral("elsewhere/Euro Truck Simulator 2"));
+        const QString profile = docs + QStringLiteral("/profiles/4B65");
+        QVERIFY(WriteProfile(profile, ProfileWithMods({"mymod"})));
+        QVERIFY(QDir().mkpath(docs + QStringLiteral("/mod")));
+        QVERIFY(QFile::copy(FMods + QStringLiteral("/mymod.scs"), docs + QStringLiteral("/mod/mymod.scs")));
+        const TCliRun cli = RunCatalogueCli(FDir.path(), {QStringLiteral("--game"), FGame, QStringLiteral("--profile"),
+                                                          profile, QStringLiteral("--json")});
+        QCOMPARE(cli.ExitCode, 0);
+        const QJsonObject report = QJsonDocument::fromJson(cli.Out).object();
+        QCOMPARE(report.value("mods").toArray(), QJsonArray{QStringLiteral("mymod")});
+    }
+
     // Layering, the damaged archive and the cache, in the order a player meets them.
     void loadsLayersAndCaches()
     {
